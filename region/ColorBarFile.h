@@ -1,0 +1,15 @@
+// Loading a colour bar picture from a file chosen by the user.
+#pragma once
+
+#include <filesystem>
+
+#include "Picture.h"
+
+namespace orandu {
+
+// Reads a colour bar picture, choosing its kind by the file name's extension, compared without
+// regard to case (bmp, jpg, jpeg, png). Throws OranduError with the message the user sees;
+// nothing is returned half-read, so the caller's previous bar stays whole on any failure.
+Picture LoadColorBar(const std::filesystem::path& path);
+
+}  // namespace orandu

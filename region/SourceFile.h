@@ -1,0 +1,42 @@
+// A regular file opened for reading only, closed when the object goes away.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <span>
+#include <vector>
+
+namespace orandu {
+
+class SourceFile {
+ public:
+  // Opens without blocking and without denying anyone else access. Anything that is not a
+  // regular file (a folder, a FIFO, a device) is refused, so no read can hang or run forever.
+  // Throws OranduError with the "cannot open" message and the system's text.
+  explicit SourceFile(const std::filesystem::path& path);
+  ~SourceFile();
+  SourceFile(const SourceFile&) = delete;
+  SourceFile& operator=(const SourceFile&) = delete;
+
+  // The file's size when it was opened.
+  std::uint64_t size() const { return size_; }
+
+  // Moves to a byte offset from the start. A negative offset is refused quietly and leaves the
+  // position where it was, as a classic file seek does.
+  void Seek(std::int64_t offset);
+
+  // Reads up to buffer.size() bytes; returns how many were read, 0 at the end of the file.
+  // An I/O error raises the stream read error.
+  std::size_t Read(std::span<std::uint8_t> buffer);
+
+  // Reads the whole file, never more than the size it had when opened: a file that keeps
+  // growing cannot make this read run on.
+  std::vector<std::uint8_t> ReadAll();
+
+ private:
+  int descriptor_ = -1;
+  std::uint64_t size_ = 0;
+};
+
+}  // namespace orandu
