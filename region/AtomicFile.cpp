@@ -26,8 +26,7 @@ bool WriteAll(int descriptor, std::span<const std::uint8_t> bytes) {
 
 }  // namespace
 
-bool WriteFileAtomically(const std::filesystem::path& target,
-                         std::span<const std::uint8_t> bytes) {
+bool WriteFileAtomically(const std::filesystem::path& target, std::span<const std::uint8_t> bytes) {
   std::string temporary = target.string() + ".XXXXXX";
   const int descriptor = ::mkstemp(temporary.data());
   if (descriptor < 0) return false;

@@ -21,7 +21,7 @@ struct DegreeCell {
   bool operator==(const DegreeCell&) const = default;
 };
 
-inline constexpr int SamplesPerDegree = 12;  // one sample per 5 arc-minutes
+inline constexpr int SamplesPerDegree = 12;                 // one sample per 5 arc-minutes
 inline constexpr int GridColumns = 360 * SamplesPerDegree;  // 4320, column 0 at 0° E
 inline constexpr int GridRows = 180 * SamplesPerDegree;     // 2160, row 0 at 90° N
 inline constexpr int RowBytes = GridColumns * 2;            // 8640
