@@ -1,1 +1,426 @@
-// placeholder
+// Reads the Windows and OS/2 bitmap files that paint programs write, and writes 24-bit ones.
+#include <algorithm>
+#include <bit>
+#include <cstddef>
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "AtomicFile.h"
+#include "Errors.h"
+#include "PictureFormats.h"
+
+namespace orandu {
+
+namespace {
+
+constexpr std::size_t kFileHeaderBytes = 14;
+constexpr std::size_t kInfoHeaderBytes = 40;  // the Windows 3 header; later ones extend it
+constexpr std::size_t kMaskBytes = 12;        // red, green and blue masks, 4 bytes each
+
+enum class InfoHeaderSize : std::uint32_t {
+  kOs2Core = 12,  // 16-bit sizes, no compression, 3-byte palette entries
+  kWindows3 = 40,
+  kWithRgbMasks = 52,
+  kWithRgbaMasks = 56,
+  kWindows95 = 108,
+  kWindows98 = 124,
+};
+
+enum class Compression : std::uint32_t {
+  kNone = 0,
+  kRle8 = 1,
+  kRle4 = 2,
+  kBitfields = 3,
+};
+
+// The second byte of an RLE pair whose count byte is 0.
+enum class RleEscape : std::uint8_t {
+  kEndOfLine = 0,
+  kEndOfBitmap = 1,
+  kDelta = 2,
+};
+
+[[noreturn]] void ThrowInvalid() {
+  throw OranduError(std::string(kInvalidBitmapMessage));
+}
+[[noreturn]] void ThrowCutShort() {
+  throw OranduError(std::string(kStreamReadErrorMessage));
+}
+
+void RequireBytes(std::span<const std::uint8_t> bytes, std::uint64_t end) {
+  if (end > bytes.size()) ThrowCutShort();
+}
+
+std::uint16_t ReadU16(std::span<const std::uint8_t> bytes, std::size_t at) {
+  return static_cast<std::uint16_t>(bytes[at] | bytes[at + 1] << 8);
+}
+
+std::uint32_t ReadU32(std::span<const std::uint8_t> bytes, std::size_t at) {
+  return static_cast<std::uint32_t>(bytes[at]) | static_cast<std::uint32_t>(bytes[at + 1]) << 8 |
+         static_cast<std::uint32_t>(bytes[at + 2]) << 16 |
+         static_cast<std::uint32_t>(bytes[at + 3]) << 24;
+}
+
+std::int32_t ReadI32(std::span<const std::uint8_t> bytes, std::size_t at) {
+  return static_cast<std::int32_t>(ReadU32(bytes, at));
+}
+
+bool IsKnownHeaderSize(std::uint32_t size) {
+  switch (static_cast<InfoHeaderSize>(size)) {
+    case InfoHeaderSize::kOs2Core:
+    case InfoHeaderSize::kWindows3:
+    case InfoHeaderSize::kWithRgbMasks:
+    case InfoHeaderSize::kWithRgbaMasks:
+    case InfoHeaderSize::kWindows95:
+    case InfoHeaderSize::kWindows98:
+      return true;
+  }
+  return false;
+}
+
+// One colour channel of a 16- or 32-bit pixel: where its bits are and how to widen them to 8.
+class ChannelMask {
+ public:
+  ChannelMask() = default;
+  explicit ChannelMask(std::uint32_t mask) : mask_(mask) {
+    if (mask == 0) ThrowInvalid();
+    shift_ = std::countr_zero(mask);
+    maximum_ = mask >> shift_;
+    if ((maximum_ & (maximum_ + 1)) != 0) ThrowInvalid();  // the bits are not contiguous
+  }
+
+  std::uint32_t mask() const { return mask_; }
+
+  std::uint8_t Extract(std::uint32_t pixel) const {
+    const std::uint64_t value = (pixel & mask_) >> shift_;
+    return static_cast<std::uint8_t>((value * 255 + maximum_ / 2) / maximum_);
+  }
+
+ private:
+  std::uint32_t mask_ = 0;
+  int shift_ = 0;
+  std::uint32_t maximum_ = 1;
+};
+
+struct ChannelMasks {
+  ChannelMask red;
+  ChannelMask green;
+  ChannelMask blue;
+
+  Rgb Extract(std::uint32_t pixel) const {
+    return {red.Extract(pixel), green.Extract(pixel), blue.Extract(pixel)};
+  }
+};
+
+ChannelMasks ReadMasks(std::span<const std::uint8_t> bytes, std::size_t at, int bitsPerPixel) {
+  ChannelMasks masks{ChannelMask(ReadU32(bytes, at)), ChannelMask(ReadU32(bytes, at + 4)),
+                     ChannelMask(ReadU32(bytes, at + 8))};
+  const std::uint32_t red = masks.red.mask();
+  const std::uint32_t green = masks.green.mask();
+  const std::uint32_t blue = masks.blue.mask();
+  const bool overlap = (red & green) != 0 || (red & blue) != 0 || (green & blue) != 0;
+  const bool beyondPixel = bitsPerPixel == 16 && ((red | green | blue) >> 16) != 0;
+  if (overlap || beyondPixel) ThrowInvalid();
+  return masks;
+}
+
+ChannelMasks DefaultMasks(int bitsPerPixel) {
+  if (bitsPerPixel == 16) return {ChannelMask(0x7C00), ChannelMask(0x03E0), ChannelMask(0x001F)};
+  return {ChannelMask(0xFF0000), ChannelMask(0x00FF00), ChannelMask(0x0000FF)};
+}
+
+// Everything the headers say about where the pixels are and how to read them.
+struct BitmapLayout {
+  std::int64_t width = 0;
+  std::int64_t height = 0;
+  bool topDown = false;
+  int bitsPerPixel = 0;
+  Compression compression = Compression::kNone;
+  ChannelMasks masks;
+  std::vector<Rgb> palette;
+  std::size_t pixelOffset = 0;
+  std::uint32_t imageSize = 0;  // bytes of compressed data; 0 means up to the end of the file
+};
+
+bool IsValidWindowsDepth(int bits) {
+  return bits == 1 || bits == 4 || bits == 8 || bits == 16 || bits == 24 || bits == 32;
+}
+
+bool IsValidCompression(Compression compression, int bits) {
+  switch (compression) {
+    case Compression::kNone:
+      return true;
+    case Compression::kRle8:
+      return bits == 8;
+    case Compression::kRle4:
+      return bits == 4;
+    case Compression::kBitfields:
+      return bits == 16 || bits == 32;
+  }
+  return false;
+}
+
+// Palette entries are blue, green, red and, except in OS/2 files, a spare byte. A palette may be
+// shorter than the depth allows, but it never reaches into the pixel data.
+std::vector<Rgb> ReadPalette(std::span<const std::uint8_t> bytes, std::size_t start,
+                             std::size_t pixelOffset, std::size_t entryBytes,
+                             std::size_t fullPalette, std::uint32_t colorsUsed) {
+  std::size_t entries =
+      colorsUsed == 0 ? fullPalette : std::min<std::size_t>(colorsUsed, fullPalette);
+  entries = std::min(entries, (pixelOffset - start) / entryBytes);
+  RequireBytes(bytes, start + entries * entryBytes);
+  std::vector<Rgb> palette;
+  palette.reserve(entries);
+  for (std::size_t entry = start; palette.size() < entries; entry += entryBytes) {
+    palette.push_back({bytes[entry + 2], bytes[entry + 1], bytes[entry]});
+  }
+  return palette;
+}
+
+BitmapLayout ReadLayout(std::span<const std::uint8_t> bytes) {
+  RequireBytes(bytes, kFileHeaderBytes);
+  if (bytes[0] != 'B' || bytes[1] != 'M') ThrowInvalid();
+  const std::uint32_t pixelOffset = ReadU32(bytes, 10);
+
+  RequireBytes(bytes, kFileHeaderBytes + 4);
+  const std::uint32_t headerSize = ReadU32(bytes, kFileHeaderBytes);
+  if (!IsKnownHeaderSize(headerSize)) ThrowInvalid();
+  RequireBytes(bytes, kFileHeaderBytes + headerSize);
+
+  BitmapLayout layout;
+  std::size_t paletteEntryBytes = 4;
+  std::uint32_t colorsUsed = 0;
+  const std::size_t at = kFileHeaderBytes;
+  if (static_cast<InfoHeaderSize>(headerSize) == InfoHeaderSize::kOs2Core) {
+    layout.width = ReadU16(bytes, at + 4);
+    layout.height = ReadU16(bytes, at + 6);
+    layout.bitsPerPixel = ReadU16(bytes, at + 10);
+    paletteEntryBytes = 3;
+    const int bits = layout.bitsPerPixel;
+    if (bits != 1 && bits != 4 && bits != 8 && bits != 24) ThrowInvalid();
+  } else {
+    layout.width = ReadI32(bytes, at + 4);
+    const std::int32_t height = ReadI32(bytes, at + 8);
+    layout.topDown = height < 0;
+    layout.height = layout.topDown ? -static_cast<std::int64_t>(height) : height;
+    layout.bitsPerPixel = ReadU16(bytes, at + 14);
+    layout.compression = static_cast<Compression>(ReadU32(bytes, at + 16));
+    layout.imageSize = ReadU32(bytes, at + 20);
+    colorsUsed = ReadU32(bytes, at + 32);
+    if (!IsValidWindowsDepth(layout.bitsPerPixel) ||
+        !IsValidCompression(layout.compression, layout.bitsPerPixel)) {
+      ThrowInvalid();
+    }
+  }
+  const bool runLength =
+      layout.compression == Compression::kRle8 || layout.compression == Compression::kRle4;
+  if (layout.width <= 0 || layout.height == 0 || (runLength && layout.topDown)) ThrowInvalid();
+
+  // Masks follow a 40-byte header; the longer headers hold them in their own fields.
+  std::size_t headersEnd = kFileHeaderBytes + headerSize;
+  if (layout.compression == Compression::kBitfields) {
+    std::size_t masksAt = kFileHeaderBytes + kInfoHeaderBytes;
+    if (headerSize == kInfoHeaderBytes) {
+      RequireBytes(bytes, headersEnd + kMaskBytes);
+      masksAt = headersEnd;
+      headersEnd += kMaskBytes;
+    }
+    layout.masks = ReadMasks(bytes, masksAt, layout.bitsPerPixel);
+  } else if (layout.bitsPerPixel == 16 || layout.bitsPerPixel == 32) {
+    layout.masks = DefaultMasks(layout.bitsPerPixel);
+  }
+  if (pixelOffset < headersEnd) ThrowInvalid();
+  layout.pixelOffset = pixelOffset;
+
+  if (layout.bitsPerPixel <= 8) {
+    layout.palette = ReadPalette(bytes, headersEnd, pixelOffset, paletteEntryBytes,
+                                 std::size_t{1} << layout.bitsPerPixel, colorsUsed);
+  }
+  return layout;
+}
+
+Rgb PaletteColor(const BitmapLayout& layout, unsigned index) {
+  if (index >= layout.palette.size()) ThrowInvalid();
+  return layout.palette[index];
+}
+
+void DecodeUncompressed(std::span<const std::uint8_t> bytes, const BitmapLayout& layout,
+                        Picture& picture) {
+  const std::uint64_t bitsPerRow = static_cast<std::uint64_t>(layout.width) * layout.bitsPerPixel;
+  const std::uint64_t stride = (bitsPerRow + 31) / 32 * 4;
+  RequireBytes(bytes, layout.pixelOffset);
+  if (static_cast<std::uint64_t>(layout.height) > (bytes.size() - layout.pixelOffset) / stride) {
+    ThrowCutShort();
+  }
+  CheckPictureSize(layout.width, layout.height);
+  picture.pixels.resize(static_cast<std::size_t>(layout.width * layout.height));
+
+  const auto width = static_cast<std::size_t>(layout.width);
+  for (std::int64_t fileRow = 0; fileRow < layout.height; ++fileRow) {
+    const std::int64_t y = layout.topDown ? fileRow : layout.height - 1 - fileRow;
+    const std::size_t row = layout.pixelOffset + static_cast<std::size_t>(fileRow * stride);
+    Rgb* out = picture.pixels.data() + static_cast<std::size_t>(y) * width;
+    for (std::size_t x = 0; x < width; ++x) {
+      switch (layout.bitsPerPixel) {
+        case 1:
+          out[x] = PaletteColor(layout, bytes[row + x / 8] >> (7 - x % 8) & 1u);
+          break;
+        case 4:
+          out[x] = PaletteColor(layout, bytes[row + x / 2] >> (x % 2 == 0 ? 4 : 0) & 0xFu);
+          break;
+        case 8:
+          out[x] = PaletteColor(layout, bytes[row + x]);
+          break;
+        case 16:
+          out[x] = layout.masks.Extract(ReadU16(bytes, row + 2 * x));
+          break;
+        case 24: {
+          const std::size_t pixel = row + 3 * x;
+          out[x] = {bytes[pixel + 2], bytes[pixel + 1], bytes[pixel]};
+          break;
+        }
+        default:
+          out[x] = layout.masks.Extract(ReadU32(bytes, row + 4 * x));
+          break;
+      }
+    }
+  }
+}
+
+// RLE8 and RLE4 data, always bottom-up. Pixels that no run sets stay black; runs and deltas
+// that go past the right or top edge are clipped.
+void DecodeRunLength(std::span<const std::uint8_t> bytes, const BitmapLayout& layout,
+                     Picture& picture) {
+  std::uint64_t end = bytes.size();
+  if (layout.imageSize != 0) {
+    end = std::uint64_t{layout.pixelOffset} + layout.imageSize;
+    RequireBytes(bytes, end);
+  }
+  RequireBytes(bytes, layout.pixelOffset);
+  CheckPictureSize(layout.width, layout.height);
+  picture.pixels.resize(static_cast<std::size_t>(layout.width * layout.height));
+
+  const bool fourBit = layout.compression == Compression::kRle4;
+  std::uint64_t position = layout.pixelOffset;
+  std::int64_t x = 0;
+  std::int64_t y = 0;  // counted from the bottom row
+  const auto next = [&]() -> std::uint8_t {
+    if (position >= end) ThrowCutShort();
+    return bytes[position++];
+  };
+  const auto put = [&](unsigned index) {
+    const Rgb color = PaletteColor(layout, index);
+    if (x < layout.width && y < layout.height) {
+      picture.pixels[static_cast<std::size_t>((layout.height - 1 - y) * layout.width + x)] = color;
+    }
+    ++x;
+  };
+
+  for (;;) {
+    if (position >= end) {
+      if (y >= layout.height) return;  // the last row's end-of-line closed the picture
+      ThrowCutShort();
+    }
+    const std::uint8_t count = next();
+    const std::uint8_t code = next();
+    if (count > 0) {  // a run of one index, or of two alternating nibbles
+      for (unsigned i = 0; i < count; ++i) {
+        put(fourBit ? (i % 2 == 0 ? code >> 4 : code & 0xFu) : code);
+      }
+      continue;
+    }
+    switch (static_cast<RleEscape>(code)) {
+      case RleEscape::kEndOfLine:
+        x = 0;
+        ++y;
+        continue;
+      case RleEscape::kEndOfBitmap:
+        return;
+      case RleEscape::kDelta:
+        x += next();
+        y += next();
+        continue;
+    }
+    // An absolute run of `code` indices, padded to a 2-byte boundary.
+    const unsigned dataBytes = fourBit ? (code + 1u) / 2 : code;
+    if (fourBit) {
+      for (unsigned i = 0; i < code; i += 2) {
+        const std::uint8_t pair = next();
+        put(pair >> 4);
+        if (i + 1 < code) put(pair & 0xFu);
+      }
+    } else {
+      for (unsigned i = 0; i < code; ++i) put(next());
+    }
+    if (dataBytes % 2 != 0) ++position;
+  }
+}
+
+}  // namespace
+
+Picture DecodeBmp(std::span<const std::uint8_t> bytes) {
+  if (bytes.empty()) return {};
+  const BitmapLayout layout = ReadLayout(bytes);
+  Picture picture;
+  picture.width = static_cast<int>(layout.width);
+  picture.height = static_cast<int>(layout.height);
+  if (layout.compression == Compression::kRle8 || layout.compression == Compression::kRle4) {
+    DecodeRunLength(bytes, layout, picture);
+  } else {
+    DecodeUncompressed(bytes, layout, picture);
+  }
+  return picture;
+}
+
+void WriteBmp(const std::filesystem::path& path, const Picture& picture) {
+  if (picture.empty() ||
+      picture.pixels.size() != static_cast<std::size_t>(picture.width) * picture.height) {
+    throw std::invalid_argument("WriteBmp: the picture is empty or its pixels do not match");
+  }
+  CheckPictureSize(picture.width, picture.height);
+  const auto width = static_cast<std::size_t>(picture.width);
+  const auto height = static_cast<std::size_t>(picture.height);
+  const std::size_t stride = (width * 3 + 3) / 4 * 4;
+  const std::size_t headersBytes = kFileHeaderBytes + kInfoHeaderBytes;
+  const std::size_t imageBytes = stride * height;
+
+  std::vector<std::uint8_t> file;
+  file.reserve(headersBytes + imageBytes);
+  const auto put16 = [&](std::size_t value) {
+    for (int shift = 0; shift < 16; shift += 8)
+      file.push_back(static_cast<std::uint8_t>(value >> shift));
+  };
+  const auto put32 = [&](std::size_t value) {
+    for (int shift = 0; shift < 32; shift += 8)
+      file.push_back(static_cast<std::uint8_t>(value >> shift));
+  };
+  constexpr std::size_t kPixelsPerMetreAt96Dpi = 3780;
+  file.push_back('B');
+  file.push_back('M');
+  put32(headersBytes + imageBytes);
+  put32(0);  // reserved
+  put32(headersBytes);
+  put32(kInfoHeaderBytes);
+  put32(width);
+  put32(height);  // positive: bottom-up
+  put16(1);       // planes
+  put16(24);
+  put32(static_cast<std::size_t>(Compression::kNone));
+  put32(imageBytes);
+  put32(kPixelsPerMetreAt96Dpi);
+  put32(kPixelsPerMetreAt96Dpi);
+  put32(0);  // colours used: no palette
+  put32(0);  // important colours: all
+  for (std::size_t row = height; row-- > 0;) {
+    for (std::size_t x = 0; x < width; ++x) {
+      const Rgb color = picture.pixels[row * width + x];
+      file.insert(file.end(), {color.blue, color.green, color.red});
+    }
+    file.resize(file.size() + stride - width * 3);
+  }
+  if (!WriteFileAtomically(path, file)) throw OranduError(CannotWriteMessage(path));
+}
+
+}  // namespace orandu

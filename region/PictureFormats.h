@@ -4,10 +4,29 @@
 #include <cstdint>
 #include <filesystem>
 #include <span>
+#include <string>
 
+#include "Errors.h"
 #include "Picture.h"
 
 namespace orandu {
+
+// The most pixels a decoded picture may have (8192 x 8192): far beyond any colour bar or map,
+// yet small enough that a header lying about its size cannot make a decoder allocate gigabytes.
+inline constexpr std::int64_t kMaxPicturePixels = std::int64_t{64} * 1024 * 1024;
+
+// "画像が大きすぎます (<width> x <height> ピクセル)".
+inline std::string PictureTooLargeMessage(std::int64_t width, std::int64_t height) {
+  return "画像が大きすぎます (" + std::to_string(width) + " x " + std::to_string(height) +
+         " ピクセル)";
+}
+
+// Refuses a picture of more than kMaxPicturePixels before anything is allocated for it.
+inline void CheckPictureSize(std::int64_t width, std::int64_t height) {
+  if (width * height > kMaxPicturePixels) {
+    throw OranduError(PictureTooLargeMessage(width, height));
+  }
+}
 
 // Each decoder takes the whole file's bytes and throws OranduError with the user's message.
 // An empty (0-byte) BMP decodes to an empty 0 x 0 picture.
@@ -15,7 +34,9 @@ Picture DecodeBmp(std::span<const std::uint8_t> bytes);
 Picture DecodeJpeg(std::span<const std::uint8_t> bytes);
 Picture DecodePng(std::span<const std::uint8_t> bytes);
 
-// Writers replace the file atomically (a temporary file beside it, then a rename).
+// Writers replace the file atomically (a temporary file beside it, then a rename) and throw
+// OranduError(CannotWriteMessage(path)) when that is refused. Writing an empty picture, or one
+// whose pixel count does not match its size, is a programming error (std::invalid_argument).
 void WriteBmp(const std::filesystem::path& path, const Picture& picture);  // 24-bit, bottom-up
 void WritePng(const std::filesystem::path& path, const Picture& picture);  // 8-bit RGB
 

@@ -1,0 +1,324 @@
+// PNG files of every colour type and depth decode to RGB; cut, damaged and hostile ones are
+// refused; written ones read back unchanged.
+#include <gtest/gtest.h>
+#include <zlib.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <ostream>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "Errors.h"
+#include "PictureFormats.h"
+#include "support/TempDir.h"
+
+namespace orandu {
+namespace {
+
+using testing::ReadFile;
+using testing::TempDir;
+
+constexpr std::string_view kInvalidPng = "PNG イメージが不正です";
+
+constexpr Rgb kBlack{0, 0, 0};
+constexpr Rgb kWhite{255, 255, 255};
+constexpr Rgb kRed{255, 0, 0};
+constexpr Rgb kGreen{0, 255, 0};
+constexpr Rgb kBlue{0, 0, 255};
+
+enum class ColorType : std::uint8_t {
+  kGrey = 0,
+  kRgb = 2,
+  kPalette = 3,
+  kGreyAlpha = 4,
+  kRgba = 6,
+};
+
+// What goes into a hand-made PNG file: chunks, checksums and compressed data are made here.
+struct PngSpec {
+  std::uint32_t width = 1;
+  std::uint32_t height = 1;
+  std::uint8_t bitDepth = 8;
+  ColorType colorType = ColorType::kRgb;
+  bool interlaced = false;
+  std::vector<std::vector<std::uint8_t>> scanlines{};  // packed samples as stored, no filter byte
+  std::vector<Rgb> palette{};
+  std::vector<std::uint8_t> transparency{};  // the tRNS chunk's content
+};
+
+void PutU32(std::vector<std::uint8_t>& out, std::uint32_t value) {
+  for (int shift = 24; shift >= 0; shift -= 8)
+    out.push_back(static_cast<std::uint8_t>(value >> shift));
+}
+
+void PutChunk(std::vector<std::uint8_t>& out, std::string_view type,
+              const std::vector<std::uint8_t>& data) {
+  PutU32(out, static_cast<std::uint32_t>(data.size()));
+  const std::size_t typeAt = out.size();
+  out.insert(out.end(), type.begin(), type.end());
+  out.insert(out.end(), data.begin(), data.end());
+  const auto checksum = crc32(0, out.data() + typeAt, static_cast<uInt>(out.size() - typeAt));
+  PutU32(out, static_cast<std::uint32_t>(checksum));
+}
+
+std::vector<std::uint8_t> Compress(const std::vector<std::uint8_t>& data) {
+  uLongf size = compressBound(static_cast<uLong>(data.size()));
+  std::vector<std::uint8_t> out(size);
+  compress2(out.data(), &size, data.data(), static_cast<uLong>(data.size()), 9);
+  out.resize(size);
+  return out;
+}
+
+std::vector<std::uint8_t> BuildPng(const PngSpec& spec) {
+  std::vector<std::uint8_t> out = {137, 'P', 'N', 'G', '\r', '\n', 26, '\n'};
+  std::vector<std::uint8_t> header;
+  PutU32(header, spec.width);
+  PutU32(header, spec.height);
+  header.insert(header.end(), {spec.bitDepth, static_cast<std::uint8_t>(spec.colorType), 0, 0,
+                               static_cast<std::uint8_t>(spec.interlaced ? 1 : 0)});
+  PutChunk(out, "IHDR", header);
+  if (!spec.palette.empty()) {
+    std::vector<std::uint8_t> entries;
+    for (const Rgb& color : spec.palette)
+      entries.insert(entries.end(), {color.red, color.green, color.blue});
+    PutChunk(out, "PLTE", entries);
+  }
+  if (!spec.transparency.empty()) PutChunk(out, "tRNS", spec.transparency);
+  std::vector<std::uint8_t> filtered;
+  for (const auto& scanline : spec.scanlines) {
+    filtered.push_back(0);  // no filter
+    filtered.insert(filtered.end(), scanline.begin(), scanline.end());
+  }
+  PutChunk(out, "IDAT", Compress(filtered));
+  PutChunk(out, "IEND", {});
+  return out;
+}
+
+// The scanlines of an interlaced 8-bit RGB picture: its pixels in the seven passes' order.
+std::vector<std::vector<std::uint8_t>> Adam7Scanlines(const Picture& picture) {
+  struct Pass {
+    int x, y, xStep, yStep;
+  };
+  constexpr Pass kPasses[] = {{0, 0, 8, 8}, {4, 0, 8, 8}, {0, 4, 4, 8}, {2, 0, 4, 4},
+                              {0, 2, 2, 4}, {1, 0, 2, 2}, {0, 1, 1, 2}};
+  std::vector<std::vector<std::uint8_t>> scanlines;
+  for (const Pass& pass : kPasses) {
+    if (pass.x >= picture.width) continue;  // an empty pass has no scanlines at all
+    for (int y = pass.y; y < picture.height; y += pass.yStep) {
+      std::vector<std::uint8_t>& line = scanlines.emplace_back();
+      for (int x = pass.x; x < picture.width; x += pass.xStep) {
+        const Rgb color = picture.at(x, y);
+        line.insert(line.end(), {color.red, color.green, color.blue});
+      }
+    }
+  }
+  return scanlines;
+}
+
+std::string DecodeError(const std::vector<std::uint8_t>& bytes) {
+  try {
+    DecodePng(bytes);
+  } catch (const OranduError& error) {
+    return error.what();
+  }
+  return "no error";
+}
+
+const Picture kNineColours = {3,
+                              3,
+                              {kRed,
+                               kGreen,
+                               kBlue,
+                               kWhite,
+                               kBlack,
+                               {10, 20, 30},
+                               {200, 100, 50},
+                               {1, 2, 3},
+                               {250, 251, 252}}};
+
+struct KindCase {
+  std::string name;
+  PngSpec spec;
+  std::vector<Rgb> expected{};  // top row first
+};
+
+void PrintTo(const KindCase& test, std::ostream* out) {
+  *out << test.name;
+}
+
+class PngKindTest : public ::testing::TestWithParam<KindCase> {};
+
+TEST_P(PngKindTest, DecodesToEightBitRgb) {
+  const PngSpec& spec = GetParam().spec;
+  const Picture picture = DecodePng(BuildPng(spec));
+  EXPECT_EQ(picture.width, static_cast<int>(spec.width));
+  EXPECT_EQ(picture.height, static_cast<int>(spec.height));
+  EXPECT_EQ(picture.pixels, GetParam().expected);
+}
+
+// Transparency is flattened onto black; 16-bit samples are plain sRGB values scaled down.
+INSTANTIATE_TEST_SUITE_P(
+    Kinds, PngKindTest,
+    ::testing::Values(
+        KindCase{"GreyEightBit",
+                 {.width = 2, .colorType = ColorType::kGrey, .scanlines = {{0, 200}}},
+                 {kBlack, {200, 200, 200}}},
+        KindCase{"GreyOneBitAcrossTwoBytes",
+                 {.width = 10,
+                  .bitDepth = 1,
+                  .colorType = ColorType::kGrey,
+                  .scanlines = {{0b10110011, 0b10000000}}},
+                 {kWhite, kBlack, kWhite, kWhite, kBlack, kBlack, kWhite, kWhite, kWhite, kBlack}},
+        KindCase{"GreySixteenBit",
+                 {.width = 2,
+                  .bitDepth = 16,
+                  .colorType = ColorType::kGrey,
+                  .scanlines = {{0xFF, 0xFF, 0x80, 0x80}}},
+                 {kWhite, {128, 128, 128}}},
+        KindCase{
+            "GreyWithAlpha",
+            {.width = 2, .colorType = ColorType::kGreyAlpha, .scanlines = {{200, 255, 100, 0}}},
+            {{200, 200, 200}, kBlack}},
+        KindCase{"PaletteFourBitShortPalette",
+                 {.width = 3,
+                  .bitDepth = 4,
+                  .colorType = ColorType::kPalette,
+                  .scanlines = {{0x20, 0x10}},
+                  .palette = {kRed, kGreen, kBlue}},
+                 {kBlue, kRed, kGreen}},
+        KindCase{"PaletteWithTransparentEntry",
+                 {.width = 2,
+                  .colorType = ColorType::kPalette,
+                  .scanlines = {{0, 1}},
+                  .palette = {kRed, kGreen},
+                  .transparency = {255, 0}},
+                 {kRed, kBlack}},
+        KindCase{
+            "RgbEightBitTwoRows",
+            {.width = 2, .height = 2, .scanlines = {{255, 0, 0, 0, 255, 0}, {0, 0, 255, 1, 2, 3}}},
+            {kRed, kGreen, kBlue, {1, 2, 3}}},
+        KindCase{"RgbSixteenBit",
+                 {.bitDepth = 16, .scanlines = {{0xFF, 0xFF, 0x00, 0x00, 0x80, 0x80}}},
+                 {{255, 0, 128}}},
+        KindCase{"RgbaOpaqueAndClear",
+                 {.width = 2,
+                  .colorType = ColorType::kRgba,
+                  .scanlines = {{255, 0, 0, 255, 0, 255, 0, 0}}},
+                 {kRed, kBlack}},
+        KindCase{"InterlacedRgb",
+                 {.width = 3,
+                  .height = 3,
+                  .interlaced = true,
+                  .scanlines = Adam7Scanlines(kNineColours)},
+                 kNineColours.pixels}),
+    [](const auto& test) { return test.param.name; });
+
+TEST(PngDecodeTest, HalfTransparentPixelIsBlendedOntoBlackInLinearLight) {
+  const PngSpec spec{.colorType = ColorType::kRgba, .scanlines = {{255, 255, 255, 128}}};
+  const Rgb pixel = DecodePng(BuildPng(spec)).at(0, 0);
+  EXPECT_NEAR(pixel.red, 188, 2);  // half the light of white, in sRGB terms
+  EXPECT_EQ(pixel.red, pixel.green);
+  EXPECT_EQ(pixel.green, pixel.blue);
+}
+
+// 96 x 96 of noise: compressed data large enough to cut in the middle.
+std::vector<std::uint8_t> NoisyPng() {
+  PngSpec spec{.width = 96, .height = 96};
+  std::uint32_t state = 7;
+  for (int y = 0; y < 96; ++y) {
+    std::vector<std::uint8_t>& line = spec.scanlines.emplace_back();
+    for (int i = 0; i < 96 * 3; ++i) {
+      state = state * 1103515245 + 12345;
+      line.push_back(static_cast<std::uint8_t>(state >> 16));
+    }
+  }
+  return BuildPng(spec);
+}
+
+std::vector<std::uint8_t> Truncated(std::vector<std::uint8_t> bytes, std::size_t size) {
+  bytes.resize(size);
+  return bytes;
+}
+
+TEST(PngDecodeTest, CutShortFilesAreStreamReadErrors) {
+  const std::vector<std::uint8_t> whole = NoisyPng();
+  for (const std::size_t size :
+       {std::size_t{0}, std::size_t{8}, std::size_t{20}, whole.size() / 2}) {
+    EXPECT_EQ(DecodeError(Truncated(whole, size)), kStreamReadErrorMessage) << size << " bytes";
+  }
+}
+
+struct DamagedCase {
+  std::string name;
+  std::vector<std::uint8_t> file{};
+
+  void PrintTo(const DamagedCase& test, std::ostream* out) { *out << test.name; }
+};
+
+class PngDamagedTest : public ::testing::TestWithParam<DamagedCase> {};
+
+TEST_P(PngDamagedTest, IsRefusedAsAnInvalidPng) {
+  const std::string message = DecodeError(GetParam().file);
+  EXPECT_TRUE(message.starts_with(kInvalidPng)) << message;
+}
+
+std::vector<std::uint8_t> FlippedByte(std::vector<std::uint8_t> bytes, std::size_t at) {
+  bytes[at] ^= 0x55;
+  return bytes;
+}
+
+std::vector<DamagedCase> DamagedCases() {
+  const std::vector<std::uint8_t> noisy = NoisyPng();
+  // The signature, the IHDR chunk, then IDAT's length and type.
+  constexpr std::size_t kFirstIdatData = 8 + 25 + 8;
+  return {
+      {"NotAPng", {'B', 'M', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}},
+      {"ZeroWidth", BuildPng({.width = 0, .scanlines = {{}}})},
+      {"ImageDataChecksumWrong", FlippedByte(noisy, kFirstIdatData + 100)},
+      {"TooLittleImageData",
+       BuildPng(
+           {.width = 4, .height = 4, .colorType = ColorType::kGrey, .scanlines = {{1, 2, 3, 4}}})},
+  };
+}
+
+INSTANTIATE_TEST_SUITE_P(Damaged, PngDamagedTest, ::testing::ValuesIn(DamagedCases()),
+                         [](const auto& test) { return test.param.name; });
+
+TEST(PngDecodeTest, HugeDimensionsInATinyFileAreRefusedBeforeDecoding) {
+  const auto bomb = BuildPng({.width = 60000, .height = 60000, .scanlines = {{0, 0, 0}}});
+  ASSERT_LT(bomb.size(), 100u);
+  EXPECT_EQ(DecodeError(bomb), PictureTooLargeMessage(60000, 60000));
+}
+
+TEST(PngWriteTest, WrittenPictureReadsBackUnchanged) {
+  Picture picture{7, 5, {}};
+  for (int i = 0; i < 35; ++i) {
+    picture.pixels.push_back({static_cast<std::uint8_t>(i * 7), static_cast<std::uint8_t>(255 - i),
+                              static_cast<std::uint8_t>(i * i)});
+  }
+  TempDir dir;
+  WritePng(dir / "bar.png", picture);
+  const Picture back = DecodePng(ReadFile(dir / "bar.png"));
+  EXPECT_EQ(back.width, 7);
+  EXPECT_EQ(back.height, 5);
+  EXPECT_EQ(back.pixels, picture.pixels);
+}
+
+TEST(PngWriteTest, RefusedWriteNamesThePath) {
+  TempDir dir;
+  const auto missingFolder = dir / "missing" / "bar.png";
+  try {
+    WritePng(missingFolder, kNineColours);
+    ADD_FAILURE() << "no error";
+  } catch (const OranduError& error) {
+    EXPECT_EQ(error.what(), CannotWriteMessage(missingFolder));
+  }
+  EXPECT_THROW(WritePng(dir / "empty.png", Picture{}), std::invalid_argument);
+  EXPECT_FALSE(std::filesystem::exists(dir / "empty.png"));
+}
+
+}  // namespace
+}  // namespace orandu
