@@ -1,0 +1,20 @@
+// Reads and saves the grid and colour bar paths in the settings file.
+#include "Settings.h"
+
+#include "ProfileFile.h"
+
+namespace orandu {
+
+PathSettings ReadPathSettings(const SettingsLocation& location) {
+  const ProfileSnapshot profile(location.SettingsFile());
+  return {
+      profile.ReadSetting(kSystemSection, kGridKey, location.DefaultGridPath().string()),
+      profile.ReadSetting(kSystemSection, kColorBarKey, location.DefaultColorBarPath().string())};
+}
+
+void SavePathSettings(const SettingsLocation& location, const PathSettings& paths) {
+  WriteSetting(location.SettingsFile(), kSystemSection, kGridKey, paths.grid);
+  WriteSetting(location.SettingsFile(), kSystemSection, kColorBarKey, paths.colorBar);
+}
+
+}  // namespace orandu

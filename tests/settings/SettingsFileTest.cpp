@@ -1,0 +1,263 @@
+// Reading and saving the settings file: defaults, round trips, and files that cannot be used.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "Errors.h"
+#include "ProfileFile.h"
+#include "Settings.h"
+#include "support/TempDir.h"
+
+namespace orandu {
+namespace {
+
+using testing::ReadFile;
+using testing::TempDir;
+
+std::string Text(const std::filesystem::path& file) {
+  const auto bytes = ReadFile(file);
+  return {bytes.begin(), bytes.end()};
+}
+
+// Sets the immutable attribute, which stops writes even by root, and clears it at the end.
+class Immutable {
+ public:
+  explicit Immutable(const std::filesystem::path& path) : path_(path) { applied_ = Set(true); }
+  ~Immutable() {
+    if (applied_) Set(false);
+  }
+  Immutable(const Immutable&) = delete;
+  Immutable& operator=(const Immutable&) = delete;
+  bool applied() const { return applied_; }
+
+ private:
+  bool Set(bool on) {
+    const int descriptor = ::open(path_.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (descriptor < 0) return false;
+    int flags = 0;
+    bool ok = ::ioctl(descriptor, FS_IOC_GETFLAGS, &flags) == 0;
+    flags = on ? flags | FS_IMMUTABLE_FL : flags & ~FS_IMMUTABLE_FL;
+    ok = ok && ::ioctl(descriptor, FS_IOC_SETFLAGS, &flags) == 0;
+    ::close(descriptor);
+    return ok;
+  }
+
+  std::filesystem::path path_;
+  bool applied_ = false;
+};
+
+class SettingsFileTest : public ::testing::Test {
+ protected:
+  TempDir dir;
+  SettingsLocation location = SettingsLocation::OfExecutable(dir / "orandu");
+  std::filesystem::path ini = dir / "orandu.ini";
+
+  void WriteIni(const std::string& text) const { dir.Write("orandu.ini", text); }
+  std::string Read(std::string_view key) const { return ReadSetting(ini, "SYSTEM", key, "<d>"); }
+  std::string WriteMessage() const { return ini.string() + " に書き込めません"; }
+  void ExpectRefused(const PathSettings& paths) const {
+    try {
+      SavePathSettings(location, paths);
+      ADD_FAILURE() << "the save was not refused";
+    } catch (const OranduError& error) {
+      EXPECT_EQ(error.what(), WriteMessage());
+    }
+  }
+};
+
+TEST_F(SettingsFileTest, NoFileGivesTheDefaultsAndCreatesNothing) {
+  const PathSettings paths = ReadPathSettings(location);
+  EXPECT_EQ(paths.grid, (dir / "data/ETOPO5.DOS").string());
+  EXPECT_EQ(paths.colorBar, (dir / "data/P1.BMP").string());
+  EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
+}
+
+TEST_F(SettingsFileTest, SaveWritesOneSectionWithTheTwoKeysInOrder) {
+  SavePathSettings(location, {"/grids/ETOPO5.DOS", "/bars/P2.BMP"});
+  EXPECT_EQ(Text(ini), "[SYSTEM]\nETOPO5=/grids/ETOPO5.DOS\nColorBar=/bars/P2.BMP\n");
+  EXPECT_EQ(ReadPathSettings(location), (PathSettings{"/grids/ETOPO5.DOS", "/bars/P2.BMP"}));
+}
+
+TEST_F(SettingsFileTest, SaveKeepsOtherSectionsKeysAndComments) {
+  WriteIni(
+      "; written by hand\n\n[Window]\n; where it was\nLeft=20\n\n[SYSTEM]\nETOPO5=/old\n"
+      "Extra = kept as is\n; the end\n# really the end\n");
+  SavePathSettings(location, {"/new/grid", ""});
+  EXPECT_EQ(ReadSetting(ini, "Window", "Left", ""), "20");
+  EXPECT_EQ(Read("Extra"), "kept as is");
+  EXPECT_EQ(ReadPathSettings(location), (PathSettings{"/new/grid", ""}));
+  const std::string text = Text(ini);
+  std::size_t from = 0;
+  for (const char* comment : {"; written by hand", "; where it was", "; the end", "# really"}) {
+    from = text.find(comment, from);
+    EXPECT_NE(from, std::string::npos) << comment << " lost or out of order in:\n" << text;
+  }
+  SavePathSettings(location, {"/new/grid", ""});
+  EXPECT_EQ(Text(ini), text) << "a second save must not repeat the carried comments";
+}
+
+TEST_F(SettingsFileTest, SectionsAndKeysMatchWithoutRegardToCase) {
+  WriteIni("[system]\netopo5=/a\nCOLORBAR=/b\n");
+  EXPECT_EQ(ReadPathSettings(location), (PathSettings{"/a", "/b"}));
+  SavePathSettings(location, {"/c", "/d"});
+  EXPECT_EQ(Text(ini), "[system]\netopo5=/c\nCOLORBAR=/d\n");
+}
+
+TEST_F(SettingsFileTest, EmptyValueStaysEmptyAndIsNotTheDefault) {
+  SavePathSettings(location, {"", ""});
+  EXPECT_EQ(Text(ini), "[SYSTEM]\nETOPO5=\nColorBar=\n");
+  EXPECT_EQ(ReadPathSettings(location), (PathSettings{"", ""}));
+}
+
+TEST_F(SettingsFileTest, ReadsThroughSignatureAndWindowsLineEnds) {
+  WriteIni("\xEF\xBB\xBF; saved elsewhere\r\n[SYSTEM]\r\nETOPO5 = /a b \r\nColorBar=/c\r\n");
+  EXPECT_EQ(ReadPathSettings(location), (PathSettings{"/a b", "/c"}));
+  SavePathSettings(location, {"/x", "/y"});
+  EXPECT_TRUE(Text(ini).starts_with("\xEF\xBB\xBF; saved elsewhere\n"));
+  EXPECT_EQ(Text(ini).find("; saved", 4), std::string::npos);
+}
+
+TEST_F(SettingsFileTest, SettingsBehindASymbolicLinkAreUpdatedWhereTheyLive) {
+  const auto real = dir.Write("kept-elsewhere.ini", std::string("[SYSTEM]\nETOPO5=/old\n"));
+  std::filesystem::create_symlink(real, ini);
+  SavePathSettings(location, {"/g", "/c"});
+  EXPECT_TRUE(std::filesystem::is_symlink(ini));
+  EXPECT_EQ(Text(real), "[SYSTEM]\nETOPO5=/g\nColorBar=/c\n");
+}
+
+TEST_F(SettingsFileTest, RenamedExecutableNoLongerFindsItsSettings) {
+  SavePathSettings(SettingsLocation::OfExecutable(dir / "a.exe"), {"/g", "/c"});
+  const PathSettings paths = ReadPathSettings(SettingsLocation::OfExecutable(dir / "b.exe"));
+  EXPECT_EQ(paths.grid, (dir / "data/ETOPO5.DOS").string());
+}
+
+struct ValueRow {
+  const char* name;
+  std::string value;
+};
+void PrintTo(const ValueRow& row, std::ostream* out) {
+  *out << row.name;
+}
+
+class ValueRoundTripTest : public ::testing::TestWithParam<ValueRow> {};
+
+TEST_P(ValueRoundTripTest, ComesBackByteForByte) {
+  TempDir dir;
+  const auto ini = dir / "orandu.ini";
+  WriteSetting(ini, "SYSTEM", "ETOPO5", GetParam().value);
+  WriteSetting(ini, "SYSTEM", "ColorBar", "after");
+  EXPECT_EQ(ReadSetting(ini, "SYSTEM", "ETOPO5", "<d>"), GetParam().value);
+  EXPECT_EQ(ReadSetting(ini, "SYSTEM", "ColorBar", "<d>"), "after");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Values, ValueRoundTripTest,
+    ::testing::Values(ValueRow{"Japanese", "/データ/地形/ETOPO5.DOS"},
+                      ValueRow{"Long", std::string(5000, 'x') + "/P1.BMP"},
+                      ValueRow{"OuterSpaces", "  spaces around  "},
+                      ValueRow{"LeadingTab", "\tand tab"}, ValueRow{"OuterQuotes", "\"quoted\""},
+                      ValueRow{"TwoQuotes", "\"\""}, ValueRow{"OneQuote", "\""},
+                      ValueRow{"CommentAndEquals", "a;b#c=d"}, ValueRow{"MultiLineTag", "<<<TAG"},
+                      ValueRow{"SectionLike", "[SYSTEM]"},
+                      ValueRow{"NotUtf8", "/not/utf8/\xFF\xFE\x80"}),
+    [](const auto& row) { return std::string(row.param.name); });
+
+TEST_F(SettingsFileTest, ValueWithALineBreakIsRefusedBeforeColorBarIsWritten) {
+  WriteIni("[SYSTEM]\nETOPO5=/old\nColorBar=/old.bmp\n");
+  const std::string before = Text(ini);
+  ExpectRefused({"/a\n[OTHER]", "/new.bmp"});
+  ExpectRefused({std::string("/a\0b", 4), "/new.bmp"});
+  EXPECT_EQ(Text(ini), before);
+}
+
+TEST_F(SettingsFileTest, ReadOnlyFolderOrFileRefusesTheSaveAndKeepsTheOldFile) {
+  WriteIni("[SYSTEM]\nETOPO5=/old\n");
+  for (const auto& target : {dir.path(), ini}) {
+    SCOPED_TRACE(target);
+    const Immutable immutable(target);
+    const bool byPermissions = !immutable.applied();
+    if (byPermissions) {
+      if (::geteuid() == 0) GTEST_SKIP() << "no immutable attribute here, and root ignores modes";
+      std::filesystem::permissions(target, std::filesystem::perms::owner_write,
+                                   std::filesystem::perm_options::remove);
+    }
+    ExpectRefused({"/new", "/new.bmp"});
+    EXPECT_EQ(Text(ini), "[SYSTEM]\nETOPO5=/old\n");
+    if (byPermissions) {
+      std::filesystem::permissions(target, std::filesystem::perms::owner_write,
+                                   std::filesystem::perm_options::add);
+    }
+  }
+}
+
+TEST_F(SettingsFileTest, FolderThatIsAFileRefusesTheSaveAndReadsAsDefaults) {
+  const auto blocker = dir.Write("blocker", std::string("x"));
+  const auto blocked = SettingsLocation::OfExecutable(blocker / "orandu");
+  try {
+    SavePathSettings(blocked, {"/g", "/c"});
+    ADD_FAILURE() << "the save was not refused";
+  } catch (const OranduError& error) {
+    EXPECT_EQ(error.what(), (blocker / "orandu.ini").string() + " に書き込めません");
+  }
+  EXPECT_EQ(ReadPathSettings(blocked).grid, (blocker / "data/ETOPO5.DOS").string());
+}
+
+struct GarbageRow {
+  const char* name;
+  std::string content;
+};
+void PrintTo(const GarbageRow& row, std::ostream* out) {
+  *out << row.name;
+}
+
+class GarbageTest : public SettingsFileTest, public ::testing::WithParamInterface<GarbageRow> {};
+
+TEST_P(GarbageTest, ReadsAsDefaultsAndASaveRepairsIt) {
+  WriteIni(GetParam().content);
+  EXPECT_EQ(Read("ETOPO5"), "<d>");
+  SavePathSettings(location, {"/g", "/c"});
+  EXPECT_EQ(ReadPathSettings(location), (PathSettings{"/g", "/c"}));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, GarbageTest,
+    ::testing::Values(GarbageRow{"Binary", std::string("\x89PNG\r\n\x1a\n\0\0\xff\xd8=\x01", 14)},
+                      GarbageRow{"NulBeforeTheSection", std::string("\0[SYSTEM]\nETOPO5=/x\n", 20)},
+                      GarbageRow{"KeyOutsideAnySection", "ETOPO5=/x\n"},
+                      GarbageRow{"UnclosedHeader", "[SYSTEM\nETOPO5=/x\n"},
+                      GarbageRow{"OtherSection", "[SYSTEMS]\nETOPO5=/x\n"},
+                      GarbageRow{"NoEquals", "[SYSTEM]\nETOPO5 /x\n"}),
+    [](const auto& row) { return std::string(row.param.name); });
+
+TEST_F(SettingsFileTest, UnusableFilesReadAsDefaultsAndAreNotReplaced) {
+  std::string oversized = "[SYSTEM]\nETOPO5=/x\n; ";
+  oversized.resize(kMaxProfileFileBytes + 1, 'x');
+  WriteIni(oversized);
+  EXPECT_EQ(Read("ETOPO5"), "<d>");
+  ExpectRefused({"/g", "/c"});
+  EXPECT_EQ(std::filesystem::file_size(ini), kMaxProfileFileBytes + 1);
+
+  std::filesystem::remove(ini);
+  std::filesystem::create_directory(ini);
+  EXPECT_EQ(Read("ETOPO5"), "<d>");
+  ExpectRefused({"/g", "/c"});
+  EXPECT_TRUE(std::filesystem::is_directory(ini));
+
+  // Opening a FIFO for reading would wait for a writer forever.
+  std::filesystem::remove(ini);
+  ASSERT_EQ(::mkfifo(ini.c_str(), 0644), 0);
+  EXPECT_EQ(Read("ETOPO5"), "<d>");
+  ExpectRefused({"/g", "/c"});
+  EXPECT_TRUE(std::filesystem::is_fifo(ini));
+}
+
+TEST_F(SettingsFileTest, ValueThatWouldOutgrowTheReadableSizeIsRefused) {
+  ExpectRefused({std::string(kMaxProfileFileBytes, 'x'), "/c"});
+  EXPECT_FALSE(std::filesystem::exists(ini));
+}
+
+}  // namespace
+}  // namespace orandu
