@@ -1,0 +1,45 @@
+// Start-up settings of the toolkit and the catch-all around event dispatch.
+#include "Application.h"
+
+#include <QStringList>
+
+#include "ErrorReport.h"
+
+namespace orandu {
+
+namespace {
+
+// Runs before QApplication reads the environment. The layouts are given in device pixels at
+// 96 dpi, so neither automatic nor user-requested scaling may enlarge them, and the style's
+// metrics are taken at 96 dpi whatever the screen reports.
+int& WithoutScaling(int& argc) {
+  qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
+  qputenv("QT_FONT_DPI", "96");
+  qunsetenv("QT_SCALE_FACTOR");
+  qunsetenv("QT_SCREEN_SCALE_FACTORS");
+  return argc;
+}
+
+}  // namespace
+
+QFont ProgramFont() {
+  QFont font;
+  font.setFamilies({QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("IPAPGothic")});
+  font.setPixelSize(12);
+  return font;
+}
+
+Application::Application(int& argc, char** argv) : QApplication(WithoutScaling(argc), argv) {
+  setFont(ProgramFont());
+}
+
+bool Application::notify(QObject* receiver, QEvent* event) {
+  try {
+    return QApplication::notify(receiver, event);
+  } catch (...) {
+    ReportCurrentException();
+    return false;
+  }
+}
+
+}  // namespace orandu

@@ -1,0 +1,24 @@
+// The application object: unscaled pixels, the program's font, and every error reported.
+#pragma once
+
+#include <QApplication>
+#include <QFont>
+
+namespace orandu {
+
+// "ＭＳ Ｐゴシック" at 12 pixels, or where it is missing its metric-compatible stand-in
+// IPAPGothic: the first family present wins.
+QFont ProgramFont();
+
+class Application : public QApplication {
+ public:
+  // Turns the toolkit's high-DPI scaling off before it starts, so that every size is a device
+  // pixel at 96 dpi, and gives every window the program's font.
+  Application(int& argc, char** argv);
+
+  // Dispatches the event; an exception leaving its handler is reported with a modal error box
+  // and the event loop goes on.
+  bool notify(QObject* receiver, QEvent* event) override;
+};
+
+}  // namespace orandu

@@ -1,0 +1,85 @@
+// Handlers of the settings dialog.
+#include "UnitOrandu_Config.h"
+
+#include <QScreen>
+#include <QShowEvent>
+#include <QStyle>
+#include <utility>
+
+#include "ColorBarLegend.h"
+#include "FileNames.h"
+#include "Settings.h"
+
+TFormOrandu_Config* FormOrandu_Config = nullptr;
+
+TFormOrandu_Config::TFormOrandu_Config(TColorBarLegend& legend, QWidget* parent)
+    : TFormOrandu_Config(legend, orandu::SettingsLocation::OfRunningExecutable(), parent) {}
+
+TFormOrandu_Config::TFormOrandu_Config(TColorBarLegend& legend, orandu::SettingsLocation location,
+                                       QWidget* parent)
+    : QDialog(parent), OpenDialog1(this), legend_(legend), location_(std::move(location)) {
+  setupUi(this);
+  setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
+                 Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+  SpeedButton1->setIcon(style()->standardIcon(QStyle::SP_DialogCancelButton));
+  SpeedButton2->setIcon(style()->standardIcon(QStyle::SP_DialogSaveButton));
+  connect(SpeedButton1, &QToolButton::clicked, this, &TFormOrandu_Config::SpeedButton1Click);
+  connect(SpeedButton2, &QToolButton::clicked, this, &TFormOrandu_Config::SpeedButton2Click);
+  connect(SpeedButton3, &QToolButton::clicked, this, &TFormOrandu_Config::SpeedButton3Click);
+  connect(SpeedButton4, &QToolButton::clicked, this, &TFormOrandu_Config::SpeedButton4Click);
+}
+
+void TFormOrandu_Config::FormCreate() {
+  ReadSettingsIntoFields();
+  legend_.LoadColorBar(Edit_ColorBar->text());
+}
+
+void TFormOrandu_Config::FormShow() {
+  ReadSettingsIntoFields();
+}
+
+void TFormOrandu_Config::SpeedButton1Click() {
+  close();
+}
+
+void TFormOrandu_Config::SpeedButton2Click() {
+  orandu::SavePathSettings(location_, {orandu::FileNameBytes(Edit_ETOPO5->text()),
+                                       orandu::FileNameBytes(Edit_ColorBar->text())});
+  close();
+}
+
+void TFormOrandu_Config::SpeedButton3Click() {
+  OpenDialog1.InitialDir = orandu::FromPath(location_.DataDir());
+  if (OpenDialog1.Execute()) Edit_ETOPO5->setText(OpenDialog1.FileName);
+}
+
+void TFormOrandu_Config::SpeedButton4Click() {
+  OpenDialog1.InitialDir = orandu::FromPath(location_.DataDir());
+  if (!OpenDialog1.Execute()) return;
+  Edit_ColorBar->setText(OpenDialog1.FileName);
+  legend_.LoadColorBar(Edit_ColorBar->text());
+}
+
+void TFormOrandu_Config::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  // A spontaneous show is the window system restoring the dialog, not an opening.
+  if (event->spontaneous()) return;
+  if (!placed_) {
+    CentreOnScreen();
+    placed_ = true;
+  }
+  FormShow();
+}
+
+void TFormOrandu_Config::ReadSettingsIntoFields() {
+  const orandu::PathSettings paths = orandu::ReadPathSettings(location_);
+  Edit_ETOPO5->setText(orandu::FromFileNameBytes(paths.grid));
+  Edit_ColorBar->setText(orandu::FromFileNameBytes(paths.colorBar));
+}
+
+void TFormOrandu_Config::CentreOnScreen() {
+  const QRect screenArea = screen()->geometry();
+  const QSize outer = frameGeometry().size();
+  move(screenArea.x() + (screenArea.width() - outer.width()) / 2,
+       screenArea.y() + (screenArea.height() - outer.height()) / 2);
+}

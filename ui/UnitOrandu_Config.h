@@ -1,0 +1,51 @@
+// The settings dialog: chooses the grid file and the colour bar picture and saves the choice.
+#pragma once
+
+#include <QDialog>
+
+#include "OpenDialog.h"
+#include "SettingsLocation.h"
+#include "ui_UnitOrandu_Config.h"
+
+class QShowEvent;
+class TColorBarLegend;
+
+// Its two fields are the program's live settings: the region view reads the grid path from
+// Edit_ETOPO5 at every paint, saved or not, and a colour bar chosen here is loaded into the
+// legend at once. Between openings the dialog is only hidden and its fields keep their text.
+class TFormOrandu_Config : public QDialog, public Ui::TFormOrandu_Config {
+  Q_OBJECT
+
+ public:
+  // Settings beside the running executable; colour bars are loaded into the given legend.
+  explicit TFormOrandu_Config(TColorBarLegend& legend, QWidget* parent = nullptr);
+  TFormOrandu_Config(TColorBarLegend& legend, orandu::SettingsLocation location,
+                     QWidget* parent = nullptr);
+
+  // Shared by both "..." buttons, so it remembers the last file chosen with either.
+  TOpenDialog OpenDialog1;
+
+  // Run once by start-up after construction, inside a guard that reports its errors: reads the
+  // settings into the fields, then loads the colour bar they name (on failure the legend keeps
+  // its bar and the fields keep what was read).
+  void FormCreate();
+  // Every opening: reads the saved settings into the fields again, dropping unsaved text.
+  void FormShow();
+  void SpeedButton1Click();  // "Cancel": closes; nothing is written or undone
+  void SpeedButton2Click();  // "Save": writes both fields, then closes; stays open on failure
+  void SpeedButton3Click();  // "..." of the grid file
+  void SpeedButton4Click();  // "..." of the colour bar: loads the chosen bar at once
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+
+ private:
+  void ReadSettingsIntoFields();
+  void CentreOnScreen();
+
+  TColorBarLegend& legend_;
+  orandu::SettingsLocation location_;
+  bool placed_ = false;  // centred on the first opening; later ones find it where it was left
+};
+
+extern TFormOrandu_Config* FormOrandu_Config;
