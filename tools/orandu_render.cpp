@@ -51,7 +51,9 @@ std::optional<std::pair<int, int>> ParsePair(std::string_view text, char separat
 std::optional<Options> ParseOptions(int argc, char** argv) {
   const std::filesystem::path data =
       std::filesystem::read_symlink("/proc/self/exe").parent_path() / "data";
-  Options options{data / "ETOPO5.DOS", data / "P1.BMP"};
+  Options options;
+  options.grid = data / "ETOPO5.DOS";
+  options.bar = data / "P1.BMP";
   for (int i = 1; i < argc; ++i) {
     const std::string_view flag = argv[i];
     if (i + 1 >= argc) return std::nullopt;

@@ -1,0 +1,228 @@
+// make-worldmap: draws the main window's 360 x 180 world map from the grid file, one pixel per
+// whole degree in the grid's orientation, and saves it as a baseline JPEG.
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <system_error>
+#include <vector>
+
+#include <jpeglib.h>  // after <cstdio>, which it needs for FILE and size_t
+
+#include "AtomicFile.h"
+#include "HeightGrid.h"
+#include "Picture.h"
+
+namespace {
+
+using orandu::GridColumns;
+using orandu::SamplesPerDegree;
+
+constexpr int kMapWidth = 360;
+constexpr int kMapHeight = 180;
+// Chosen so that the map keeps its coasts crisp at about 20 KB.
+constexpr int kJpegQuality = 84;
+
+enum class ExitStatus { Success = 0, Failed = 1, Usage = 2 };
+
+// One degree cell summed up: whether most of it is land, the mean height of that part (for its
+// colour) and the mean of the whole cell (for the relief shading).
+struct CellSummary {
+  bool land = false;
+  double mean_height = 0;
+  double overall_mean = 0;
+};
+
+// The sums gathered for one cell while its 12 rows go by.
+struct CellSums {
+  int land_samples = 0;
+  double land_total = 0;
+  double sea_total = 0;
+
+  CellSummary Summary() const {
+    constexpr int kSamples = SamplesPerDegree * SamplesPerDegree;
+    const int sea_samples = kSamples - land_samples;
+    const double overall = (land_total + sea_total) / kSamples;
+    // A cell that is half land and half sea is drawn as land so that small islands show.
+    if (land_samples * 2 >= kSamples) return {true, land_total / land_samples, overall};
+    return {false, sea_total / sea_samples, overall};
+  }
+};
+
+using CellMap = std::vector<CellSummary>;  // kMapWidth * kMapHeight, the northern row first
+
+CellMap SummariseGrid(const std::filesystem::path& grid_path) {
+  std::error_code error;
+  const std::uintmax_t size = std::filesystem::file_size(grid_path, error);
+  if (error) throw std::runtime_error("cannot read " + grid_path.string() + ": " + error.message());
+  if (size != static_cast<std::uintmax_t>(orandu::GridBytes)) {
+    throw std::runtime_error(grid_path.string() + " has " + std::to_string(size) +
+                             " bytes; a grid file has " + std::to_string(orandu::GridBytes));
+  }
+  orandu::HeightGrid grid(grid_path);
+  auto row = std::make_unique<orandu::GridRow>();
+  CellMap cells;
+  cells.reserve(kMapWidth * kMapHeight);
+  for (int lat = 0; lat < kMapHeight; ++lat) {
+    std::array<CellSums, kMapWidth> sums{};
+    for (int r = 0; r < SamplesPerDegree; ++r) {
+      if (grid.ReadRow(*row) != row->size()) {
+        throw std::runtime_error(grid_path.string() + " ended before row " +
+                                 std::to_string(lat * SamplesPerDegree + r));
+      }
+      for (int column = 0; column < GridColumns; ++column) {
+        const int height = orandu::DecodeSample(orandu::RawSampleAt(row->data(), column));
+        CellSums& cell = sums[static_cast<std::size_t>(column / SamplesPerDegree)];
+        if (height >= 0) {
+          ++cell.land_samples;
+          cell.land_total += height;
+        } else {
+          cell.sea_total += height;
+        }
+      }
+    }
+    for (const CellSums& cell : sums) cells.push_back(cell.Summary());
+  }
+  return cells;
+}
+
+struct ColourStop {
+  double height;
+  orandu::Rgb colour;
+};
+
+// Sea from pale shelf blue to navy in the deep trenches.
+constexpr std::array kSeaColours{
+    ColourStop{-9000, {4, 10, 48}},    ColourStop{-6000, {10, 28, 88}},
+    ColourStop{-4500, {18, 48, 122}},  ColourStop{-3000, {28, 72, 152}},
+    ColourStop{-1000, {44, 104, 182}}, ColourStop{-150, {78, 140, 205}},
+    ColourStop{0, {104, 166, 218}},
+};
+
+// Land from lowland green through yellow-brown hills and brown mountains to white heights.
+constexpr std::array kLandColours{
+    ColourStop{0, {58, 128, 62}},      ColourStop{300, {108, 158, 76}},
+    ColourStop{700, {176, 178, 98}},   ColourStop{1200, {198, 168, 104}},
+    ColourStop{1900, {166, 124, 80}},  ColourStop{2600, {158, 132, 112}},
+    ColourStop{3300, {220, 216, 210}}, ColourStop{4200, {250, 250, 250}},
+};
+
+template <std::size_t N>
+orandu::Rgb Interpolate(const std::array<ColourStop, N>& stops, double height) {
+  if (height <= stops.front().height) return stops.front().colour;
+  for (std::size_t i = 1; i < N; ++i) {
+    if (height > stops[i].height) continue;
+    const ColourStop& low = stops[i - 1];
+    const ColourStop& high = stops[i];
+    const double t = (height - low.height) / (high.height - low.height);
+    const auto mix = [t](std::uint8_t a, std::uint8_t b) {
+      return static_cast<std::uint8_t>(std::lround(a + t * (b - a)));
+    };
+    return {mix(low.colour.red, high.colour.red), mix(low.colour.green, high.colour.green),
+            mix(low.colour.blue, high.colour.blue)};
+  }
+  return stops.back().colour;
+}
+
+const CellSummary& CellAt(const CellMap& cells, int lon, int lat) {
+  lon = (lon + kMapWidth) % kMapWidth;  // the map wraps around in longitude
+  lat = std::clamp(lat, 0, kMapHeight - 1);
+  return cells[static_cast<std::size_t>(lat) * kMapWidth + lon];
+}
+
+// Brightness factor of a cell lit from the north-west: slopes facing the light get brighter,
+// slopes facing away darker, so mountain ranges and ocean ridges stand out.
+double Shading(const CellMap& cells, int lon, int lat, double strength) {
+  const double rise_east =
+      CellAt(cells, lon + 1, lat).overall_mean - CellAt(cells, lon - 1, lat).overall_mean;
+  const double rise_south =
+      CellAt(cells, lon, lat + 1).overall_mean - CellAt(cells, lon, lat - 1).overall_mean;
+  return std::clamp(1.0 + strength * (rise_east + rise_south), 0.7, 1.3);
+}
+
+orandu::Rgb Scale(orandu::Rgb colour, double factor) {
+  const auto scale = [factor](std::uint8_t channel) {
+    return static_cast<std::uint8_t>(std::clamp(std::lround(channel * factor), 0L, 255L));
+  };
+  return {scale(colour.red), scale(colour.green), scale(colour.blue)};
+}
+
+orandu::Picture DrawMap(const CellMap& cells) {
+  // Per metre of height difference between the two neighbours; land relief is steeper than the
+  // sea floor's, so the sea gets the stronger light.
+  constexpr double kLandShading = 0.00008;
+  constexpr double kSeaShading = 0.00012;
+  orandu::Picture map{kMapWidth, kMapHeight, {}};
+  map.pixels.reserve(cells.size());
+  for (int lat = 0; lat < kMapHeight; ++lat) {
+    for (int lon = 0; lon < kMapWidth; ++lon) {
+      const CellSummary& cell = CellAt(cells, lon, lat);
+      map.pixels.push_back(cell.land ? Scale(Interpolate(kLandColours, cell.mean_height),
+                                             Shading(cells, lon, lat, kLandShading))
+                                     : Scale(Interpolate(kSeaColours, cell.mean_height),
+                                             Shading(cells, lon, lat, kSeaShading)));
+    }
+  }
+  return map;
+}
+
+std::vector<std::uint8_t> EncodeJpeg(const orandu::Picture& picture) {
+  jpeg_compress_struct compressor{};
+  jpeg_error_mgr errors{};
+  // The default error handler prints libjpeg's message and exits with status 1; with a picture
+  // built here only running out of memory can trigger it.
+  compressor.err = jpeg_std_error(&errors);
+  jpeg_create_compress(&compressor);
+  unsigned char* buffer = nullptr;
+  unsigned long buffer_size = 0;
+  jpeg_mem_dest(&compressor, &buffer, &buffer_size);
+  compressor.image_width = static_cast<JDIMENSION>(picture.width);
+  compressor.image_height = static_cast<JDIMENSION>(picture.height);
+  compressor.input_components = 3;
+  compressor.in_color_space = JCS_RGB;
+  jpeg_set_defaults(&compressor);
+  jpeg_set_quality(&compressor, kJpegQuality, TRUE);
+  compressor.optimize_coding = TRUE;  // smaller Huffman tables, still a baseline file
+  jpeg_start_compress(&compressor, TRUE);
+  static_assert(sizeof(orandu::Rgb) == 3);
+  while (compressor.next_scanline < compressor.image_height) {
+    const auto y = static_cast<std::size_t>(compressor.next_scanline);
+    JSAMPROW line = reinterpret_cast<JSAMPROW>(
+        const_cast<orandu::Rgb*>(picture.pixels.data() + y * picture.width));
+    jpeg_write_scanlines(&compressor, &line, 1);
+  }
+  jpeg_finish_compress(&compressor);
+  std::vector<std::uint8_t> bytes(buffer, buffer + buffer_size);
+  jpeg_destroy_compress(&compressor);
+  std::free(buffer);
+  return bytes;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 3) {
+    std::fprintf(stderr, "usage: make-worldmap GRID OUTPUT.jpg\n");
+    return static_cast<int>(ExitStatus::Usage);
+  }
+  const std::filesystem::path grid_path = argv[1];
+  const std::filesystem::path output = argv[2];
+  std::vector<std::uint8_t> jpeg;
+  try {
+    jpeg = EncodeJpeg(DrawMap(SummariseGrid(grid_path)));
+  } catch (const std::exception& error) {
+    std::fprintf(stderr, "make-worldmap: %s\n", error.what());
+    return static_cast<int>(ExitStatus::Failed);
+  }
+  if (!orandu::WriteFileAtomically(output, jpeg)) {
+    std::fprintf(stderr, "make-worldmap: cannot write %s\n", output.c_str());
+    return static_cast<int>(ExitStatus::Failed);
+  }
+  return static_cast<int>(ExitStatus::Success);
+}
