@@ -1,9 +1,16 @@
 // Start-up settings of the toolkit and the catch-all around event dispatch.
 #include "Application.h"
 
+#include <QIcon>
 #include <QStringList>
 
 #include "ErrorReport.h"
+
+// The built-in pictures are compiled into the program's static library, whose resource
+// registration the linker would drop unless something calls it.
+static void RegisterBuiltInPictures() {
+  Q_INIT_RESOURCE(resources);
+}
 
 namespace orandu {
 
@@ -30,7 +37,9 @@ QFont ProgramFont() {
 }
 
 Application::Application(int& argc, char** argv) : QApplication(WithoutScaling(argc), argv) {
+  RegisterBuiltInPictures();
   setFont(ProgramFont());
+  setWindowIcon(QIcon(QStringLiteral(":/icons/orandu.png")));
 }
 
 bool Application::notify(QObject* receiver, QEvent* event) {

@@ -1,0 +1,78 @@
+// The main window's handlers: a press on the map opens the region view on the point picked.
+#include "UnitOrandu_Main.h"
+
+#include <QBitmap>
+#include <QCursor>
+#include <QFile>
+#include <QMouseEvent>
+#include <cstring>
+#include <span>
+
+#include "PictureFormats.h"
+#include "UnitOrandu_Config.h"
+#include "UnitOrandu_Graph.h"
+
+TFormOrandu_Main* FormOrandu_Main = nullptr;
+
+namespace {
+
+// The world map is kept as a baseline JPEG and decoded by the program's own JPEG reader.
+QPixmap DecodeWorldMap() {
+  QFile file(QStringLiteral(":/worldmap.jpg"));
+  file.open(QIODevice::ReadOnly);
+  const QByteArray bytes = file.readAll();
+  const orandu::Picture map = orandu::DecodeJpeg(
+      std::span(reinterpret_cast<const std::uint8_t*>(bytes.constData()), bytes.size()));
+  static_assert(sizeof(orandu::Rgb) == 3, "a row of Rgb is a row of RGB888");
+  QImage image(map.width, map.height, QImage::Format_RGB888);
+  for (int y = 0; y < map.height; ++y) {
+    std::memcpy(image.scanLine(y), &map.pixels[static_cast<std::size_t>(y) * map.width],
+                static_cast<std::size_t>(map.width) * sizeof(orandu::Rgb));
+  }
+  return QPixmap::fromImage(image);
+}
+
+}  // namespace
+
+TFormOrandu_Main::TFormOrandu_Main(QWidget* parent) : QWidget(parent) {
+  setupUi(this);
+  setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                 Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+  // Labels grow with their text from where they stand, so no font can cut a figure short.
+  for (QLabel* label : {Label1, Label2, Label3}) label->adjustSize();
+  Image1->installEventFilter(this);
+  connect(SpeedButton4, &QToolButton::clicked, this, &TFormOrandu_Main::SpeedButton4Click);
+}
+
+void TFormOrandu_Main::FormCreate() {
+  const QBitmap shape(QStringLiteral(":/cursors/selectmap.xbm"));
+  const QBitmap mask(QStringLiteral(":/cursors/selectmap_mask.xbm"));
+  Image1->setCursor(QCursor(shape, mask, 0, 0));  // the hot spot is the frame's top-left pixel
+  move(20, 20);
+}
+
+void TFormOrandu_Main::showEvent(QShowEvent* event) {
+  if (Image1->pixmap().isNull()) Image1->setPixmap(DecodeWorldMap());
+  QWidget::showEvent(event);
+}
+
+bool TFormOrandu_Main::eventFilter(QObject* watched, QEvent* event) {
+  // The second press of a double-click is one more press: it picks the same point again.
+  if (watched == Image1 &&
+      (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick)) {
+    Image1MouseDown(static_cast<QMouseEvent*>(event)->position().toPoint());
+    return true;
+  }
+  return QWidget::eventFilter(watched, event);
+}
+
+void TFormOrandu_Main::Image1MouseDown(QPoint mapPixel) {
+  // The point under the cursor's cross-hair, not under its hot spot, is the one picked.
+  FormOrandu_Graph->Show();
+  FormOrandu_Graph->SetCenter(mapPixel.x() + CursorCrossOffset, mapPixel.y() + CursorCrossOffset);
+  FormOrandu_Graph->PaintBox1->repaint();
+}
+
+void TFormOrandu_Main::SpeedButton4Click() {
+  FormOrandu_Config->exec();
+}

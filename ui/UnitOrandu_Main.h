@@ -1,0 +1,29 @@
+// The main window: the world map to pick a point on, the colour bar legend and the settings button.
+#pragma once
+
+#include <QWidget>
+
+#include "ui_UnitOrandu_Main.h"
+
+class TFormOrandu_Main : public QWidget, public Ui::TFormOrandu_Main {
+  Q_OBJECT
+
+ public:
+  // The distance, in both directions, from the map cursor's hot spot to its cross-hair.
+  static constexpr int CursorCrossOffset = 13;
+
+  explicit TFormOrandu_Main(QWidget* parent = nullptr);
+
+  // Installs the map-selection cursor and places the window; run once at start-up.
+  void FormCreate();
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  void showEvent(QShowEvent* event) override;
+
+ private:
+  void Image1MouseDown(QPoint mapPixel);
+  void SpeedButton4Click();
+};
+
+extern TFormOrandu_Main* FormOrandu_Main;

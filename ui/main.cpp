@@ -1,0 +1,13 @@
+// The program: its windows, then the event loop until the main window is closed.
+#include "Application.h"
+#include "Startup.h"
+#include "UnitOrandu_Main.h"
+
+int main(int argc, char** argv) {
+  orandu::Application application(argc, argv);
+  ProgramWindows windows(orandu::SettingsLocation::OfRunningExecutable());
+  // The region view and the settings dialog do not keep the program alive: closing the main
+  // window ends it, and all three windows go with it.
+  windows.Main().show();
+  return application.exec();
+}
