@@ -3,7 +3,7 @@
 
 #include <QScreen>
 #include <QShowEvent>
-#include <QStyle>
+#include <QIcon>
 #include <utility>
 
 #include "ColorBarLegend.h"
@@ -21,8 +21,8 @@ TFormOrandu_Config::TFormOrandu_Config(TColorBarLegend& legend, orandu::Settings
   setupUi(this);
   setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
                  Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
-  SpeedButton1->setIcon(style()->standardIcon(QStyle::SP_DialogCancelButton));
-  SpeedButton2->setIcon(style()->standardIcon(QStyle::SP_DialogSaveButton));
+  SpeedButton1->setIcon(QIcon(QStringLiteral(":/icons/cancel.png")));
+  SpeedButton2->setIcon(QIcon(QStringLiteral(":/icons/save.png")));
   connect(SpeedButton1, &QToolButton::clicked, this, &TFormOrandu_Config::SpeedButton1Click);
   connect(SpeedButton2, &QToolButton::clicked, this, &TFormOrandu_Config::SpeedButton2Click);
   connect(SpeedButton3, &QToolButton::clicked, this, &TFormOrandu_Config::SpeedButton3Click);

@@ -1,0 +1,108 @@
+// orandu-render: its command line, its errors, and a golden render of a small fixture grid.
+#include <gtest/gtest.h>
+
+#include "ColorBar.h"
+#include "HeightGrid.h"
+#include "PictureFormats.h"
+#include "RunTool.h"
+
+namespace orandu::testing {
+namespace {
+
+const std::filesystem::path kGolden =
+    std::filesystem::path(ORANDU_SOURCE_DIR) / "tests/golden/render-100x48.png";
+
+// Forty rows of heights sweeping the whole bar, then half a row: a file far shorter than the grid.
+std::vector<std::uint8_t> FixtureGrid() {
+  std::vector<std::uint8_t> bytes(40 * RowBytes + 2 * 50);
+  for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
+    const int row = static_cast<int>(i / RowBytes);
+    const int column = static_cast<int>(i % RowBytes / 2);
+    const int metres = ((row * 37 + column * 11) % 400 - 200) * 50 + row % 7 * 3;
+    const auto raw = static_cast<std::uint16_t>(metres);
+    bytes[i] = static_cast<std::uint8_t>(raw & 0xFF);
+    bytes[i + 1] = static_cast<std::uint8_t>(raw >> 8);
+  }
+  return bytes;
+}
+
+class RenderToolTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    grid_ = dir_.Write("fixture.dos", FixtureGrid());
+    bar_ = dir_ / "bar.bmp";
+    WriteBmp(bar_, DesignTimeColorBar());
+  }
+  ToolRun Render(std::vector<std::string> arguments) {
+    return RunTool(ToolPath("orandu-render"), arguments, dir_);
+  }
+
+  TempDir dir_;
+  std::filesystem::path grid_;
+  std::filesystem::path bar_;
+};
+
+// The fixture at the top-left corner of the world: the first row is negative and reading starts
+// at row 0, the three westmost pixel columns wrap to the far east, and below the short last row
+// the picture stays black.
+TEST_F(RenderToolTest, MatchesTheGoldenRenderOfTheFixture) {
+  const auto out = dir_ / "render.png";
+  const ToolRun run = Render({"--grid", grid_.string(), "--bar", bar_.string(), "--center", "0,0",
+                              "--size", "100x48", "--out", out.string()});
+  ASSERT_EQ(run.exit_status, 0) << run.errors;
+  EXPECT_EQ(run.output, "center 4 2\n");
+  // A deliberate change of the picture is taken in by running once with ORANDU_UPDATE_GOLDEN set.
+  if (std::getenv("ORANDU_UPDATE_GOLDEN") != nullptr) {
+    std::filesystem::copy_file(out, kGolden, std::filesystem::copy_options::overwrite_existing);
+  }
+  const Picture rendered = DecodePng(ReadFile(out));
+  const Picture golden = DecodePng(ReadFile(kGolden));
+  ASSERT_EQ(rendered.width, golden.width);
+  ASSERT_EQ(rendered.height, golden.height);
+  for (int y = 0; y < golden.height; ++y) {
+    for (int x = 0; x < golden.width; ++x)
+      ASSERT_EQ(rendered.at(x, y), golden.at(x, y)) << x << "," << y;
+  }
+}
+
+TEST_F(RenderToolTest, WritesBmpByTheExtension) {
+  const auto png = dir_ / "a.png";
+  const auto bmp = dir_ / "a.BMP";
+  for (const auto& out : {png, bmp}) {
+    ASSERT_EQ(Render({"--grid", grid_.string(), "--bar", bar_.string(), "--center", "5,5", "--size",
+                      "30x20", "--out", out.string()})
+                  .exit_status,
+              0);
+  }
+  EXPECT_EQ(DecodeBmp(ReadFile(bmp)).pixels, DecodePng(ReadFile(png)).pixels);
+}
+
+TEST_F(RenderToolTest, ReportsTheProgramsMessageAndStatusOne) {
+  const ToolRun run = Render({"--grid", (dir_ / "missing.dos").string(), "--bar", bar_.string(),
+                              "--center", "200,100", "--out", (dir_ / "x.png").string()});
+  EXPECT_EQ(run.exit_status, 1);
+  EXPECT_NE(run.errors.find("No such file or directory は開けません"), std::string::npos)
+      << run.errors;
+  EXPECT_FALSE(std::filesystem::exists(dir_ / "x.png"));
+}
+
+class RenderUsageTest : public RenderToolTest,
+                        public ::testing::WithParamInterface<std::vector<std::string>> {};
+
+TEST_P(RenderUsageTest, RefusesAMalformedCommandLineWithStatusTwo) {
+  const ToolRun run = Render(GetParam());
+  EXPECT_EQ(run.exit_status, 2);
+  EXPECT_EQ(run.errors.rfind("usage: orandu-render", 0), 0u) << run.errors;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    CommandLines, RenderUsageTest,
+    ::testing::Values(std::vector<std::string>{}, std::vector<std::string>{"--center"},
+                      std::vector<std::string>{"--center", "12"},
+                      std::vector<std::string>{"--center", "1,2x"},
+                      std::vector<std::string>{"--center", "1,2", "--size", "0x10"},
+                      std::vector<std::string>{"--center", "1,2", "--size", "100000x10"},
+                      std::vector<std::string>{"--center", "1,2", "--colour", "x"}));
+
+}  // namespace
+}  // namespace orandu::testing
