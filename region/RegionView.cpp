@@ -1,6 +1,7 @@
 // Centring the region on a picked point and painting it from the grid file.
 #include "RegionView.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "HeightGrid.h"
@@ -12,6 +13,13 @@ namespace {
 
 constexpr int kLastLon = 359;
 constexpr int kLastLat = 179;
+
+// Pixel columns firstPixel ... firstPixel + length - 1 show grid columns from firstColumn on.
+struct ColumnRun {
+  int firstPixel;
+  int length;
+  int firstColumn;
+};
 
 // The grid is global, so a column west of 0 or east of 4319 is the same meridian a turn away.
 int WrapColumn(int column) {
@@ -50,27 +58,30 @@ void RegionView::PaintRegion(const std::filesystem::path& gridPath, const ColorT
   // A negative first row leaves the file at its start: the top rows are then shown unshifted.
   grid.SeekRow(FirstRow(centerLat_, height));
 
-  std::vector<int> columnOf(static_cast<std::size_t>(width));
-  const int firstColumn = FirstColumn(centerLon_, width);
-  for (int x = 0; x < width; ++x) columnOf[x] = WrapColumn(firstColumn + x);
+  // The pixel columns fall into runs of consecutive grid columns: one run, or two or three
+  // where the area crosses the grid's east-west seam.
+  std::vector<ColumnRun> runs;
+  for (int x = 0; x < width;) {
+    const int column = WrapColumn(FirstColumn(centerLon_, width) + x);
+    const int length = std::min(width - x, GridColumns - column);
+    runs.push_back({x, length, column});
+    x += length;
+  }
 
   GridRow row;
   const std::uint8_t* samples = row.data();
-  const int* columns = columnOf.data();
   int remaining = height;
   for (int y = 0;; ++y) {
     const std::size_t bytesRead = grid.ReadRow(row);
     if (remaining <= 0 || bytesRead == 0) break;
     --remaining;
+    // The short last row of a cut file: only the samples it holds are shown.
+    const int columnsRead = static_cast<int>(bytesRead / 2);
     PackedColor* pixels = surface.Row(y);
-    if (bytesRead == RowBytes) {
-      for (int x = 0; x < width; ++x) pixels[x] = colors[RawSampleAt(samples, columns[x])];
-    } else {
-      // The short last row of a cut file: only the samples it holds are shown.
-      const int columnsRead = static_cast<int>(bytesRead / 2);
-      for (int x = 0; x < width; ++x) {
-        if (columns[x] < columnsRead) pixels[x] = colors[RawSampleAt(samples, columns[x])];
-      }
+    for (const ColumnRun& run : runs) {
+      PackedColor* out = pixels + run.firstPixel;
+      const int count = std::clamp(columnsRead - run.firstColumn, 0, run.length);
+      for (int i = 0; i < count; ++i) out[i] = colors[RawSampleAt(samples, run.firstColumn + i)];
     }
   }
 }
