@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
 # End to end: the real program under a real X server, a press on its map, and the region view's
 # paint area compared pixel for pixel with orandu-render for the same centre.
-# Usage: pick_matches_render.sh BUILD_DIR SCREENSHOT_DIR
+# Usage: pick_matches_render.sh BUILD_DIR DATA_DIR SCREENSHOT_DIR
 set -euo pipefail
 build=$(cd "$1" && pwd)
-screenshots=$2
+data=$2
+screenshots=$3
 skip=77
 
-[ -s "$build/data/ETOPO5.DOS" ] || { echo "SKIP: no converted grid in $build/data"; exit $skip; }
+[ -s "$data/ETOPO5.DOS" ] || { echo "SKIP: no converted grid in $data"; exit $skip; }
 
 work=$(mktemp -d)
 cleanup() {
@@ -19,7 +20,7 @@ trap cleanup EXIT
 
 # The program beside the default data and no settings file, so the defaults are what it reads.
 cp "$build/orandu" "$work/orandu"
-ln -s "$build/data" "$work/data"
+ln -s "$(cd "$data" && pwd)" "$work/data"
 
 Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
 xserver=$!
@@ -49,7 +50,7 @@ mkdir -p "$screenshots"
 import -window "$main" "$screenshots/main-window.png"
 import -window "$region" "$screenshots/region-view.png"
 
-"$build/orandu-render" --grid "$build/data/ETOPO5.DOS" --bar "$build/data/P1.BMP" \
+"$build/orandu-render" --grid "$data/ETOPO5.DOS" --bar "$data/P1.BMP" \
   --center "$center_lon,$center_lat" --size 488x441 --out "$work/expected.png"
 convert "$screenshots/region-view.png" -crop 488x441+2+2 +repage "$work/painted.png"
 differing=$(compare -metric AE "$work/painted.png" "$work/expected.png" null: 2>&1 || true)

@@ -2,6 +2,7 @@
 #include "HeightGrid.h"
 
 #include <gtest/gtest.h>
+#include <sys/fsuid.h>
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -107,6 +108,41 @@ TEST(HeightGridTest, RefusesWhatCannotBeReadAsARegularFile) {
   ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
   ExpectCannotOpen(fifo, "Invalid argument");         // would otherwise wait for a writer for ever
   ExpectCannotOpen("/dev/zero", "Invalid argument");  // would otherwise never end
+}
+
+// Root reads any file whatever its permission bits. While the file-system user id is not 0 the
+// kernel takes away the capabilities that let it, and gives them back when the id returns to 0;
+// an ordinary user is bound by the bits already, and the change is then simply refused.
+class WithoutRootsFileAccess {
+ public:
+  WithoutRootsFileAccess() : previous_(::setfsuid(kNobody)) {}
+  ~WithoutRootsFileAccess() { ::setfsuid(previous_); }
+  WithoutRootsFileAccess(const WithoutRootsFileAccess&) = delete;
+  WithoutRootsFileAccess& operator=(const WithoutRootsFileAccess&) = delete;
+
+ private:
+  static constexpr uid_t kNobody = 65534;
+  int previous_;
+};
+
+TEST(HeightGridTest, RefusesAFileItMayNotRead) {
+  TempDir dir;
+  std::filesystem::permissions(dir.path(), std::filesystem::perms::others_exec,
+                               std::filesystem::perm_options::add);
+  const auto readable = WriteRows(dir, 1);
+  std::filesystem::permissions(readable, std::filesystem::perms::others_read,
+                               std::filesystem::perm_options::add);
+  const auto locked = dir.Write("locked.dos", std::string(RowBytes, '\0'));
+  std::filesystem::permissions(locked, std::filesystem::perms::owner_write);
+
+  const WithoutRootsFileAccess unprivileged;
+  try {
+    HeightGrid grid(readable);
+  } catch (const OranduError& error) {
+    GTEST_SKIP() << "the temporary folder cannot be reached without root's access: "
+                 << error.what();
+  }
+  ExpectCannotOpen(locked, "Permission denied");
 }
 
 TEST(HeightGridTest, QuotesARelativePathInFull) {

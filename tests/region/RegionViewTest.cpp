@@ -210,5 +210,93 @@ TEST(PaintRegionShortFileTest, MissingGridRaisesTheOpenMessageAndPaintsNothing) 
   EXPECT_EQ(surface.At(0, 0), kBlack);
 }
 
+// ---- Grid files that are short, change between paints, or have unusual names ---------------
+
+// A region around the pick (0, 0) on a 488 x 441 area: centre (20, 18), first row -5 (so the
+// paint starts at the top of the file), first column -5.
+constexpr int kTopWidth = 488;
+constexpr int kTopHeight = 441;
+
+PixelBuffer PaintTop(const std::filesystem::path& grid) {
+  const ColorTable colors(CodingBar());
+  RegionView view;
+  view.SetCenter(0, 0, kTopWidth, kTopHeight);
+  PixelBuffer surface(kTopWidth, kTopHeight);
+  view.PaintRegion(grid, colors, surface);
+  return surface;
+}
+
+// The file holds `size` bytes of coded rows, its first row being coded row `firstCodedRow`:
+// every sample it holds whole shows where it came from, every other pixel stays black.
+void ExpectShowsWhatTheFileHolds(const PixelBuffer& surface, std::size_t size,
+                                 int firstCodedRow = 0) {
+  for (int y = 0; y < surface.Height(); ++y) {
+    for (int x = 0; x < surface.Width(); ++x) {
+      const int column = (x + GridColumns - 5) % GridColumns;
+      const std::size_t end = static_cast<std::size_t>(y) * RowBytes + 2 * column + 2;
+      const PackedColor expected = end <= size ? ColorOfPlace(firstCodedRow + y, column) : kBlack;
+      ASSERT_EQ(surface.At(x, y), expected) << x << "," << y << " of a " << size << "-byte file";
+    }
+  }
+}
+
+std::vector<std::uint8_t> CodedRowsFrom(int firstRow, int rows) {
+  auto bytes = CodedGridBytes(firstRow + rows);
+  bytes.erase(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(firstRow) * RowBytes);
+  return bytes;
+}
+
+TEST(PaintRegionFileTest, FileShorterThanOneRowShowsTheSamplesItHolds) {
+  TempDir dir;
+  for (const std::size_t size : {std::size_t{1}, std::size_t{2}, std::size_t{1001},
+                                 std::size_t{RowBytes - 1}}) {
+    auto bytes = CodedGridBytes(1);
+    bytes.resize(size);
+    ExpectShowsWhatTheFileHolds(PaintTop(dir.Write("short.dos", bytes)), size);
+  }
+}
+
+// The grid is opened anew for every paint, so each paint sees the file as it is at that moment.
+TEST(PaintRegionFileTest, FileCutOrReplacedBetweenPaintsIsReadAsItIsNow) {
+  TempDir dir;
+  const auto grid = dir.Write("ETOPO5.DOS", CodedGridBytes(kTopHeight));
+  ExpectShowsWhatTheFileHolds(PaintTop(grid), std::size_t{kTopHeight} * RowBytes);
+
+  const std::size_t cut = 3 * RowBytes + 2 * 700 + 1;
+  std::filesystem::resize_file(grid, cut);
+  ExpectShowsWhatTheFileHolds(PaintTop(grid), cut);
+
+  // Replaced the way a copy or a download replaces a file: a new file renamed over the name.
+  const auto shifted = dir.Write("new.dos", CodedRowsFrom(7, 20));
+  std::filesystem::rename(shifted, grid);
+  ExpectShowsWhatTheFileHolds(PaintTop(grid), 20 * RowBytes, 7);
+
+  std::filesystem::remove(grid);
+  std::filesystem::create_directory(grid);
+  try {
+    PaintTop(grid);
+    FAIL() << "painted from a folder";
+  } catch (const OranduError& error) {
+    EXPECT_EQ(std::string(error.what()),
+              "ファイル \"" + grid.string() + "\". Is a directory は開けません");
+  }
+}
+
+// File names are bytes: one that is not UTF-8 is opened as it is and quoted as it is.
+TEST(PaintRegionFileTest, PathThatIsNotUtf8IsReadAndQuotedByteForByte) {
+  TempDir dir;
+  const auto grid = dir.Write("\xFF\xFE\x80 \x93\xFA\x96\x7B.dos", CodedGridBytes(2));
+  ExpectShowsWhatTheFileHolds(PaintTop(grid), 2 * RowBytes);
+
+  const auto missing = dir / "\xC3\x28\xA0.dos";
+  try {
+    PaintTop(missing);
+    FAIL() << "painted from a missing file";
+  } catch (const OranduError& error) {
+    EXPECT_EQ(std::string(error.what()), "ファイル \"" + dir.path().string() +
+                                             "/\xC3\x28\xA0.dos\". No such file or directory は開けません");
+  }
+}
+
 }  // namespace
 }  // namespace orandu

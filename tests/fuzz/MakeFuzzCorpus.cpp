@@ -1,0 +1,420 @@
+// Writes the fuzz targets' seed corpora: small valid files of each kind and variant the readers
+// accept, so that fuzzing starts from every branch of every format.
+//
+//   make_fuzz_corpus tests/fuzz/corpus
+//
+// The output is the same on every run, so the committed corpora can be remade and compared.
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>  // jpeglib.h uses FILE without including it
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <initializer_list>
+#include <iostream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include <jpeglib.h>
+#include <zlib.h>
+
+#include "HeightGrid.h"
+#include "PictureFormats.h"
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+using namespace std::string_view_literals;
+
+// ---- Output ------------------------------------------------------------------------------
+
+class Corpus {
+ public:
+  Corpus(const std::filesystem::path& root, const std::string& target) : folder_(root / target) {
+    std::filesystem::create_directories(folder_);
+  }
+  void Add(const std::string& name, const Bytes& bytes) const {
+    std::ofstream(folder_ / name, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()),
+               static_cast<std::streamsize>(bytes.size()));
+  }
+
+ private:
+  std::filesystem::path folder_;
+};
+
+Bytes Join(std::initializer_list<Bytes> parts) {
+  Bytes all;
+  for (const Bytes& part : parts) all.insert(all.end(), part.begin(), part.end());
+  return all;
+}
+
+Bytes Text(std::string_view text) {
+  return {text.begin(), text.end()};
+}
+
+class LittleEndian {
+ public:
+  LittleEndian& U8(std::uint32_t value) {
+    bytes_.push_back(static_cast<std::uint8_t>(value));
+    return *this;
+  }
+  LittleEndian& U16(std::uint32_t value) { return U8(value).U8(value >> 8); }
+  LittleEndian& U32(std::uint32_t value) { return U16(value).U16(value >> 16); }
+  LittleEndian& Append(const Bytes& more) {
+    bytes_.insert(bytes_.end(), more.begin(), more.end());
+    return *this;
+  }
+  std::size_t size() const { return bytes_.size(); }
+  Bytes Take() { return std::move(bytes_); }
+
+ private:
+  Bytes bytes_;
+};
+
+// ---- Bitmaps -----------------------------------------------------------------------------
+
+enum class BmpCompression : std::uint32_t { kNone = 0, kRle8 = 1, kRle4 = 2, kBitfields = 3 };
+
+struct BmpSpec {
+  std::uint32_t header = 40;  // 12 (OS/2), 40, 52, 56, 108 or 124 bytes
+  std::int32_t width = 3;
+  std::int32_t height = 2;  // negative: top-down
+  std::uint16_t bits = 24;
+  BmpCompression compression = BmpCompression::kNone;
+  std::vector<std::uint32_t> masks{};  // after a 40-byte header, else in the header
+  std::uint32_t paletteEntries = 0;    // a colour ramp
+  std::uint32_t colorsUsed = 0;
+  Bytes pixels{};  // as stored
+};
+
+Bytes BuildBmp(const BmpSpec& spec) {
+  const bool core = spec.header == 12;
+  const std::size_t masksAfter = spec.header == 40 ? spec.masks.size() * 4 : 0;
+  const std::size_t paletteBytes = spec.paletteEntries * (core ? 3 : 4);
+  const auto offset = static_cast<std::uint32_t>(14 + spec.header + masksAfter + paletteBytes);
+  LittleEndian out;
+  out.U8('B').U8('M').U32(offset + static_cast<std::uint32_t>(spec.pixels.size())).U32(0);
+  out.U32(offset).U32(spec.header);
+  if (core) {
+    out.U16(static_cast<std::uint32_t>(spec.width)).U16(static_cast<std::uint32_t>(spec.height));
+    out.U16(1).U16(spec.bits);
+  } else {
+    out.U32(static_cast<std::uint32_t>(spec.width)).U32(static_cast<std::uint32_t>(spec.height));
+    out.U16(1).U16(spec.bits).U32(static_cast<std::uint32_t>(spec.compression));
+    out.U32(static_cast<std::uint32_t>(spec.pixels.size())).U32(3780).U32(3780);
+    out.U32(spec.colorsUsed).U32(0);
+    if (spec.header != 40) {
+      for (std::uint32_t mask : spec.masks) out.U32(mask);
+      while (out.size() < 14 + spec.header) out.U8(0);
+    }
+  }
+  if (spec.header == 40) {
+    for (std::uint32_t mask : spec.masks) out.U32(mask);
+  }
+  for (std::uint32_t i = 0; i < spec.paletteEntries; ++i) {
+    const auto level = static_cast<std::uint8_t>(i * 255 / std::max(spec.paletteEntries - 1, 1u));
+    out.U8(level).U8(255 - level).U8(i * 37);
+    if (!core) out.U8(0);
+  }
+  return out.Append(spec.pixels).Take();
+}
+
+// Bytes a-from, a-from+1, ... padded with zeros to a multiple of four, `rows` times.
+Bytes Rows(int rows, std::size_t rowBytes, std::uint8_t from = 1) {
+  const std::size_t stride = (rowBytes + 3) / 4 * 4;
+  Bytes bytes(stride * static_cast<std::size_t>(rows));
+  for (int r = 0; r < rows; ++r) {
+    for (std::size_t i = 0; i < rowBytes; ++i) {
+      bytes[r * stride + i] = static_cast<std::uint8_t>(from + r * 31 + i * 17);
+    }
+  }
+  return bytes;
+}
+
+std::vector<std::pair<std::string, Bytes>> Bitmaps() {
+  std::vector<std::pair<std::string, Bytes>> files;
+  const auto add = [&](const std::string& name, const BmpSpec& spec) {
+    files.emplace_back(name, BuildBmp(spec));
+  };
+  add("rgb24-bottom-up", {.pixels = Rows(2, 9)});
+  add("rgb24-top-down", {.height = -2, .pixels = Rows(2, 9)});
+  add("palette1", {.width = 11, .bits = 1, .paletteEntries = 2, .pixels = Rows(2, 2, 0xA5)});
+  add("palette4", {.width = 5, .bits = 4, .paletteEntries = 16, .pixels = Rows(2, 3)});
+  add("palette8-colours-used",
+      {.bits = 8, .paletteEntries = 7, .colorsUsed = 7, .pixels = Bytes{0, 3, 6, 0, 6, 5, 4, 0}});
+  // Runs, an end of line, a delta, an odd absolute run with its pad byte, the end of the bitmap.
+  add("rle8", {.width = 6,
+               .height = 3,
+               .bits = 8,
+               .compression = BmpCompression::kRle8,
+               .paletteEntries = 4,
+               .pixels = Bytes{3, 1, 0, 0, 0, 2, 1, 0, 2, 2, 0, 0, 0, 3, 1, 2, 3, 0, 0, 1}});
+  add("rle4", {.width = 7,
+               .height = 2,
+               .bits = 4,
+               .compression = BmpCompression::kRle4,
+               .paletteEntries = 16,
+               .pixels = Bytes{4, 0x1F, 0, 3, 0x23, 0x40, 0, 0, 0, 5, 0xAB, 0xCD, 0xE0, 0, 0, 1}});
+  add("rgb16-default-masks", {.bits = 16, .pixels = Rows(2, 6)});
+  add("rgb16-565-after-header", {.bits = 16,
+                                 .compression = BmpCompression::kBitfields,
+                                 .masks = {0xF800, 0x07E0, 0x001F},
+                                 .pixels = Rows(2, 6)});
+  add("rgb16-444-header52", {.header = 52,
+                             .bits = 16,
+                             .compression = BmpCompression::kBitfields,
+                             .masks = {0x0F00, 0x00F0, 0x000F},
+                             .pixels = Rows(2, 6)});
+  add("rgb32-header108", {.header = 108,
+                          .height = -2,
+                          .bits = 32,
+                          .compression = BmpCompression::kBitfields,
+                          .masks = {0xFF000000, 0x00FF0000, 0x0000FF00},
+                          .pixels = Rows(2, 12)});
+  add("rgb32-header124", {.header = 124, .bits = 32, .pixels = Rows(2, 12)});
+  add("os2-palette8",
+      {.header = 12, .bits = 8, .paletteEntries = 5, .pixels = Bytes{0, 1, 2, 0, 4, 3, 2, 0}});
+  add("os2-rgb24", {.header = 12, .pixels = Rows(2, 9)});
+  files.emplace_back("empty", Bytes{});
+  return files;
+}
+
+// ---- JPEG --------------------------------------------------------------------------------
+
+enum class JpegKind { kBaseline, kProgressive, kGrey, kCmyk, kSubsampledOddSize };
+
+Bytes BuildJpeg(JpegKind kind) {
+  const bool grey = kind == JpegKind::kGrey;
+  const bool cmyk = kind == JpegKind::kCmyk;
+  const int width = kind == JpegKind::kSubsampledOddSize ? 19 : 16;
+  const int height = kind == JpegKind::kSubsampledOddSize ? 11 : 16;
+  const int components = grey ? 1 : cmyk ? 4 : 3;
+
+  jpeg_compress_struct info{};
+  jpeg_error_mgr errors{};
+  info.err = jpeg_std_error(&errors);
+  jpeg_create_compress(&info);
+  unsigned char* buffer = nullptr;
+  unsigned long size = 0;
+  jpeg_mem_dest(&info, &buffer, &size);
+  info.image_width = static_cast<JDIMENSION>(width);
+  info.image_height = static_cast<JDIMENSION>(height);
+  info.input_components = components;
+  info.in_color_space = grey ? JCS_GRAYSCALE : cmyk ? JCS_CMYK : JCS_RGB;
+  jpeg_set_defaults(&info);
+  jpeg_set_quality(&info, 90, TRUE);
+  if (kind == JpegKind::kProgressive) jpeg_simple_progression(&info);
+  if (kind == JpegKind::kBaseline) info.restart_in_rows = 1;
+  jpeg_start_compress(&info, TRUE);
+  std::vector<JSAMPLE> row(static_cast<std::size_t>(width * components));
+  while (info.next_scanline < info.image_height) {
+    for (std::size_t i = 0; i < row.size(); ++i) {
+      row[i] = static_cast<JSAMPLE>(i * 13 + info.next_scanline * 29);
+    }
+    JSAMPROW rows[] = {row.data()};
+    jpeg_write_scanlines(&info, rows, 1);
+  }
+  jpeg_finish_compress(&info);
+  jpeg_destroy_compress(&info);
+  Bytes bytes(buffer, buffer + size);
+  std::free(buffer);
+  return bytes;
+}
+
+// ---- PNG ---------------------------------------------------------------------------------
+
+enum class PngColor : std::uint8_t { kGrey = 0, kRgb = 2, kPalette = 3, kGreyAlpha = 4, kRgba = 6 };
+
+class BigEndian {
+ public:
+  void U32(std::uint32_t value) {
+    for (int shift = 24; shift >= 0; shift -= 8) bytes_.push_back(static_cast<std::uint8_t>(value >> shift));
+  }
+  void Chunk(std::string_view type, const Bytes& data) {
+    U32(static_cast<std::uint32_t>(data.size()));
+    const std::size_t typeAt = bytes_.size();
+    bytes_.insert(bytes_.end(), type.begin(), type.end());
+    bytes_.insert(bytes_.end(), data.begin(), data.end());
+    U32(static_cast<std::uint32_t>(
+        crc32(0, bytes_.data() + typeAt, static_cast<uInt>(bytes_.size() - typeAt))));
+  }
+  Bytes Take() { return std::move(bytes_); }
+
+ private:
+  Bytes bytes_;
+};
+
+struct PngSpec {
+  std::uint32_t width = 4;
+  std::uint32_t height = 3;
+  std::uint8_t depth = 8;
+  PngColor color = PngColor::kRgb;
+  bool interlaced = false;
+  Bytes palette{};       // PLTE content
+  Bytes transparency{};  // tRNS content
+  std::vector<Bytes> scanlines{};  // with their filter bytes
+};
+
+Bytes BuildPng(const PngSpec& spec) {
+  BigEndian out;
+  Bytes file = {137, 'P', 'N', 'G', '\r', '\n', 26, '\n'};
+  BigEndian header;
+  header.U32(spec.width);
+  header.U32(spec.height);
+  Bytes ihdr = header.Take();
+  ihdr.insert(ihdr.end(), {spec.depth, static_cast<std::uint8_t>(spec.color), 0, 0,
+                           static_cast<std::uint8_t>(spec.interlaced)});
+  out.Chunk("IHDR", ihdr);
+  out.Chunk("gAMA", {0, 0, 0xB1, 0x8F});
+  if (!spec.palette.empty()) out.Chunk("PLTE", spec.palette);
+  if (!spec.transparency.empty()) out.Chunk("tRNS", spec.transparency);
+  Bytes raw;
+  for (const Bytes& line : spec.scanlines) raw.insert(raw.end(), line.begin(), line.end());
+  uLongf size = compressBound(static_cast<uLong>(raw.size()));
+  Bytes compressed(size);
+  compress2(compressed.data(), &size, raw.data(), static_cast<uLong>(raw.size()), 9);
+  compressed.resize(size);
+  out.Chunk("IDAT", compressed);
+  out.Chunk("IEND", {});
+  return Join({file, out.Take()});
+}
+
+// `count` scanlines of `bytes` bytes each, cycling through the five filter types.
+std::vector<Bytes> Scanlines(std::size_t count, std::size_t bytes) {
+  std::vector<Bytes> lines;
+  for (std::size_t r = 0; r < count; ++r) {
+    Bytes line{static_cast<std::uint8_t>(r % 5)};
+    for (std::size_t i = 0; i < bytes; ++i) line.push_back(static_cast<std::uint8_t>(r * 41 + i * 23));
+    lines.push_back(line);
+  }
+  return lines;
+}
+
+std::vector<std::pair<std::string, Bytes>> Pngs() {
+  // Adam7 leaves passes 2 and 3 of a 3 x 3 picture empty; the others hold 1 x 1, 1 x 1, 2 x 1,
+  // 1 x 2 and 3 x 1 pixels: six scanlines, listed pass by pass.
+  std::vector<Bytes> interlaced;
+  for (std::size_t pixels : {1, 1, 2, 1, 1, 3}) {
+    interlaced.push_back(Scanlines(1, 3 * pixels).front());
+  }
+  return {
+      {"rgb8", BuildPng({.scanlines = Scanlines(3, 12)})},
+      {"rgba16", BuildPng({.width = 2, .depth = 16, .color = PngColor::kRgba, .scanlines = Scanlines(3, 16)})},
+      {"grey1", BuildPng({.width = 9, .depth = 1, .color = PngColor::kGrey, .scanlines = Scanlines(3, 2)})},
+      {"grey16-trns", BuildPng({.depth = 16,
+                                .color = PngColor::kGrey,
+                                .transparency = {0x12, 0x34},
+                                .scanlines = Scanlines(3, 8)})},
+      {"grey-alpha8", BuildPng({.color = PngColor::kGreyAlpha, .scanlines = Scanlines(3, 8)})},
+      {"palette4-trns", BuildPng({.width = 5,
+                                  .depth = 4,
+                                  .color = PngColor::kPalette,
+                                  .palette = {255, 0, 0, 0, 255, 0, 0, 0, 255},
+                                  .transparency = {255, 128},
+                                  .scanlines = {{0, 0x01, 0x20, 0x10}, {0, 0x22, 0x11, 0x00},
+                                                {0, 0x01, 0x02, 0x00}}})},
+      {"rgb8-interlaced",
+       BuildPng({.width = 3, .height = 3, .interlaced = true, .scanlines = interlaced})},
+  };
+}
+
+// ---- Grid --------------------------------------------------------------------------------
+
+struct RegionSpec {
+  std::int32_t lon = 13;
+  std::int32_t lat = 13;
+  std::uint16_t pickWidth = 488;
+  std::uint16_t pickHeight = 441;
+  std::uint16_t width = 488;
+  std::uint16_t height = 441;
+  std::uint32_t offset = 0;
+  std::uint32_t length = static_cast<std::uint32_t>(orandu::GridBytes);
+  bool emptyBar = false;
+  std::size_t gridBytes = 2 * orandu::RowBytes;
+};
+
+Bytes BuildRegionInput(const RegionSpec& spec) {
+  LittleEndian out;
+  out.U32(static_cast<std::uint32_t>(spec.lon)).U32(static_cast<std::uint32_t>(spec.lat));
+  out.U16(spec.pickWidth).U16(spec.pickHeight).U16(spec.width).U16(spec.height);
+  out.U32(spec.offset).U32(spec.length).U8(spec.emptyBar ? 1 : 0);
+  // Heights and depths around the threshold, raw values stored low byte first.
+  for (std::size_t i = 0; i < spec.gridBytes / 2; ++i) {
+    out.U16(static_cast<std::uint32_t>(i % 7 == 0 ? 10001 + i : i * 97 % 10002));
+  }
+  return out.Take();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 2) {
+    std::cerr << "usage: make_fuzz_corpus <corpus folder>\n";
+    return 2;
+  }
+  const std::filesystem::path root = argv[1];
+
+  const Corpus bmp(root, "bmp");
+  for (const auto& [name, bytes] : Bitmaps()) bmp.Add(name + ".bmp", bytes);
+
+  // The first byte picks the file name: 0 "bar.bmp", 1 "BAR.BMP", 2 "bar.jpg", 3 "bar.JPEG",
+  // 4 "bar.png", 5 "bar.Png", 6 "bar.gif", 7 "bar".
+  const Corpus colorBar(root, "color_bar");
+  const auto bitmaps = Bitmaps();
+  colorBar.Add("bmp-rgb24", Join({{0}, bitmaps[0].second}));
+  colorBar.Add("bmp-rle8", Join({{1}, bitmaps[5].second}));
+  colorBar.Add("jpg-baseline-restarts", Join({{2}, BuildJpeg(JpegKind::kBaseline)}));
+  colorBar.Add("jpeg-progressive", Join({{3}, BuildJpeg(JpegKind::kProgressive)}));
+  colorBar.Add("jpg-grey", Join({{2}, BuildJpeg(JpegKind::kGrey)}));
+  colorBar.Add("jpg-cmyk", Join({{2}, BuildJpeg(JpegKind::kCmyk)}));
+  colorBar.Add("jpeg-subsampled-odd-size", Join({{3}, BuildJpeg(JpegKind::kSubsampledOddSize)}));
+  for (const auto& [name, bytes] : Pngs()) colorBar.Add("png-" + name, Join({{4}, bytes}));
+  colorBar.Add("gif", Join({{6}, Text("GIF89a")}));
+  colorBar.Add("no-extension", Join({{7}, bitmaps[0].second}));
+
+  // A byte n, n bytes of the value to save, then the settings file.
+  const Corpus settings(root, "settings");
+  const auto setting = [&](const std::string& name, std::string_view value, std::string_view file) {
+    settings.Add(name, Join({{static_cast<std::uint8_t>(value.size())}, Text(value), Text(file)}));
+  };
+  setting("plain", "/grids/ETOPO5.DOS", "[SYSTEM]\nETOPO5=/old\nColorBar=/bars/P1.BMP\n");
+  setting("no-file", "/g", "");
+  setting("comments-and-sections", "",
+          "; by hand\n[Window]\nLeft=20\n\n[SYSTEM]\n; grid\nETOPO5 = /old \nColorBar=/c\n; end\n");
+  setting("signature-crlf", "/データ/ETOPO5.DOS",
+          "\xEF\xBB\xBF[SYSTEM]\r\nETOPO5=/a\r\nColorBar=/b\r\n");
+  setting("quotes-and-spaces", "  \"spaced\"  ", "[SYSTEM]\nColorBar=\"  quoted  \"\nETOPO5=\"\"\n");
+  setting("multi-line-tag", "<<<END", "[SYSTEM]\nColorBar=<<<END\nline one\nline two\nEND\n");
+  setting("case-and-duplicates", "/x", "[system]\netopo5=/a\nETOPO5=/b\n[SYSTEM]\nColorBar=/c\n");
+  setting("line-break-refused", "/a\n[OTHER]", "[SYSTEM]\nETOPO5=/old\n");
+  setting("binary", "/g", "\x89PNG\r\n\x1a\n\0\0[SYSTEM]\nETOPO5\xFF=\x01\n"sv);
+
+  const Corpus region(root, "region");
+  region.Add("pick-at-the-north-west", BuildRegionInput({}));
+  region.Add("middle-rows-in-place",
+             BuildRegionInput({.lon = 200,
+                               .lat = 100,
+                               .offset = static_cast<std::uint32_t>(979 * orandu::RowBytes)}));
+  region.Add("cut-inside-a-row", BuildRegionInput({.lon = 200,
+                                                   .lat = 100,
+                                                   .width = 300,
+                                                   .height = 50,
+                                                   .offset = 1195 * orandu::RowBytes,
+                                                   .length = 1200 * orandu::RowBytes + 777}));
+  region.Add("wider-than-the-pick-wraps-east",
+             BuildRegionInput({.lon = 372, .lat = 192, .width = 700, .length = 3 * orandu::RowBytes}));
+  region.Add("odd-sizes", BuildRegionInput({.lon = 180,
+                                            .lat = 90,
+                                            .pickWidth = 13,
+                                            .pickHeight = 25,
+                                            .width = 13,
+                                            .height = 25,
+                                            .gridBytes = 600}));
+  region.Add("shorter-than-a-row",
+             BuildRegionInput({.width = 40, .height = 30, .length = 1001, .gridBytes = 1001}));
+  region.Add("empty-bar", BuildRegionInput({.width = 20, .height = 20, .emptyBar = true}));
+  return 0;
+}
