@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
+#include <span>
 
 #include "SourceFile.h"
 
@@ -27,6 +28,8 @@ inline constexpr int SamplesPerDegree = 12;                 // one sample per 5 
 inline constexpr int GridColumns = 360 * SamplesPerDegree;  // 4320, column 0 at 0° E
 inline constexpr int GridRows = 180 * SamplesPerDegree;     // 2160, row 0 at 90° N
 inline constexpr int RowBytes = GridColumns * 2;            // 8640
+// Rows are read this many at a time: a system call per row would cost more than the copying.
+inline constexpr int RowsPerRead = 32;
 inline constexpr std::int64_t GridBytes = std::int64_t{GridRows} * RowBytes;  // 18,662,400
 
 using GridRow = std::array<std::uint8_t, RowBytes>;
@@ -57,8 +60,12 @@ class HeightGrid {
   // Positions at the start of a row; a negative row leaves the position at the start of the file.
   void SeekRow(int row) { file_.Seek(std::int64_t{row} * RowBytes); }
 
+  // Reads the next whole rows into the buffer, a multiple of RowBytes long, with one request to
+  // the system; returns the bytes read, fewer than asked for only at the end of the file.
+  std::size_t ReadRows(std::span<std::uint8_t> rows) { return file_.Read(rows); }
+
   // Reads the next row; returns the bytes read, fewer than RowBytes only at the end of the file.
-  std::size_t ReadRow(GridRow& row);
+  std::size_t ReadRow(GridRow& row) { return ReadRows(row); }
 
  private:
   SourceFile file_;

@@ -68,21 +68,25 @@ void RegionView::PaintRegion(const std::filesystem::path& gridPath, const ColorT
     x += length;
   }
 
-  GridRow row;
-  const std::uint8_t* samples = row.data();
-  int remaining = height;
-  for (int y = 0;; ++y) {
-    const std::size_t bytesRead = grid.ReadRow(row);
-    if (remaining <= 0 || bytesRead == 0) break;
-    --remaining;
-    // The short last row of a cut file: only the samples it holds are shown.
-    const int columnsRead = static_cast<int>(bytesRead / 2);
-    PackedColor* pixels = surface.Row(y);
-    for (const ColumnRun& run : runs) {
-      PackedColor* out = pixels + run.firstPixel;
-      const int count = std::clamp(columnsRead - run.firstColumn, 0, run.length);
-      for (int i = 0; i < count; ++i) out[i] = colors[RawSampleAt(samples, run.firstColumn + i)];
+  // Whole rows are read a block at a time; the rows read are exactly the rows shown.
+  std::vector<std::uint8_t> block(static_cast<std::size_t>(RowsPerRead) * RowBytes);
+  for (int y = 0; y < height;) {
+    const int rowsWanted = std::min(RowsPerRead, height - y);
+    const std::size_t bytesWanted = static_cast<std::size_t>(rowsWanted) * RowBytes;
+    const std::size_t bytesRead = grid.ReadRows(std::span(block).first(bytesWanted));
+    for (std::size_t offset = 0; offset < bytesRead; offset += RowBytes, ++y) {
+      const std::uint8_t* samples = block.data() + offset;
+      // The short last row of a cut file: only the samples it holds are shown.
+      const int columnsRead =
+          static_cast<int>(std::min<std::size_t>(bytesRead - offset, RowBytes) / 2);
+      PackedColor* pixels = surface.Row(y);
+      for (const ColumnRun& run : runs) {
+        PackedColor* out = pixels + run.firstPixel;
+        const int count = std::clamp(columnsRead - run.firstColumn, 0, run.length);
+        for (int i = 0; i < count; ++i) out[i] = colors[RawSampleAt(samples, run.firstColumn + i)];
+      }
     }
+    if (bytesRead < bytesWanted) break;  // the end of a file shorter than the grid
   }
 }
 
