@@ -1,9 +1,9 @@
 // Handlers of the settings dialog.
 #include "UnitOrandu_Config.h"
 
+#include <QIcon>
 #include <QScreen>
 #include <QShowEvent>
-#include <QIcon>
 #include <utility>
 
 #include "ColorBarLegend.h"
