@@ -1,5 +1,6 @@
 // The main window: its layout, and a press on the map opening the region view on the point picked.
 #include <QLabel>
+#include <QTimer>
 #include <QToolButton>
 
 #include "ProgramFixture.h"
@@ -107,6 +108,17 @@ class MainWindowTest : public QObject {
     program_->PressOnMap({150, 80}, Qt::LeftButton, {}, QEvent::MouseButtonDblClick);
     QCOMPARE(graph().Region().CenterLon(), 163);
     QCOMPARE(graph().Region().CenterLat(), 93);
+  }
+
+  void closingTheMainWindowEndsTheProgramWhileTheRegionViewIsOpen() {
+    program_->PressOnMap({100, 50});
+    QVERIFY(graph().isVisible());
+    // The event loop must end by itself once the main window is closed; failing that, the
+    // guard ends it with status 1 so that the test fails instead of hanging.
+    constexpr int kStillRunning = 1;
+    QTimer::singleShot(0, &main(), [this] { main().close(); });
+    QTimer::singleShot(5000, qApp, [] { QCoreApplication::exit(kStillRunning); });
+    QCOMPARE(QCoreApplication::exec(), 0);
   }
 
   void settingsButtonIsFlatWithAnIconAndTakesNoFocus() {
