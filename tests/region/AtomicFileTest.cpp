@@ -9,19 +9,14 @@
 namespace orandu {
 namespace {
 
-using testing::ReadFile;
+using testing::ReadText;
 using testing::TempDir;
-
-std::string Text(const std::filesystem::path& file) {
-  const auto bytes = ReadFile(file);
-  return {bytes.begin(), bytes.end()};
-}
 
 TEST(AtomicFileTest, ReplacesTheContentAndLeavesNoTemporaryBehind) {
   TempDir dir;
   const auto target = dir.Write("settings.ini", std::string("old"));
   ASSERT_TRUE(WriteFileAtomically(target, std::string_view("new content")));
-  EXPECT_EQ(Text(target), "new content");
+  EXPECT_EQ(ReadText(target), "new content");
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
 }
 
@@ -43,7 +38,7 @@ TEST(AtomicFileTest, RefusedWriteKeepsTheOldFile) {
   const auto folderInTheWay = dir / "taken";
   std::filesystem::create_directory(folderInTheWay);  // rename cannot replace a folder
   EXPECT_FALSE(WriteFileAtomically(folderInTheWay, std::string_view("new")));
-  EXPECT_EQ(Text(target), "old");
+  EXPECT_EQ(ReadText(target), "old");
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 3);
 }
 

@@ -14,13 +14,8 @@
 namespace orandu {
 namespace {
 
-using testing::ReadFile;
+using testing::ReadText;
 using testing::TempDir;
-
-std::string Text(const std::filesystem::path& file) {
-  const auto bytes = ReadFile(file);
-  return {bytes.begin(), bytes.end()};
-}
 
 // Sets the immutable attribute, which stops writes even by root, and clears it at the end.
 class Immutable {
@@ -77,7 +72,7 @@ TEST_F(SettingsFileTest, NoFileGivesTheDefaultsAndCreatesNothing) {
 
 TEST_F(SettingsFileTest, SaveWritesOneSectionWithTheTwoKeysInOrder) {
   SavePathSettings(location, {"/grids/ETOPO5.DOS", "/bars/P2.BMP"});
-  EXPECT_EQ(Text(ini), "[SYSTEM]\nETOPO5=/grids/ETOPO5.DOS\nColorBar=/bars/P2.BMP\n");
+  EXPECT_EQ(ReadText(ini), "[SYSTEM]\nETOPO5=/grids/ETOPO5.DOS\nColorBar=/bars/P2.BMP\n");
   EXPECT_EQ(ReadPathSettings(location), (PathSettings{"/grids/ETOPO5.DOS", "/bars/P2.BMP"}));
 }
 
@@ -89,26 +84,26 @@ TEST_F(SettingsFileTest, SaveKeepsOtherSectionsKeysAndComments) {
   EXPECT_EQ(ReadSetting(ini, "Window", "Left", ""), "20");
   EXPECT_EQ(Read("Extra"), "kept as is");
   EXPECT_EQ(ReadPathSettings(location), (PathSettings{"/new/grid", ""}));
-  const std::string text = Text(ini);
+  const std::string text = ReadText(ini);
   std::size_t from = 0;
   for (const char* comment : {"; written by hand", "; where it was", "; the end", "# really"}) {
     from = text.find(comment, from);
     EXPECT_NE(from, std::string::npos) << comment << " lost or out of order in:\n" << text;
   }
   SavePathSettings(location, {"/new/grid", ""});
-  EXPECT_EQ(Text(ini), text) << "a second save must not repeat the carried comments";
+  EXPECT_EQ(ReadText(ini), text) << "a second save must not repeat the carried comments";
 }
 
 TEST_F(SettingsFileTest, SectionsAndKeysMatchWithoutRegardToCase) {
   WriteIni("[system]\netopo5=/a\nCOLORBAR=/b\n");
   EXPECT_EQ(ReadPathSettings(location), (PathSettings{"/a", "/b"}));
   SavePathSettings(location, {"/c", "/d"});
-  EXPECT_EQ(Text(ini), "[system]\netopo5=/c\nCOLORBAR=/d\n");
+  EXPECT_EQ(ReadText(ini), "[system]\netopo5=/c\nCOLORBAR=/d\n");
 }
 
 TEST_F(SettingsFileTest, EmptyValueStaysEmptyAndIsNotTheDefault) {
   SavePathSettings(location, {"", ""});
-  EXPECT_EQ(Text(ini), "[SYSTEM]\nETOPO5=\nColorBar=\n");
+  EXPECT_EQ(ReadText(ini), "[SYSTEM]\nETOPO5=\nColorBar=\n");
   EXPECT_EQ(ReadPathSettings(location), (PathSettings{"", ""}));
 }
 
@@ -116,8 +111,8 @@ TEST_F(SettingsFileTest, ReadsThroughSignatureAndWindowsLineEnds) {
   WriteIni("\xEF\xBB\xBF; saved elsewhere\r\n[SYSTEM]\r\nETOPO5 = /a b \r\nColorBar=/c\r\n");
   EXPECT_EQ(ReadPathSettings(location), (PathSettings{"/a b", "/c"}));
   SavePathSettings(location, {"/x", "/y"});
-  EXPECT_TRUE(Text(ini).starts_with("\xEF\xBB\xBF; saved elsewhere\n"));
-  EXPECT_EQ(Text(ini).find("; saved", 4), std::string::npos);
+  EXPECT_TRUE(ReadText(ini).starts_with("\xEF\xBB\xBF; saved elsewhere\n"));
+  EXPECT_EQ(ReadText(ini).find("; saved", 4), std::string::npos);
 }
 
 TEST_F(SettingsFileTest, SettingsBehindASymbolicLinkAreUpdatedWhereTheyLive) {
@@ -125,7 +120,7 @@ TEST_F(SettingsFileTest, SettingsBehindASymbolicLinkAreUpdatedWhereTheyLive) {
   std::filesystem::create_symlink(real, ini);
   SavePathSettings(location, {"/g", "/c"});
   EXPECT_TRUE(std::filesystem::is_symlink(ini));
-  EXPECT_EQ(Text(real), "[SYSTEM]\nETOPO5=/g\nColorBar=/c\n");
+  EXPECT_EQ(ReadText(real), "[SYSTEM]\nETOPO5=/g\nColorBar=/c\n");
 }
 
 TEST_F(SettingsFileTest, RenamedExecutableNoLongerFindsItsSettings) {
@@ -167,10 +162,10 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(SettingsFileTest, ValueWithALineBreakIsRefusedBeforeColorBarIsWritten) {
   WriteIni("[SYSTEM]\nETOPO5=/old\nColorBar=/old.bmp\n");
-  const std::string before = Text(ini);
+  const std::string before = ReadText(ini);
   ExpectRefused({"/a\n[OTHER]", "/new.bmp"});
   ExpectRefused({std::string("/a\0b", 4), "/new.bmp"});
-  EXPECT_EQ(Text(ini), before);
+  EXPECT_EQ(ReadText(ini), before);
 }
 
 TEST_F(SettingsFileTest, ReadOnlyFolderOrFileRefusesTheSaveAndKeepsTheOldFile) {
@@ -185,7 +180,7 @@ TEST_F(SettingsFileTest, ReadOnlyFolderOrFileRefusesTheSaveAndKeepsTheOldFile) {
                                    std::filesystem::perm_options::remove);
     }
     ExpectRefused({"/new", "/new.bmp"});
-    EXPECT_EQ(Text(ini), "[SYSTEM]\nETOPO5=/old\n");
+    EXPECT_EQ(ReadText(ini), "[SYSTEM]\nETOPO5=/old\n");
     if (byPermissions) {
       std::filesystem::permissions(target, std::filesystem::perms::owner_write,
                                    std::filesystem::perm_options::add);

@@ -48,4 +48,9 @@ inline std::vector<std::uint8_t> ReadFile(const std::filesystem::path& file) {
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
+inline std::string ReadText(const std::filesystem::path& file) {
+  const std::vector<std::uint8_t> bytes = ReadFile(file);
+  return {bytes.begin(), bytes.end()};
+}
+
 }  // namespace orandu::testing

@@ -17,15 +17,6 @@
 #include "UnitOrandu_Config.h"
 #include "support/TempDir.h"
 
-namespace {
-
-std::string Text(const std::filesystem::path& file) {
-  const auto bytes = orandu::testing::ReadFile(file);
-  return {bytes.begin(), bytes.end()};
-}
-
-}  // namespace
-
 class ConfigDialogTest : public QObject {
   Q_OBJECT
 
@@ -256,7 +247,7 @@ class ConfigDialogTest : public QObject {
     dialog().Edit_ColorBar->setText("");
     Click(dialog().SpeedButton2);
     QVERIFY(!dialog().isVisible());
-    QCOMPARE(Text(ini_), "[SYSTEM]\nETOPO5=/g/地形.dos\nColorBar=\n");
+    QCOMPARE(orandu::testing::ReadText(ini_), "[SYSTEM]\nETOPO5=/g/地形.dos\nColorBar=\n");
   }
 
   void fileNameThatIsNotUtf8IsSavedByteForByte() {
@@ -264,8 +255,8 @@ class ConfigDialogTest : public QObject {
     dir_->Write("orandu.ini", std::string("[SYSTEM]\nETOPO5=/grids/\xFF\xFE.dos\n"));
     dialog().show();
     Click(dialog().SpeedButton2);
-    QCOMPARE(Text(ini_), "[SYSTEM]\nETOPO5=/grids/\xFF\xFE.dos\nColorBar=" +
-                             (*dir_ / "data/P1.BMP").string() + "\n");
+    QCOMPARE(orandu::testing::ReadText(ini_), "[SYSTEM]\nETOPO5=/grids/\xFF\xFE.dos\nColorBar=" +
+                                                  (*dir_ / "data/P1.BMP").string() + "\n");
   }
 
   void refusedSaveIsReportedAndKeepsTheDialogOpen() {
