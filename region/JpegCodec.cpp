@@ -20,6 +20,12 @@ namespace {
 // A progressive picture needs a dozen scans or so; thousands of them only make decoding slow.
 constexpr int kMaxScans = 500;
 
+// Each scan passes over the whole picture, so the work grows with scans times pixels: a file of
+// a few hundred kilobytes could hold 500 scans of a picture of the largest size and keep the
+// decoder busy for minutes. A picture of that size may have 24 scans, more than any encoder
+// writes; a smaller one proportionally more, up to kMaxScans.
+constexpr std::int64_t kMaxScannedPixels = kMaxPicturePixels * 24;
+
 constexpr std::string_view kInvalidJpegMessage = "JPEG イメージが不正です";
 
 enum class Failure { kCutShort, kCorrupt };
@@ -69,10 +75,18 @@ void OnMessage(j_common_ptr info, int level) {
 
 void OnProgress(j_common_ptr info) {
   if (!info->is_decompressor) return;
-  if (reinterpret_cast<j_decompress_ptr>(info)->input_scan_number <= kMaxScans) return;
+  const auto& decompress = *reinterpret_cast<j_decompress_ptr>(info);
+  const int scans = decompress.input_scan_number;
+  const std::int64_t pixels = std::int64_t{decompress.image_width} * decompress.image_height;
+  if (scans <= kMaxScans && scans * pixels <= kMaxScannedPixels) return;
   ErrorManager& errors = ErrorsOf(info);
   errors.failure = Failure::kCorrupt;
-  std::snprintf(errors.message, sizeof errors.message, "more than %d scans", kMaxScans);
+  if (scans > kMaxScans) {
+    std::snprintf(errors.message, sizeof errors.message, "more than %d scans", kMaxScans);
+  } else {
+    std::snprintf(errors.message, sizeof errors.message, "%d scans of %lld pixels", scans,
+                  static_cast<long long>(pixels));
+  }
   std::longjmp(errors.jump, 1);
 }
 

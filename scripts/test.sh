@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and runs every test: the suite, the suite again under
-# AddressSanitizer + UndefinedBehaviorSanitizer, and the fuzz targets' regression replay.
+# Installs what is missing, builds, and runs every test: the suite; the fuzz targets (their
+# corpora and kept crashes replayed, then 30 s of fuzzing each); the suite again under
+# AddressSanitizer + UndefinedBehaviorSanitizer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
@@ -9,6 +10,8 @@ scripts/check-format.sh
 scripts/build.sh default
 scripts/prepare-data.sh build
 ctest --preset default -j2
+
+scripts/fuzz.sh 30
 
 scripts/build.sh sanitize
 ctest --preset sanitize -j2

@@ -231,7 +231,8 @@ enum class PngColor : std::uint8_t { kGrey = 0, kRgb = 2, kPalette = 3, kGreyAlp
 class BigEndian {
  public:
   void U32(std::uint32_t value) {
-    for (int shift = 24; shift >= 0; shift -= 8) bytes_.push_back(static_cast<std::uint8_t>(value >> shift));
+    for (int shift = 24; shift >= 0; shift -= 8)
+      bytes_.push_back(static_cast<std::uint8_t>(value >> shift));
   }
   void Chunk(std::string_view type, const Bytes& data) {
     U32(static_cast<std::uint32_t>(data.size()));
@@ -253,8 +254,8 @@ struct PngSpec {
   std::uint8_t depth = 8;
   PngColor color = PngColor::kRgb;
   bool interlaced = false;
-  Bytes palette{};       // PLTE content
-  Bytes transparency{};  // tRNS content
+  Bytes palette{};                 // PLTE content
+  Bytes transparency{};            // tRNS content
   std::vector<Bytes> scanlines{};  // with their filter bytes
 };
 
@@ -287,7 +288,8 @@ std::vector<Bytes> Scanlines(std::size_t count, std::size_t bytes) {
   std::vector<Bytes> lines;
   for (std::size_t r = 0; r < count; ++r) {
     Bytes line{static_cast<std::uint8_t>(r % 5)};
-    for (std::size_t i = 0; i < bytes; ++i) line.push_back(static_cast<std::uint8_t>(r * 41 + i * 23));
+    for (std::size_t i = 0; i < bytes; ++i)
+      line.push_back(static_cast<std::uint8_t>(r * 41 + i * 23));
     lines.push_back(line);
   }
   return lines;
@@ -302,20 +304,24 @@ std::vector<std::pair<std::string, Bytes>> Pngs() {
   }
   return {
       {"rgb8", BuildPng({.scanlines = Scanlines(3, 12)})},
-      {"rgba16", BuildPng({.width = 2, .depth = 16, .color = PngColor::kRgba, .scanlines = Scanlines(3, 16)})},
-      {"grey1", BuildPng({.width = 9, .depth = 1, .color = PngColor::kGrey, .scanlines = Scanlines(3, 2)})},
+      {"rgba16",
+       BuildPng(
+           {.width = 2, .depth = 16, .color = PngColor::kRgba, .scanlines = Scanlines(3, 16)})},
+      {"grey1",
+       BuildPng({.width = 9, .depth = 1, .color = PngColor::kGrey, .scanlines = Scanlines(3, 2)})},
       {"grey16-trns", BuildPng({.depth = 16,
                                 .color = PngColor::kGrey,
                                 .transparency = {0x12, 0x34},
                                 .scanlines = Scanlines(3, 8)})},
       {"grey-alpha8", BuildPng({.color = PngColor::kGreyAlpha, .scanlines = Scanlines(3, 8)})},
-      {"palette4-trns", BuildPng({.width = 5,
-                                  .depth = 4,
-                                  .color = PngColor::kPalette,
-                                  .palette = {255, 0, 0, 0, 255, 0, 0, 0, 255},
-                                  .transparency = {255, 128},
-                                  .scanlines = {{0, 0x01, 0x20, 0x10}, {0, 0x22, 0x11, 0x00},
-                                                {0, 0x01, 0x02, 0x00}}})},
+      {"palette4-trns",
+       BuildPng(
+           {.width = 5,
+            .depth = 4,
+            .color = PngColor::kPalette,
+            .palette = {255, 0, 0, 0, 255, 0, 0, 0, 255},
+            .transparency = {255, 128},
+            .scanlines = {{0, 0x01, 0x20, 0x10}, {0, 0x22, 0x11, 0x00}, {0, 0x01, 0x02, 0x00}}})},
       {"rgb8-interlaced",
        BuildPng({.width = 3, .height = 3, .interlaced = true, .scanlines = interlaced})},
   };
@@ -386,7 +392,8 @@ int main(int argc, char** argv) {
           "; by hand\n[Window]\nLeft=20\n\n[SYSTEM]\n; grid\nETOPO5 = /old \nColorBar=/c\n; end\n");
   setting("signature-crlf", "/データ/ETOPO5.DOS",
           "\xEF\xBB\xBF[SYSTEM]\r\nETOPO5=/a\r\nColorBar=/b\r\n");
-  setting("quotes-and-spaces", "  \"spaced\"  ", "[SYSTEM]\nColorBar=\"  quoted  \"\nETOPO5=\"\"\n");
+  setting("quotes-and-spaces", "  \"spaced\"  ",
+          "[SYSTEM]\nColorBar=\"  quoted  \"\nETOPO5=\"\"\n");
   setting("multi-line-tag", "<<<END", "[SYSTEM]\nColorBar=<<<END\nline one\nline two\nEND\n");
   setting("case-and-duplicates", "/x", "[system]\netopo5=/a\nETOPO5=/b\n[SYSTEM]\nColorBar=/c\n");
   setting("line-break-refused", "/a\n[OTHER]", "[SYSTEM]\nETOPO5=/old\n");
@@ -394,18 +401,19 @@ int main(int argc, char** argv) {
 
   const Corpus region(root, "region");
   region.Add("pick-at-the-north-west", BuildRegionInput({}));
-  region.Add("middle-rows-in-place",
-             BuildRegionInput({.lon = 200,
-                               .lat = 100,
-                               .offset = static_cast<std::uint32_t>(979 * orandu::RowBytes)}));
+  region.Add(
+      "middle-rows-in-place",
+      BuildRegionInput(
+          {.lon = 200, .lat = 100, .offset = static_cast<std::uint32_t>(979 * orandu::RowBytes)}));
   region.Add("cut-inside-a-row", BuildRegionInput({.lon = 200,
                                                    .lat = 100,
                                                    .width = 300,
                                                    .height = 50,
                                                    .offset = 1195 * orandu::RowBytes,
                                                    .length = 1200 * orandu::RowBytes + 777}));
-  region.Add("wider-than-the-pick-wraps-east",
-             BuildRegionInput({.lon = 372, .lat = 192, .width = 700, .length = 3 * orandu::RowBytes}));
+  region.Add(
+      "wider-than-the-pick-wraps-east",
+      BuildRegionInput({.lon = 372, .lat = 192, .width = 700, .length = 3 * orandu::RowBytes}));
   region.Add("odd-sizes", BuildRegionInput({.lon = 180,
                                             .lat = 90,
                                             .pickWidth = 13,

@@ -18,7 +18,6 @@
 #include <vector>
 
 #include "ColorBar.h"
-#include "Errors.h"
 #include "FuzzSupport.h"
 #include "PixelBuffer.h"
 #include "RegionView.h"

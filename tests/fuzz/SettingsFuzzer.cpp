@@ -19,7 +19,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (size == 0) return 0;
   const std::size_t valueLength = std::min<std::size_t>(data[0], size - 1);
   const std::string value(reinterpret_cast<const char*>(data + 1), valueLength);
-  const auto file = folder.Write("orandu.ini", std::span(data + 1 + valueLength, size - 1 - valueLength));
+  const auto file =
+      folder.Write("orandu.ini", std::span(data + 1 + valueLength, size - 1 - valueLength));
 
   std::string colorBar;
   {

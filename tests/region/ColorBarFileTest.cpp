@@ -2,6 +2,7 @@
 #include "ColorBarFile.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cerrno>
 #include <cstdint>
@@ -103,6 +104,26 @@ TEST_F(ColorBarFileTest, BrokenBitmapGivesTheBitmapMessages) {
   EXPECT_EQ(LoadError(dir_.Write("short.bmp", std::string("BM"))), kStreamReadErrorMessage);
   EXPECT_EQ(LoadError(dir_.Write("text.bmp", std::string("not a bitmap at all"))),
             kInvalidBitmapMessage);
+}
+
+// The texts the user reads, word for word.
+TEST_F(ColorBarFileTest, MessagesReadAsTheUserSeesThem) {
+  EXPECT_EQ(LoadError(dir_ / "bar.gif"), "拡張子 .gif の画像形式は処理できません");
+  EXPECT_EQ(LoadError(dir_.Write("short.bmp", std::string("BM\0\0", 4))),
+            "ストリームからの読み込みエラー");
+  EXPECT_EQ(LoadError(dir_.Write("text.bmp", std::string("GIF89a, not a bitmap"))),
+            "ビットマップイメージが不正です");
+}
+
+// A device never ends and a FIFO may never answer: under a picture's name they are refused
+// before anything is read.
+TEST_F(ColorBarFileTest, DeviceOrFifoUnderAPictureNameIsRefusedUnread) {
+  const auto endless = dir_ / "x.bmp";
+  std::filesystem::create_symlink("/dev/zero", endless);
+  EXPECT_EQ(LoadError(endless), CannotOpenMessage(endless, std::strerror(EINVAL)));
+  const auto fifo = dir_ / "bar.png";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  EXPECT_EQ(LoadError(fifo), CannotOpenMessage(fifo, std::strerror(EINVAL)));
 }
 
 // A sparse file: huge to the file system, nothing on disk, never read into memory.

@@ -113,16 +113,22 @@ TEST(HeightGridTest, RefusesWhatCannotBeReadAsARegularFile) {
 // Root reads any file whatever its permission bits. While the file-system user id is not 0 the
 // kernel takes away the capabilities that let it, and gives them back when the id returns to 0;
 // an ordinary user is bound by the bits already, and the change is then simply refused.
+// The group id changes too, so that the files' "other" permission bits are the ones that apply.
 class WithoutRootsFileAccess {
  public:
-  WithoutRootsFileAccess() : previous_(::setfsuid(kNobody)) {}
-  ~WithoutRootsFileAccess() { ::setfsuid(previous_); }
+  WithoutRootsFileAccess()
+      : previousGroup_(::setfsgid(kNobody)), previousUser_(::setfsuid(kNobody)) {}
+  ~WithoutRootsFileAccess() {
+    ::setfsuid(static_cast<uid_t>(previousUser_));
+    ::setfsgid(static_cast<gid_t>(previousGroup_));
+  }
   WithoutRootsFileAccess(const WithoutRootsFileAccess&) = delete;
   WithoutRootsFileAccess& operator=(const WithoutRootsFileAccess&) = delete;
 
  private:
-  static constexpr uid_t kNobody = 65534;
-  int previous_;
+  static constexpr unsigned kNobody = 65534;
+  int previousGroup_;
+  int previousUser_;
 };
 
 TEST(HeightGridTest, RefusesAFileItMayNotRead) {

@@ -251,5 +251,24 @@ TEST(JpegDecodeTest, EndlessProgressionIsRefused) {
   EXPECT_NE(message.find("scans"), std::string::npos) << message;
 }
 
+// Fewer than 500 scans, but over a picture of 4 megapixels: the work of 2 gigapixels, as much as
+// 30 scans of the largest picture allowed. Every band of coefficients is refined bit by bit.
+TEST(JpegDecodeTest, ManyScansOfALargePictureAreRefused) {
+  std::vector<jpeg_scan_info> script = {{1, {0}, 0, 0, 0, 0}};
+  for (int coefficient = 1; coefficient <= 61; ++coefficient) {
+    script.push_back({1, {0}, coefficient, coefficient, 0, 7});
+    for (int bit = 7; bit > 0; --bit) {
+      script.push_back({1, {0}, coefficient, coefficient, bit, bit - 1});
+    }
+  }
+  ASSERT_LT(script.size(), 500u);
+  JpegSource grey{.width = 2048, .height = 2048, .space = JCS_GRAYSCALE, .components = 1};
+  grey.samples.assign(std::size_t{2048} * 2048, 128);
+  const std::vector<std::uint8_t> bytes = EncodeJpeg(grey, Progression::kProgressive, script);
+  const std::string message = DecodeError(bytes);
+  EXPECT_TRUE(IsInvalidJpegError(message));
+  EXPECT_NE(message.find("scans of 4194304 pixels"), std::string::npos) << message;
+}
+
 }  // namespace
 }  // namespace orandu

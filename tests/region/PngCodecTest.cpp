@@ -293,6 +293,157 @@ TEST(PngDecodeTest, HugeDimensionsInATinyFileAreRefusedBeforeDecoding) {
   EXPECT_EQ(DecodeError(bomb), PictureTooLargeMessage(60000, 60000));
 }
 
+// ---- Compression bombs: a small file whose compressed data inflates to far more ------------
+
+constexpr std::size_t kBombBytes = std::size_t{64} << 20;
+
+std::vector<std::uint8_t> WithChunkAfterTheHeader(std::vector<std::uint8_t> png,
+                                                  std::string_view type,
+                                                  const std::vector<std::uint8_t>& data) {
+  std::vector<std::uint8_t> chunk;
+  PutChunk(chunk, type, data);
+  constexpr std::size_t kAfterHeader = 8 + 25;
+  png.insert(png.begin() + kAfterHeader, chunk.begin(), chunk.end());
+  return png;
+}
+
+const std::vector<std::uint8_t>& CompressedZeros() {
+  static const std::vector<std::uint8_t> zeros = Compress(std::vector<std::uint8_t>(kBombBytes));
+  return zeros;
+}
+
+const std::vector<Rgb> kOnePixel = {{10, 20, 30}};
+
+std::vector<std::uint8_t> OnePixel() {
+  return BuildPng({.scanlines = {{10, 20, 30}}});
+}
+
+// Image data that runs on for 64 MB past a one-pixel picture would be inflated to its end.
+TEST(PngDecodeTest, ImageDataRunningOnPastThePictureIsRefused) {
+  const auto bomb =
+      BuildPng({.scanlines = {{10, 20, 30}, std::vector<std::uint8_t>(kBombBytes - 5)}});
+  ASSERT_LT(bomb.size(), 100'000u);
+  EXPECT_EQ(DecodeError(bomb), std::string(kInvalidPng) + " (too much image data)");
+}
+
+// A little image data left over is harmless and decodes as before.
+TEST(PngDecodeTest, ImageDataWithAFewBytesToSpareDecodes) {
+  const auto spare = BuildPng({.scanlines = {{10, 20, 30}, std::vector<std::uint8_t>(999)}});
+  EXPECT_EQ(DecodePng(spare).pixels, kOnePixel);
+}
+
+// libpng stops inflating text and colour profiles at its own limit and goes on without them.
+TEST(PngDecodeTest, CompressedTextAndProfileBombsAreSkipped) {
+  std::vector<std::uint8_t> text = {'C', 'o', 'm', 'm', 'e', 'n', 't', 0, 0};
+  std::vector<std::uint8_t> profile = {'s', 'R', 'G', 'B', 0, 0};
+  text.insert(text.end(), CompressedZeros().begin(), CompressedZeros().end());
+  profile.insert(profile.end(), CompressedZeros().begin(), CompressedZeros().end());
+  for (const auto& bomb : {WithChunkAfterTheHeader(OnePixel(), "zTXt", text),
+                           WithChunkAfterTheHeader(OnePixel(), "iCCP", profile)}) {
+    ASSERT_LT(bomb.size(), 100'000u);
+    EXPECT_EQ(DecodePng(bomb).pixels, kOnePixel);
+  }
+}
+
+// Refused from the compressed data alone, before the 192 MB of the picture are taken.
+TEST(PngDecodeTest, LargePictureWithTooLittleImageDataIsRefused) {
+  const auto tiny = BuildPng({.width = 8000, .height = 8000, .scanlines = {{1, 2, 3}}});
+  EXPECT_EQ(DecodeError(tiny), std::string(kInvalidPng) + " (not enough image data)");
+}
+
+// Zero image data of exactly the size an interlaced picture needs, worked out pass by pass
+// from the pixels each pass holds.
+std::vector<std::vector<std::uint8_t>> ExactInterlacedData(int width, int height, int bits) {
+  constexpr int kPasses[7][4] = {{0, 0, 8, 8}, {4, 0, 8, 8}, {0, 4, 4, 8}, {2, 0, 4, 4},
+                                 {0, 2, 2, 4}, {1, 0, 2, 2}, {0, 1, 1, 2}};
+  std::vector<std::vector<std::uint8_t>> scanlines;
+  for (const auto& [x0, y0, xStep, yStep] : kPasses) {
+    int pixels = 0;
+    for (int x = x0; x < width; x += xStep) ++pixels;
+    if (pixels == 0) continue;
+    for (int y = y0; y < height; y += yStep) {
+      scanlines.emplace_back(static_cast<std::size_t>((pixels * bits + 7) / 8));
+    }
+  }
+  return scanlines;
+}
+
+// The image data must be worked out to the byte: a picture given exactly what it needs is
+// never taken for one that falls short.
+TEST(PngDecodeTest, InterlacedPicturesOfEverySmallSizeGetExactlyTheirData) {
+  const struct {
+    ColorType colorType;
+    std::uint8_t bitDepth;
+    int bitsPerPixel;
+  } kinds[] = {{ColorType::kGrey, 1, 1}, {ColorType::kRgb, 8, 24}, {ColorType::kRgba, 16, 64}};
+  for (const auto& kind : kinds) {
+    for (std::uint32_t width = 1; width <= 9; ++width) {
+      for (std::uint32_t height = 1; height <= 9; ++height) {
+        const PngSpec spec{
+            .width = width,
+            .height = height,
+            .bitDepth = kind.bitDepth,
+            .colorType = kind.colorType,
+            .interlaced = true,
+            .scanlines = ExactInterlacedData(static_cast<int>(width), static_cast<int>(height),
+                                             kind.bitsPerPixel)};
+        EXPECT_EQ(DecodeError(BuildPng(spec)), "no error")
+            << width << " x " << height << ", " << kind.bitsPerPixel << " bits a pixel";
+      }
+    }
+  }
+}
+
+struct LayoutCase {
+  std::string name;
+  ColorType colorType;
+  std::uint8_t bitDepth;
+  bool interlaced;
+  std::uint32_t width;
+  std::uint32_t height;
+};
+
+void PrintTo(const LayoutCase& test, std::ostream* out) {
+  *out << test.name;
+}
+
+class PngLayoutTest : public ::testing::TestWithParam<LayoutCase> {};
+
+// Pictures of megabytes of image data, in every layout, are not mistaken for a bomb: the image
+// data they need is worked out right. All-zero data is valid in any layout (filter "none",
+// samples 0); the non-interlaced size and a little more covers the interlaced one as well.
+TEST_P(PngLayoutTest, LargePictureIsNotMistakenForABomb) {
+  const LayoutCase& layout = GetParam();
+  const int samples = layout.colorType == ColorType::kRgb         ? 3
+                      : layout.colorType == ColorType::kRgba      ? 4
+                      : layout.colorType == ColorType::kGreyAlpha ? 2
+                                                                  : 1;
+  const std::size_t rowBytes = (std::size_t{layout.width} * samples * layout.bitDepth + 7) / 8;
+  const std::size_t dataBytes = layout.height * (1 + rowBytes) + 4096;
+  const PngSpec spec{.width = layout.width,
+                     .height = layout.height,
+                     .bitDepth = layout.bitDepth,
+                     .colorType = layout.colorType,
+                     .interlaced = layout.interlaced,
+                     .scanlines = {std::vector<std::uint8_t>(dataBytes - 1)},
+                     .palette = layout.colorType == ColorType::kPalette ? std::vector<Rgb>{kRed}
+                                                                        : std::vector<Rgb>{}};
+  const Picture picture = DecodePng(BuildPng(spec));
+  EXPECT_EQ(picture.width, static_cast<int>(layout.width));
+  EXPECT_EQ(picture.height, static_cast<int>(layout.height));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Layouts, PngLayoutTest,
+    ::testing::Values(
+        LayoutCase{"GreyOneBit", ColorType::kGrey, 1, false, 4000, 2200},
+        LayoutCase{"GreySixteenBitInterlaced", ColorType::kGrey, 16, true, 1100, 1000},
+        LayoutCase{"PaletteFourBitInterlaced", ColorType::kPalette, 4, true, 2048, 1100},
+        LayoutCase{"GreyAlphaEightBit", ColorType::kGreyAlpha, 8, false, 1024, 1100},
+        LayoutCase{"RgbEightBitInterlaced", ColorType::kRgb, 8, true, 1000, 700},
+        LayoutCase{"RgbaSixteenBitInterlaced", ColorType::kRgba, 16, true, 600, 500}),
+    [](const auto& test) { return test.param.name; });
+
 TEST(PngWriteTest, WrittenPictureReadsBackUnchanged) {
   Picture picture{7, 5, {}};
   for (int i = 0; i < 35; ++i) {

@@ -248,8 +248,8 @@ std::vector<std::uint8_t> CodedRowsFrom(int firstRow, int rows) {
 
 TEST(PaintRegionFileTest, FileShorterThanOneRowShowsTheSamplesItHolds) {
   TempDir dir;
-  for (const std::size_t size : {std::size_t{1}, std::size_t{2}, std::size_t{1001},
-                                 std::size_t{RowBytes - 1}}) {
+  for (const std::size_t size :
+       {std::size_t{1}, std::size_t{2}, std::size_t{1001}, std::size_t{RowBytes - 1}}) {
     auto bytes = CodedGridBytes(1);
     bytes.resize(size);
     ExpectShowsWhatTheFileHolds(PaintTop(dir.Write("short.dos", bytes)), size);
@@ -293,8 +293,9 @@ TEST(PaintRegionFileTest, PathThatIsNotUtf8IsReadAndQuotedByteForByte) {
     PaintTop(missing);
     FAIL() << "painted from a missing file";
   } catch (const OranduError& error) {
-    EXPECT_EQ(std::string(error.what()), "ファイル \"" + dir.path().string() +
-                                             "/\xC3\x28\xA0.dos\". No such file or directory は開けません");
+    EXPECT_EQ(std::string(error.what()),
+              "ファイル \"" + dir.path().string() +
+                  "/\xC3\x28\xA0.dos\". No such file or directory は開けません");
   }
 }
 

@@ -1,7 +1,9 @@
 // The legend holds the one colour bar: shown at natural size, replaced whole or not at all.
+#include <QFile>
 #include <QPixmap>
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 
 #include "ColorBarLegend.h"
 #include "Errors.h"
@@ -14,6 +16,53 @@ namespace {
 
 orandu::Picture Strip(int width, orandu::Rgb color) {
   return {width, 1, std::vector<orandu::Rgb>(static_cast<std::size_t>(width), color)};
+}
+
+QByteArray FirstHalf(const QByteArray& bytes) {
+  return bytes.left(bytes.size() / 2);
+}
+
+// A 24-bit bitmap header claiming 60000 x 60000 pixels, with no pixels after it.
+QByteArray HugeBitmapHeader() {
+  QByteArray header(54, '\0');
+  const auto put32 = [&](int at, quint32 value) {
+    for (int i = 0; i < 4; ++i) header[at + i] = static_cast<char>(value >> (8 * i));
+  };
+  header[0] = 'B';
+  header[1] = 'M';
+  put32(2, 54);
+  put32(10, 54);
+  put32(14, 40);
+  put32(18, 60000);
+  put32(22, 60000);
+  header[26] = 1;
+  header[28] = 24;
+  return header;
+}
+
+QByteArray PngBytes() {
+  orandu::testing::TempDir dir;
+  orandu::Picture noise{64, 64, {}};
+  for (int i = 0; i < 64 * 64; ++i) {
+    noise.pixels.push_back({static_cast<std::uint8_t>(i * 7), static_cast<std::uint8_t>(i * 13),
+                            static_cast<std::uint8_t>(i * 29)});
+  }
+  orandu::WritePng(dir / "noise.png", noise);
+  const auto bytes = orandu::testing::ReadFile(dir / "noise.png");
+  return QByteArray(reinterpret_cast<const char*>(bytes.data()),
+                    static_cast<qsizetype>(bytes.size()));
+}
+
+QByteArray WorldMapJpeg() {
+  QFile map(QStringLiteral(":/worldmap.jpg"));
+  return map.open(QIODevice::ReadOnly) ? map.readAll() : QByteArray();
+}
+
+void ExpectTheDesignTimeBarWhole(const TColorBarLegend& legend) {
+  QCOMPARE(legend.Bar().pixels, orandu::DesignTimeColorBar().pixels);
+  QCOMPARE(legend.size(), QSize(400, 10));
+  QCOMPARE(legend.pixmap().toImage().pixel(99, 5), qRgb(34, 119, 255));
+  QCOMPARE(legend.Colors()[0], orandu::Pack({241, 252, 255}));
 }
 
 }  // namespace
@@ -85,6 +134,49 @@ class ColorBarLegendTest : public QObject {
     QCOMPARE(legend.Bar().pixels, before.pixels);
     QCOMPARE(legend.size(), QSize(400, 10));
     QCOMPARE(legend.Colors()[0], orandu::Pack({241, 252, 255}));
+  }
+
+  // Files made to hurt: each is refused with its message and the bar in use stays whole.
+  void hostileFileLeavesTheBarWhole_data() {
+    QTest::addColumn<QString>("fileName");
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QString>("message");
+    const QString cutShort = QStringLiteral("ストリームからの読み込みエラー");
+    QTest::newRow("bitmap claiming 60000 x 60000") << "huge.bmp" << HugeBitmapHeader() << cutShort;
+    QTest::newRow("JPEG cut in half") << "cut.jpg" << FirstHalf(WorldMapJpeg()) << cutShort;
+    QTest::newRow("PNG cut in half") << "cut.png" << FirstHalf(PngBytes()) << cutShort;
+  }
+  void hostileFileLeavesTheBarWhole() {
+    QFETCH(QString, fileName);
+    QFETCH(QByteArray, content);
+    QFETCH(QString, message);
+    QVERIFY2(!content.isEmpty(), "the hostile file could not be made");
+    orandu::testing::TempDir dir;
+    const auto file = dir.Write(fileName.toStdString(), content.toStdString());
+    TColorBarLegend legend;
+    try {
+      legend.LoadColorBar(orandu::FromPath(file));
+      QFAIL("the load did not fail");
+    } catch (const orandu::OranduError& error) {
+      QCOMPARE(QString::fromUtf8(error.what()), message);
+    }
+    ExpectTheDesignTimeBarWhole(legend);
+  }
+
+  // /dev/zero under a bitmap's name would be read for ever; it is refused unread.
+  void endlessDeviceLeavesTheBarWhole() {
+    orandu::testing::TempDir dir;
+    const auto link = dir / "x.bmp";
+    std::filesystem::create_symlink("/dev/zero", link);
+    TColorBarLegend legend;
+    try {
+      legend.LoadColorBar(orandu::FromPath(link));
+      QFAIL("the load did not fail");
+    } catch (const orandu::OranduError& error) {
+      QCOMPARE(QString::fromUtf8(error.what()),
+               QString::fromUtf8(orandu::CannotOpenMessage(link, std::strerror(EINVAL))));
+    }
+    ExpectTheDesignTimeBarWhole(legend);
   }
 };
 

@@ -1,0 +1,144 @@
+// Saves that fail half-way, through a full disk or a killed process, leave the previous settings
+// file whole. Each save runs in a child process, which is limited or killed while the parent
+// checks the file.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "Errors.h"
+#include "ProfileFile.h"
+#include "Settings.h"
+#include "support/TempDir.h"
+
+namespace orandu {
+namespace {
+
+using testing::ReadText;
+using testing::TempDir;
+
+// What a child tells its parent by its exit status.
+enum class Outcome { kRefused = 0, kSaved = 1, kOtherMessage = 2, kOtherError = 3 };
+
+int ExitStatusOf(pid_t child) {
+  int status = 0;
+  if (::waitpid(child, &status, 0) != child) return -1;
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+void Sleep(long microseconds) {
+  timespec pause{microseconds / 1'000'000, microseconds % 1'000'000 * 1000};
+  ::nanosleep(&pause, nullptr);
+}
+
+std::vector<std::filesystem::path> FolderContent(const std::filesystem::path& folder) {
+  std::vector<std::filesystem::path> names;
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+    names.push_back(entry.path().filename());
+  }
+  return names;
+}
+
+class SettingsFaultTest : public ::testing::TestWithParam<rlim_t> {
+ protected:
+  TempDir dir;
+  SettingsLocation location = SettingsLocation::OfExecutable(dir / "orandu");
+  std::filesystem::path ini = dir / "orandu.ini";
+};
+
+// The disk fills up part-way through writing the new file: the system refuses every byte past
+// the child's file size limit, as it does every byte on a full disk.
+TEST_P(SettingsFaultTest, SaveThatRunsOutOfSpaceKeepsTheOldFile) {
+  const std::string old = "; mine\n[SYSTEM]\nETOPO5=/old/ETOPO5.DOS\nColorBar=/old/P1.BMP\n";
+  dir.Write("orandu.ini", old);
+  const rlim_t limit = GetParam();
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    const rlimit fileSize{limit, limit};
+    ::setrlimit(RLIMIT_FSIZE, &fileSize);
+    ::signal(SIGXFSZ, SIG_IGN);  // a refused write then fails with EFBIG instead of a signal
+    Outcome outcome = Outcome::kSaved;
+    try {
+      SavePathSettings(location, {std::string(200'000, 'g'), "/new/P2.BMP"});
+    } catch (const OranduError& error) {
+      outcome = error.what() == ini.string() + " に書き込めません" ? Outcome::kRefused
+                                                                   : Outcome::kOtherMessage;
+    } catch (...) {
+      outcome = Outcome::kOtherError;
+    }
+    ::_exit(static_cast<int>(outcome));
+  }
+  EXPECT_EQ(ExitStatusOf(child), static_cast<int>(Outcome::kRefused));
+  EXPECT_EQ(ReadText(ini), old);
+  EXPECT_EQ(ReadPathSettings(location), (PathSettings{"/old/ETOPO5.DOS", "/old/P1.BMP"}));
+  EXPECT_EQ(FolderContent(dir.path()), std::vector<std::filesystem::path>{"orandu.ini"})
+      << "the refused temporary file was left behind";
+}
+
+INSTANTIATE_TEST_SUITE_P(FileSizeLimits, SettingsFaultTest,
+                         ::testing::Values(rlim_t{0}, rlim_t{4096}, rlim_t{65536}),
+                         [](const auto& limit) { return "Bytes" + std::to_string(limit.param); });
+
+// A child saves large values one after another until it is killed, at a different moment in
+// each round. After every kill the file reads whole, as one of the saves left it.
+TEST(SettingsKillTest, SaveKilledPartWayLeavesTheOldOrTheNewFileWhole) {
+  TempDir dir;
+  const auto ini = dir / "orandu.ini";
+  std::vector<std::string> values;
+  for (const char letter : {'a', 'b', 'c', 'd'}) values.push_back(std::string(300'000, letter));
+
+  // Every content a finished save can leave: another section, then each of the values.
+  dir.Write("orandu.ini", std::string("[Window]\nLeft=20\n"));
+  // How long one save takes here sets the spread of the kills: over about three saves.
+  std::set<std::string> wholeFiles;
+  const auto started = std::chrono::steady_clock::now();
+  for (const std::string& value : values) {
+    WriteSetting(ini, "SYSTEM", "ETOPO5", value);
+    wholeFiles.insert(ReadText(ini));
+  }
+  const auto saveTime = std::chrono::duration_cast<std::chrono::microseconds>(
+                            std::chrono::steady_clock::now() - started) /
+                        values.size();
+
+  constexpr int kRounds = 40;
+  std::set<std::string> valuesSeen;
+  for (int round = 0; round < kRounds; ++round) {
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      for (std::size_t save = 0;; ++save) {
+        try {
+          WriteSetting(ini, "SYSTEM", "ETOPO5", values[save % values.size()]);
+        } catch (...) {
+          ::_exit(1);
+        }
+      }
+    }
+    Sleep(3 * saveTime.count() * (round * 7919L % 1000) / 1000);
+    ::kill(child, SIGKILL);
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFSIGNALED(status)) << "the saving child stopped by itself in round " << round;
+
+    ASSERT_EQ(wholeFiles.count(ReadText(ini)), 1u) << "a torn file after round " << round;
+    ASSERT_EQ(ReadSetting(ini, "Window", "Left", "<d>"), "20");
+    valuesSeen.insert(ReadSetting(ini, "SYSTEM", "ETOPO5", "<d>"));
+    // A temporary file the kill left behind is garbage, never the settings: clear it away.
+    for (const auto& name : FolderContent(dir.path())) {
+      if (name != "orandu.ini") std::filesystem::remove(dir / name.string());
+    }
+  }
+  EXPECT_GE(valuesSeen.size(), 2u) << "the kills never let a save finish: the test saw nothing";
+}
+
+}  // namespace
+}  // namespace orandu
