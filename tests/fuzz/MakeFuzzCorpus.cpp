@@ -90,36 +90,38 @@ struct BmpSpec {
   Bytes pixels{};  // as stored
 };
 
-Bytes BuildBmp(const BmpSpec& spec) {
-  const bool core = spec.header == 12;
-  const std::size_t masksAfter = spec.header == 40 ? spec.masks.size() * 4 : 0;
-  const std::size_t paletteBytes = spec.paletteEntries * (core ? 3 : 4);
-  const auto offset = static_cast<std::uint32_t>(14 + spec.header + masksAfter + paletteBytes);
+Bytes BuildBmp(const BmpSpec& layout) {
+  const bool core = layout.header == 12;
+  const std::size_t masksAfter = layout.header == 40 ? layout.masks.size() * 4 : 0;
+  const std::size_t paletteBytes = layout.paletteEntries * (core ? 3 : 4);
+  const auto offset = static_cast<std::uint32_t>(14 + layout.header + masksAfter + paletteBytes);
   LittleEndian out;
-  out.U8('B').U8('M').U32(offset + static_cast<std::uint32_t>(spec.pixels.size())).U32(0);
-  out.U32(offset).U32(spec.header);
+  out.U8('B').U8('M').U32(offset + static_cast<std::uint32_t>(layout.pixels.size())).U32(0);
+  out.U32(offset).U32(layout.header);
   if (core) {
-    out.U16(static_cast<std::uint32_t>(spec.width)).U16(static_cast<std::uint32_t>(spec.height));
-    out.U16(1).U16(spec.bits);
+    out.U16(static_cast<std::uint32_t>(layout.width))
+        .U16(static_cast<std::uint32_t>(layout.height));
+    out.U16(1).U16(layout.bits);
   } else {
-    out.U32(static_cast<std::uint32_t>(spec.width)).U32(static_cast<std::uint32_t>(spec.height));
-    out.U16(1).U16(spec.bits).U32(static_cast<std::uint32_t>(spec.compression));
-    out.U32(static_cast<std::uint32_t>(spec.pixels.size())).U32(3780).U32(3780);
-    out.U32(spec.colorsUsed).U32(0);
-    if (spec.header != 40) {
-      for (std::uint32_t mask : spec.masks) out.U32(mask);
-      while (out.size() < 14 + spec.header) out.U8(0);
+    out.U32(static_cast<std::uint32_t>(layout.width))
+        .U32(static_cast<std::uint32_t>(layout.height));
+    out.U16(1).U16(layout.bits).U32(static_cast<std::uint32_t>(layout.compression));
+    out.U32(static_cast<std::uint32_t>(layout.pixels.size())).U32(3780).U32(3780);
+    out.U32(layout.colorsUsed).U32(0);
+    if (layout.header != 40) {
+      for (std::uint32_t mask : layout.masks) out.U32(mask);
+      while (out.size() < 14 + layout.header) out.U8(0);
     }
   }
-  if (spec.header == 40) {
-    for (std::uint32_t mask : spec.masks) out.U32(mask);
+  if (layout.header == 40) {
+    for (std::uint32_t mask : layout.masks) out.U32(mask);
   }
-  for (std::uint32_t i = 0; i < spec.paletteEntries; ++i) {
-    const auto level = static_cast<std::uint8_t>(i * 255 / std::max(spec.paletteEntries - 1, 1u));
+  for (std::uint32_t i = 0; i < layout.paletteEntries; ++i) {
+    const auto level = static_cast<std::uint8_t>(i * 255 / std::max(layout.paletteEntries - 1, 1u));
     out.U8(level).U8(255 - level).U8(i * 37);
     if (!core) out.U8(0);
   }
-  return out.Append(spec.pixels).Take();
+  return out.Append(layout.pixels).Take();
 }
 
 // Bytes a-from, a-from+1, ... padded with zeros to a multiple of four, `rows` times.
@@ -136,8 +138,8 @@ Bytes Rows(int rows, std::size_t rowBytes, std::uint8_t from = 1) {
 
 std::vector<std::pair<std::string, Bytes>> Bitmaps() {
   std::vector<std::pair<std::string, Bytes>> files;
-  const auto add = [&](const std::string& name, const BmpSpec& spec) {
-    files.emplace_back(name, BuildBmp(spec));
+  const auto add = [&](const std::string& name, const BmpSpec& layout) {
+    files.emplace_back(name, BuildBmp(layout));
   };
   add("rgb24-bottom-up", {.pixels = Rows(2, 9)});
   add("rgb24-top-down", {.height = -2, .pixels = Rows(2, 9)});
@@ -259,21 +261,21 @@ struct PngSpec {
   std::vector<Bytes> scanlines{};  // with their filter bytes
 };
 
-Bytes BuildPng(const PngSpec& spec) {
+Bytes BuildPng(const PngSpec& layout) {
   BigEndian out;
   Bytes file = {137, 'P', 'N', 'G', '\r', '\n', 26, '\n'};
   BigEndian header;
-  header.U32(spec.width);
-  header.U32(spec.height);
+  header.U32(layout.width);
+  header.U32(layout.height);
   Bytes ihdr = header.Take();
-  ihdr.insert(ihdr.end(), {spec.depth, static_cast<std::uint8_t>(spec.color), 0, 0,
-                           static_cast<std::uint8_t>(spec.interlaced)});
+  ihdr.insert(ihdr.end(), {layout.depth, static_cast<std::uint8_t>(layout.color), 0, 0,
+                           static_cast<std::uint8_t>(layout.interlaced)});
   out.Chunk("IHDR", ihdr);
   out.Chunk("gAMA", {0, 0, 0xB1, 0x8F});
-  if (!spec.palette.empty()) out.Chunk("PLTE", spec.palette);
-  if (!spec.transparency.empty()) out.Chunk("tRNS", spec.transparency);
+  if (!layout.palette.empty()) out.Chunk("PLTE", layout.palette);
+  if (!layout.transparency.empty()) out.Chunk("tRNS", layout.transparency);
   Bytes raw;
-  for (const Bytes& line : spec.scanlines) raw.insert(raw.end(), line.begin(), line.end());
+  for (const Bytes& line : layout.scanlines) raw.insert(raw.end(), line.begin(), line.end());
   uLongf size = compressBound(static_cast<uLong>(raw.size()));
   Bytes compressed(size);
   compress2(compressed.data(), &size, raw.data(), static_cast<uLong>(raw.size()), 9);
@@ -342,13 +344,13 @@ struct RegionSpec {
   std::size_t gridBytes = 2 * orandu::RowBytes;
 };
 
-Bytes BuildRegionInput(const RegionSpec& spec) {
+Bytes BuildRegionInput(const RegionSpec& layout) {
   LittleEndian out;
-  out.U32(static_cast<std::uint32_t>(spec.lon)).U32(static_cast<std::uint32_t>(spec.lat));
-  out.U16(spec.pickWidth).U16(spec.pickHeight).U16(spec.width).U16(spec.height);
-  out.U32(spec.offset).U32(spec.length).U8(spec.emptyBar ? 1 : 0);
+  out.U32(static_cast<std::uint32_t>(layout.lon)).U32(static_cast<std::uint32_t>(layout.lat));
+  out.U16(layout.pickWidth).U16(layout.pickHeight).U16(layout.width).U16(layout.height);
+  out.U32(layout.offset).U32(layout.length).U8(layout.emptyBar ? 1 : 0);
   // Heights and depths around the threshold, raw values stored low byte first.
-  for (std::size_t i = 0; i < spec.gridBytes / 2; ++i) {
+  for (std::size_t i = 0; i < layout.gridBytes / 2; ++i) {
     out.U16(static_cast<std::uint32_t>(i % 7 == 0 ? 10001 + i : i * 97 % 10002));
   }
   return out.Take();

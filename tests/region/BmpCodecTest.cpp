@@ -84,53 +84,53 @@ class LittleEndian {
   std::vector<std::uint8_t> bytes_{};
 };
 
-std::vector<std::uint8_t> BuildBmp(const BmpSpec& spec) {
-  const auto headerSize = static_cast<std::uint32_t>(spec.header);
-  const bool core = spec.header == HeaderSize::kOs2Core;
+std::vector<std::uint8_t> BuildBmp(const BmpSpec& layout) {
+  const auto headerSize = static_cast<std::uint32_t>(layout.header);
+  const bool core = layout.header == HeaderSize::kOs2Core;
   const std::size_t masksAfterHeader =
-      spec.header == HeaderSize::kWindows3 ? spec.masks.size() * 4 : 0;
-  const std::size_t paletteBytes = spec.palette.size() * (core ? 3 : 4);
+      layout.header == HeaderSize::kWindows3 ? layout.masks.size() * 4 : 0;
+  const std::size_t paletteBytes = layout.palette.size() * (core ? 3 : 4);
   const auto offset = static_cast<std::uint32_t>(14 + headerSize + masksAfterHeader + paletteBytes);
-  const auto pixelBytes = static_cast<std::uint32_t>(spec.pixels.size());
+  const auto pixelBytes = static_cast<std::uint32_t>(layout.pixels.size());
 
   LittleEndian out;
   out.U8('B');
   out.U8('M');
   out.U32(offset + pixelBytes);
   out.U32(0);
-  out.U32(spec.pixelOffset.value_or(offset));
+  out.U32(layout.pixelOffset.value_or(offset));
   out.U32(headerSize);
   if (core) {
-    out.U16(static_cast<std::uint32_t>(spec.width));
-    out.U16(static_cast<std::uint32_t>(spec.height));
+    out.U16(static_cast<std::uint32_t>(layout.width));
+    out.U16(static_cast<std::uint32_t>(layout.height));
     out.U16(1);
-    out.U16(spec.bits);
+    out.U16(layout.bits);
   } else {
-    out.U32(static_cast<std::uint32_t>(spec.width));
-    out.U32(static_cast<std::uint32_t>(spec.height));
+    out.U32(static_cast<std::uint32_t>(layout.width));
+    out.U32(static_cast<std::uint32_t>(layout.height));
     out.U16(1);
-    out.U16(spec.bits);
-    out.U32(static_cast<std::uint32_t>(spec.compression));
-    out.U32(spec.imageSize.value_or(pixelBytes));
+    out.U16(layout.bits);
+    out.U32(static_cast<std::uint32_t>(layout.compression));
+    out.U32(layout.imageSize.value_or(pixelBytes));
     out.U32(3780);
     out.U32(3780);
-    out.U32(spec.colorsUsed);
+    out.U32(layout.colorsUsed);
     out.U32(0);
-    if (spec.header != HeaderSize::kWindows3) {
-      for (std::uint32_t mask : spec.masks) out.U32(mask);
+    if (layout.header != HeaderSize::kWindows3) {
+      for (std::uint32_t mask : layout.masks) out.U32(mask);
       out.Zeros(14 + headerSize - out.size());
     }
   }
-  if (spec.header == HeaderSize::kWindows3) {
-    for (std::uint32_t mask : spec.masks) out.U32(mask);
+  if (layout.header == HeaderSize::kWindows3) {
+    for (std::uint32_t mask : layout.masks) out.U32(mask);
   }
-  for (const Rgb& color : spec.palette) {
+  for (const Rgb& color : layout.palette) {
     out.U8(color.blue);
     out.U8(color.green);
     out.U8(color.red);
     if (!core) out.U8(0);
   }
-  out.Append(spec.pixels);
+  out.Append(layout.pixels);
   return out.Take();
 }
 
@@ -194,10 +194,10 @@ std::vector<KindCase> KindCases() {
   cases.push_back({"TwentyFourBitTopDown", BuildBmp(topDown), kRgbPicture});
 
   for (HeaderSize header : {HeaderSize::kOs2Core, HeaderSize::kWindows95, HeaderSize::kWindows98}) {
-    BmpSpec spec = TwentyFourBit();
-    spec.header = header;
+    BmpSpec layout = TwentyFourBit();
+    layout.header = header;
     cases.push_back({"TwentyFourBitHeader" + std::to_string(static_cast<int>(header)),
-                     BuildBmp(spec), kRgbPicture});
+                     BuildBmp(layout), kRgbPicture});
   }
 
   // Width 9 makes each row run into a second byte and be padded to four.
@@ -393,9 +393,9 @@ std::vector<std::uint8_t> WithU32(std::vector<std::uint8_t> bytes, std::size_t a
   return bytes;
 }
 
-BmpSpec Modified(BmpSpec spec, auto change) {
-  change(spec);
-  return spec;
+BmpSpec Modified(BmpSpec layout, auto change) {
+  change(layout);
+  return layout;
 }
 
 BmpSpec EightBitRle(std::vector<std::uint8_t> data) {

@@ -72,23 +72,23 @@ std::vector<std::uint8_t> Compress(const std::vector<std::uint8_t>& data) {
   return out;
 }
 
-std::vector<std::uint8_t> BuildPng(const PngSpec& spec) {
+std::vector<std::uint8_t> BuildPng(const PngSpec& shape) {
   std::vector<std::uint8_t> out = {137, 'P', 'N', 'G', '\r', '\n', 26, '\n'};
   std::vector<std::uint8_t> header;
-  PutU32(header, spec.width);
-  PutU32(header, spec.height);
-  header.insert(header.end(), {spec.bitDepth, static_cast<std::uint8_t>(spec.colorType), 0, 0,
-                               static_cast<std::uint8_t>(spec.interlaced ? 1 : 0)});
+  PutU32(header, shape.width);
+  PutU32(header, shape.height);
+  header.insert(header.end(), {shape.bitDepth, static_cast<std::uint8_t>(shape.colorType), 0, 0,
+                               static_cast<std::uint8_t>(shape.interlaced ? 1 : 0)});
   PutChunk(out, "IHDR", header);
-  if (!spec.palette.empty()) {
+  if (!shape.palette.empty()) {
     std::vector<std::uint8_t> entries;
-    for (const Rgb& color : spec.palette)
+    for (const Rgb& color : shape.palette)
       entries.insert(entries.end(), {color.red, color.green, color.blue});
     PutChunk(out, "PLTE", entries);
   }
-  if (!spec.transparency.empty()) PutChunk(out, "tRNS", spec.transparency);
+  if (!shape.transparency.empty()) PutChunk(out, "tRNS", shape.transparency);
   std::vector<std::uint8_t> filtered;
-  for (const auto& scanline : spec.scanlines) {
+  for (const auto& scanline : shape.scanlines) {
     filtered.push_back(0);  // no filter
     filtered.insert(filtered.end(), scanline.begin(), scanline.end());
   }
@@ -141,7 +141,7 @@ const Picture kNineColours = {3,
 
 struct KindCase {
   std::string name;
-  PngSpec spec;
+  PngSpec shape;
   std::vector<Rgb> expected{};  // top row first
 };
 
@@ -152,10 +152,10 @@ void PrintTo(const KindCase& test, std::ostream* out) {
 class PngKindTest : public ::testing::TestWithParam<KindCase> {};
 
 TEST_P(PngKindTest, DecodesToEightBitRgb) {
-  const PngSpec& spec = GetParam().spec;
-  const Picture picture = DecodePng(BuildPng(spec));
-  EXPECT_EQ(picture.width, static_cast<int>(spec.width));
-  EXPECT_EQ(picture.height, static_cast<int>(spec.height));
+  const PngSpec& shape = GetParam().shape;
+  const Picture picture = DecodePng(BuildPng(shape));
+  EXPECT_EQ(picture.width, static_cast<int>(shape.width));
+  EXPECT_EQ(picture.height, static_cast<int>(shape.height));
   EXPECT_EQ(picture.pixels, GetParam().expected);
 }
 
@@ -217,8 +217,8 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& test) { return test.param.name; });
 
 TEST(PngDecodeTest, HalfTransparentPixelIsBlendedOntoBlackInLinearLight) {
-  const PngSpec spec{.colorType = ColorType::kRgba, .scanlines = {{255, 255, 255, 128}}};
-  const Rgb pixel = DecodePng(BuildPng(spec)).at(0, 0);
+  const PngSpec shape{.colorType = ColorType::kRgba, .scanlines = {{255, 255, 255, 128}}};
+  const Rgb pixel = DecodePng(BuildPng(shape)).at(0, 0);
   EXPECT_NEAR(pixel.red, 188, 2);  // half the light of white, in sRGB terms
   EXPECT_EQ(pixel.red, pixel.green);
   EXPECT_EQ(pixel.green, pixel.blue);
@@ -226,16 +226,16 @@ TEST(PngDecodeTest, HalfTransparentPixelIsBlendedOntoBlackInLinearLight) {
 
 // 96 x 96 of noise: compressed data large enough to cut in the middle.
 std::vector<std::uint8_t> NoisyPng() {
-  PngSpec spec{.width = 96, .height = 96};
+  PngSpec shape{.width = 96, .height = 96};
   std::uint32_t state = 7;
   for (int y = 0; y < 96; ++y) {
-    std::vector<std::uint8_t>& line = spec.scanlines.emplace_back();
+    std::vector<std::uint8_t>& line = shape.scanlines.emplace_back();
     for (int i = 0; i < 96 * 3; ++i) {
       state = state * 1103515245 + 12345;
       line.push_back(static_cast<std::uint8_t>(state >> 16));
     }
   }
-  return BuildPng(spec);
+  return BuildPng(shape);
 }
 
 std::vector<std::uint8_t> Truncated(std::vector<std::uint8_t> bytes, std::size_t size) {
@@ -379,7 +379,7 @@ TEST(PngDecodeTest, InterlacedPicturesOfEverySmallSizeGetExactlyTheirData) {
   for (const auto& kind : kinds) {
     for (std::uint32_t width = 1; width <= 9; ++width) {
       for (std::uint32_t height = 1; height <= 9; ++height) {
-        const PngSpec spec{
+        const PngSpec shape{
             .width = width,
             .height = height,
             .bitDepth = kind.bitDepth,
@@ -387,7 +387,7 @@ TEST(PngDecodeTest, InterlacedPicturesOfEverySmallSizeGetExactlyTheirData) {
             .interlaced = true,
             .scanlines = ExactInterlacedData(static_cast<int>(width), static_cast<int>(height),
                                              kind.bitsPerPixel)};
-        EXPECT_EQ(DecodeError(BuildPng(spec)), "no error")
+        EXPECT_EQ(DecodeError(BuildPng(shape)), "no error")
             << width << " x " << height << ", " << kind.bitsPerPixel << " bits a pixel";
       }
     }
@@ -420,15 +420,15 @@ TEST_P(PngLayoutTest, LargePictureIsNotMistakenForABomb) {
                                                                   : 1;
   const std::size_t rowBytes = (std::size_t{layout.width} * samples * layout.bitDepth + 7) / 8;
   const std::size_t dataBytes = layout.height * (1 + rowBytes) + 4096;
-  const PngSpec spec{.width = layout.width,
-                     .height = layout.height,
-                     .bitDepth = layout.bitDepth,
-                     .colorType = layout.colorType,
-                     .interlaced = layout.interlaced,
-                     .scanlines = {std::vector<std::uint8_t>(dataBytes - 1)},
-                     .palette = layout.colorType == ColorType::kPalette ? std::vector<Rgb>{kRed}
-                                                                        : std::vector<Rgb>{}};
-  const Picture picture = DecodePng(BuildPng(spec));
+  const PngSpec shape{.width = layout.width,
+                      .height = layout.height,
+                      .bitDepth = layout.bitDepth,
+                      .colorType = layout.colorType,
+                      .interlaced = layout.interlaced,
+                      .scanlines = {std::vector<std::uint8_t>(dataBytes - 1)},
+                      .palette = layout.colorType == ColorType::kPalette ? std::vector<Rgb>{kRed}
+                                                                         : std::vector<Rgb>{}};
+  const Picture picture = DecodePng(BuildPng(shape));
   EXPECT_EQ(picture.width, static_cast<int>(layout.width));
   EXPECT_EQ(picture.height, static_cast<int>(layout.height));
 }
