@@ -5,10 +5,10 @@
 #include <QCursor>
 #include <QFile>
 #include <QMouseEvent>
-#include <cstring>
 #include <span>
 
 #include "PictureFormats.h"
+#include "PictureImage.h"
 #include "UnitOrandu_Config.h"
 #include "UnitOrandu_Graph.h"
 
@@ -23,13 +23,7 @@ QPixmap DecodeWorldMap() {
   const QByteArray bytes = file.readAll();
   const orandu::Picture map = orandu::DecodeJpeg(
       std::span(reinterpret_cast<const std::uint8_t*>(bytes.constData()), bytes.size()));
-  static_assert(sizeof(orandu::Rgb) == 3, "a row of Rgb is a row of RGB888");
-  QImage image(map.width, map.height, QImage::Format_RGB888);
-  for (int y = 0; y < map.height; ++y) {
-    std::memcpy(image.scanLine(y), &map.pixels[static_cast<std::size_t>(y) * map.width],
-                static_cast<std::size_t>(map.width) * sizeof(orandu::Rgb));
-  }
-  return QPixmap::fromImage(image);
+  return QPixmap::fromImage(ToQImage(map));
 }
 
 }  // namespace
