@@ -2,43 +2,117 @@
 #include "AtomicFile.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <string>
+#include <system_error>
 
 namespace orandu {
 
 namespace {
 
-bool WriteAll(int descriptor, std::span<const std::uint8_t> bytes) {
-  while (!bytes.empty()) {
-    const ssize_t written = ::write(descriptor, bytes.data(), bytes.size());
-    if (written < 0) {
-      if (errno == EINTR) continue;
-      return false;
+// Removes the temporaries of earlier writers of the same target that are no longer locked: their
+// writer was killed before it could finish or clean up.
+void RemoveAbandonedTemporaries(const std::filesystem::path& target) {
+  const std::string prefix = AtomicFileWriter::TemporaryPrefix(target);
+  const std::filesystem::path folder =
+      target.parent_path().empty() ? std::filesystem::path(".") : target.parent_path();
+  std::error_code error;
+  for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
+    const std::string name = entry.path().filename().native();
+    // mkstemp replaces exactly six characters.
+    if (name.size() != prefix.size() + 6 || !name.starts_with(prefix)) continue;
+    const int descriptor =
+        ::open(entry.path().c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY);
+    if (descriptor < 0) continue;
+    struct stat status {};
+    if (::fstat(descriptor, &status) == 0 && S_ISREG(status.st_mode) &&
+        ::flock(descriptor, LOCK_EX | LOCK_NB) == 0) {
+      ::unlink(entry.path().c_str());
     }
-    bytes = bytes.subspan(static_cast<std::size_t>(written));
+    ::close(descriptor);
   }
-  return true;
+}
+
+// The new file takes the old one's mode, owner and group; a new file gets the usual permissions
+// (mkstemp makes it private).
+bool TakeOverPermissions(int descriptor, const std::filesystem::path& target) {
+  struct stat existing {};
+  if (::stat(target.c_str(), &existing) == 0 && S_ISREG(existing.st_mode)) {
+    // Only the owner's own group, or root, may change these: a refusal keeps the writer's.
+    if (::fchown(descriptor, existing.st_uid, existing.st_gid) != 0) {
+      [[maybe_unused]] const int groupOnly = ::fchown(descriptor, static_cast<uid_t>(-1),
+                                                      existing.st_gid);
+    }
+    // After the change of owner, which may clear the set-id bits.
+    return ::fchmod(descriptor, existing.st_mode & 07777) == 0;
+  }
+  const mode_t mask = ::umask(0);
+  ::umask(mask);
+  return ::fchmod(descriptor, 0666 & ~mask) == 0;
 }
 
 }  // namespace
 
+std::string AtomicFileWriter::TemporaryPrefix(const std::filesystem::path& target) {
+  return target.filename().native() + ".orandu-tmp-";
+}
+
+AtomicFileWriter::AtomicFileWriter(const std::filesystem::path& target) : target_(target) {
+  RemoveAbandonedTemporaries(target);
+  temporary_ = (target.parent_path() / (TemporaryPrefix(target) + "XXXXXX")).native();
+  descriptor_ = ::mkostemp(temporary_.data(), O_CLOEXEC);
+  if (descriptor_ < 0) return;
+  if (::flock(descriptor_, LOCK_EX | LOCK_NB) != 0 || !TakeOverPermissions(descriptor_, target)) {
+    Abandon();
+  }
+}
+
+AtomicFileWriter::~AtomicFileWriter() {
+  Abandon();
+}
+
+void AtomicFileWriter::Abandon() {
+  if (descriptor_ < 0) return;
+  ::unlink(temporary_.c_str());
+  ::close(descriptor_);
+  descriptor_ = -1;
+}
+
+bool AtomicFileWriter::Write(std::span<const std::uint8_t> bytes) {
+  while (ok() && !bytes.empty()) {
+    const ssize_t written = ::write(descriptor_, bytes.data(), bytes.size());
+    if (written < 0) {
+      if (errno != EINTR) Abandon();
+      continue;
+    }
+    bytes = bytes.subspan(static_cast<std::size_t>(written));
+  }
+  return ok();
+}
+
+bool AtomicFileWriter::Write(std::string_view text) {
+  return Write(std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
+}
+
+bool AtomicFileWriter::Commit() {
+  if (!ok()) return false;
+  // The rename happens while the temporary is still open and locked, so no other writer can
+  // take it for abandoned in between.
+  if (::fsync(descriptor_) != 0 || ::rename(temporary_.c_str(), target_.c_str()) != 0) {
+    Abandon();
+    return false;
+  }
+  const bool closed = ::close(descriptor_) == 0;
+  descriptor_ = -1;
+  return closed;
+}
+
 bool WriteFileAtomically(const std::filesystem::path& target, std::span<const std::uint8_t> bytes) {
-  std::string temporary = target.string() + ".XXXXXX";
-  const int descriptor = ::mkstemp(temporary.data());
-  if (descriptor < 0) return false;
-  // mkstemp makes the file private; a saved file gets the usual permissions.
-  const mode_t mask = ::umask(0);
-  ::umask(mask);
-  bool ok = ::fchmod(descriptor, 0666 & ~mask) == 0;
-  ok = ok && WriteAll(descriptor, bytes) && ::fsync(descriptor) == 0;
-  ok = (::close(descriptor) == 0) && ok;
-  ok = ok && ::rename(temporary.c_str(), target.c_str()) == 0;
-  if (!ok) ::unlink(temporary.c_str());
-  return ok;
+  AtomicFileWriter writer(target);
+  return writer.Write(bytes) && writer.Commit();
 }
 
 bool WriteFileAtomically(const std::filesystem::path& target, std::string_view text) {

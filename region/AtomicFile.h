@@ -4,13 +4,48 @@
 #include <cstdint>
 #include <filesystem>
 #include <span>
+#include <string>
 #include <string_view>
 
 namespace orandu {
 
-// Writes the bytes to a temporary file beside the target, flushes it to disk and renames it over
-// the target. Returns false (and leaves the target untouched, the temporary removed) when any
-// step is refused: a read-only folder, a full disk, a bad path.
+// Streams the new content into a temporary file beside the target, then flushes it to disk and
+// renames it over the target. Until Commit succeeds the target is untouched; an abandoned or
+// failed writer removes its temporary. The temporary is locked while it is written, and a
+// temporary left unlocked by a writer that was killed is removed by the next writer of the same
+// target, so they do not pile up. A target that already exists keeps its mode and, where the
+// system allows, its owner and group.
+class AtomicFileWriter {
+ public:
+  explicit AtomicFileWriter(const std::filesystem::path& target);
+  ~AtomicFileWriter();
+  AtomicFileWriter(const AtomicFileWriter&) = delete;
+  AtomicFileWriter& operator=(const AtomicFileWriter&) = delete;
+
+  // False once any step has been refused (no temporary could be made, a full disk, a file-size
+  // limit); later writes then do nothing and Commit fails.
+  bool ok() const { return descriptor_ >= 0; }
+
+  bool Write(std::span<const std::uint8_t> bytes);
+  bool Write(std::string_view text);
+
+  // Flushes, closes and renames the temporary over the target. True when the target now holds
+  // everything written; false (target untouched, temporary removed) otherwise.
+  [[nodiscard]] bool Commit();
+
+  // The start of the file name of every temporary made for a target: "<name>.orandu-tmp-".
+  static std::string TemporaryPrefix(const std::filesystem::path& target);
+
+ private:
+  void Abandon();
+
+  std::filesystem::path target_;
+  std::string temporary_;
+  int descriptor_ = -1;
+};
+
+// The whole content at once. Returns false (and leaves the target untouched, the temporary
+// removed) when any step is refused: a read-only folder, a full disk, a bad path.
 [[nodiscard]] bool WriteFileAtomically(const std::filesystem::path& target,
                                        std::span<const std::uint8_t> bytes);
 [[nodiscard]] bool WriteFileAtomically(const std::filesystem::path& target, std::string_view text);
