@@ -14,13 +14,12 @@
 
 #include "ColorBarFile.h"
 #include "Errors.h"
+#include "ExitStatus.h"
 #include "PictureFormats.h"
 #include "PictureWriters.h"
 #include "RegionView.h"
 
 namespace {
-
-enum class ExitStatus { kOk = 0, kFailed = 1, kUsage = 2 };
 
 constexpr std::string_view kUsage =
     "usage: orandu-render [--grid PATH] [--bar PATH] --center LON,LAT [--size WxH] [--out PATH]";
@@ -144,7 +143,7 @@ int main(int argc, char** argv) {
     std::cout << "center " << view.CenterLon() << ' ' << view.CenterLat() << '\n';
   } catch (const std::exception& error) {
     std::cerr << "orandu-render: " << error.what() << '\n';
-    return static_cast<int>(ExitStatus::kFailed);
+    return static_cast<int>(ExitStatus::kFailure);
   }
-  return static_cast<int>(ExitStatus::kOk);
+  return static_cast<int>(ExitStatus::kSuccess);
 }
