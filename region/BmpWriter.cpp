@@ -17,7 +17,7 @@ namespace {
 constexpr std::size_t kFileHeaderBytes = 14;
 constexpr std::size_t kInfoHeaderBytes = 40;  // the Windows 3 header
 constexpr std::uint32_t kPixelsPerMetreAt96Dpi = 3780;
-constexpr std::size_t kBlockBytes = std::size_t{256} * 1024;  // rows handed to each write
+constexpr std::size_t kBlockBytes = std::size_t{64} * 1024;  // rows handed to each write
 
 enum class Compression : std::uint32_t {
   kNone = 0,

@@ -15,9 +15,9 @@ namespace {
 using testing::ReadFile;
 using testing::TempDir;
 
-// 30000 pixels a row: 90000 bytes, so that a block of rows holds two of them and five rows make
-// three blocks, the last one partial.
-constexpr int kWideWidth = 30000;
+// 10000 pixels a row: 30000 bytes, so that a 64 KiB block of rows holds two of them and five
+// rows make three blocks, the last one partial.
+constexpr int kWideWidth = 10000;
 constexpr int kWideHeight = 5;
 
 std::uint8_t ByteAt(int y, std::size_t i) {
@@ -34,11 +34,11 @@ TEST(BmpRowsTest, AsksForRowsBottomUpAndWritesThemInThatOrder) {
   });
   EXPECT_EQ(asked, (std::vector<int>{4, 3, 2, 1, 0}));
   const std::vector<std::uint8_t> bytes = ReadFile(dir / "wide.bmp");
-  ASSERT_EQ(bytes.size(), 54u + 90000u * 5u);
+  ASSERT_EQ(bytes.size(), 54u + 30000u * 5u);
   for (int fileRow = 0; fileRow < kWideHeight; ++fileRow) {
     const int y = kWideHeight - 1 - fileRow;
-    for (std::size_t i = 0; i < 90000; ++i) {
-      ASSERT_EQ(bytes[54 + fileRow * 90000 + i], ByteAt(y, i)) << "row " << y << " byte " << i;
+    for (std::size_t i = 0; i < 30000; ++i) {
+      ASSERT_EQ(bytes[54 + fileRow * 30000 + i], ByteAt(y, i)) << "row " << y << " byte " << i;
     }
   }
 }

@@ -151,19 +151,19 @@ TEST_F(RenderToolTest, RemovesTheTemporaryOfAKilledRender) {
   EXPECT_EQ(DecodeBmp(ReadFile(out)).width, 30);
 }
 
-// A BMP of two blocks of rows, the upper one partial, with a padded stride, shows what the
+// A BMP of several blocks of rows, the top one partial, with a padded stride, shows what the
 // PNG of the same region shows.
 TEST_F(RenderToolTest, BmpOfSeveralBlocksOfRowsShowsWhatThePngShows) {
   const auto bmp = dir_ / "blocks.bmp";
   const auto png = dir_ / "blocks.png";
   for (const auto& out : {bmp, png}) {
     ASSERT_EQ(Render({"--grid", grid_.string(), "--bar", bar_.string(), "--center", "3,3", "--size",
-                      "2001x70", "--out", out.string()})
+                      "2001x75", "--out", out.string()})
                   .exit_status,
               0);
   }
   const std::vector<std::uint8_t> bytes = ReadFile(bmp);
-  EXPECT_EQ(bytes.size(), 54u + 6004u * 70u);
+  EXPECT_EQ(bytes.size(), 54u + 6004u * 75u);
   EXPECT_EQ(DecodeBmp(bytes).pixels, DecodePng(ReadFile(png)).pixels);
 }
 
