@@ -65,7 +65,11 @@ void WriteBmpRows(const std::filesystem::path& path, int width, int height,
   const auto pixelBytes = static_cast<std::size_t>(width) * 3;
   const std::size_t stride = (pixelBytes + 3) / 4 * 4;
   AtomicFileWriter file(path);
-  file.Write(Headers(static_cast<std::size_t>(width), static_cast<std::size_t>(height), stride));
+  // A temporary that could not be made fails here, before any row is painted.
+  if (!file.Write(
+          Headers(static_cast<std::size_t>(width), static_cast<std::size_t>(height), stride))) {
+    throw OranduError(CannotWriteMessage(path));
+  }
 
   // The rows of a block are in file order, the lowest picture row first. Their padding is
   // zeroed once: the row source fills only the pixels.

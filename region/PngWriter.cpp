@@ -78,7 +78,8 @@ void WritePngRows(const std::filesystem::path& path, int width, int height,
   AtomicFileWriter file(path);
   PngWriteState state;
   std::vector<std::uint8_t> row(static_cast<std::size_t>(width) * 3);
-  if (!state.ok()) throw OranduError(CannotWriteMessage(path));
+  // A temporary that could not be made fails here, before any row is painted.
+  if (!state.ok() || !file.ok()) throw OranduError(CannotWriteMessage(path));
   png_set_write_fn(state.png(), &file, WriteToFile, FlushNothing);
   if (!CompressRows(state.png(), state.info(), width, height, paintRow, row.data()) ||
       !file.Commit()) {

@@ -70,6 +70,22 @@ TEST(PictureRowsTest, FailingRowSourceKeepsTheOldFile) {
   }
 }
 
+// A folder that does not exist fails at once: no row is painted for a file that cannot be made.
+TEST(PictureRowsTest, UnwritableTargetFailsBeforeAnyRowIsPainted) {
+  TempDir dir;
+  const auto target = dir / "missing" / "region";
+  for (const auto& write : {WriteBmpRows, WritePngRows}) {
+    int asked = 0;
+    try {
+      write(target, 4, 3, [&](int, std::span<std::uint8_t>) { ++asked; });
+      ADD_FAILURE() << "no error";
+    } catch (const OranduError& error) {
+      EXPECT_EQ(error.what(), target.string() + " に書き込めません");
+    }
+    EXPECT_EQ(asked, 0);
+  }
+}
+
 TEST(PictureRowsTest, RefusesMoreThanTheLargestPictureBeforeWriting) {
   TempDir dir;
   int asked = 0;
