@@ -14,6 +14,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <system_error>
 #include <vector>
 
 extern char** environ;
@@ -21,11 +22,21 @@ extern char** environ;
 namespace {
 
 const std::filesystem::path kData = std::filesystem::path(ORANDU_BENCH_GRID).parent_path();
-// A folder of its own: the writer looks through the output folder for temporaries left behind.
-const std::filesystem::path kOut = [] {
-  std::string pattern = (std::filesystem::temp_directory_path() / "render-bench-XXXXXX").string();
-  return std::filesystem::path(mkdtemp(pattern.data()));
-}();
+// A folder of its own, removed at the end: the writer looks through the output folder for
+// temporaries left behind, and the whole grid's files are large.
+struct OutputFolder {
+  OutputFolder() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "render-bench-XXXXXX").string();
+    path = mkdtemp(pattern.data());
+  }
+  ~OutputFolder() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path, ignored);
+  }
+  std::filesystem::path path;
+};
+const OutputFolder kOutFolder;
+const std::filesystem::path& kOut = kOutFolder.path;
 
 struct ProcessRun {
   double seconds = 0;     // wall clock, start to exit
