@@ -51,6 +51,10 @@ if main=$(window_named '^Orandu    powered by Vornak Tools\.$'); then
   # 設定 sits in the tool strip's right-hand panel (272, 2) at (4, 3), 80 × 22.
   xdotool mousemove --window "$main" 316 16 click 1
   if dialog=$(window_named '^設定$'); then
+    if xdotool search --onlyvisible --name '^Orandu$' >/dev/null 2>&1; then
+      echo "FAIL: an error box was up before Save was pressed"
+      exit 1
+    fi
     # Save: in the bottom strip (0, 89), its right-hand panel (274, 0), at (2, 5), 81 × 22.
     xdotool mousemove --window "$dialog" 316 105 click 1
     # The error box's title is the application's: the executable's name, "Orandu".
