@@ -2,8 +2,6 @@
 // touches nothing else.
 #include "ProfileText.h"
 
-#include <vector>
-
 namespace orandu {
 
 namespace {
@@ -27,7 +25,9 @@ std::string_view Trimmed(std::string_view text) {
 }
 
 bool SameName(std::string_view a, std::string_view b) {
-  const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
+  const auto lower = [](char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+  };
   if (a.size() != b.size()) return false;
   for (std::size_t i = 0; i < a.size(); ++i) {
     if (lower(a[i]) != lower(b[i])) return false;
