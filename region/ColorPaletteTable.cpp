@@ -200,8 +200,10 @@ void StretchNormalized(Palette& palette, const TableForm& form) {
   const double lowestZ = palette.slices.front().low;
   const double highestZ = palette.slices.back().high;
   if (highestZ != 1 || (lowestZ != 0 && lowestZ != -1)) return;
-  const auto [low, high] =
+  const std::pair<double, double> range =
       form.range.value_or(std::pair{PaletteBarLowestMetres, PaletteBarHighestMetres});
+  const double low = range.first;
+  const double high = range.second;
   const bool split = form.hinged && lowestZ == -1 && low < 0 && high > 0;
   const auto metres = [&](double z) {
     if (split) return z < 0 ? -z * low : z * high;

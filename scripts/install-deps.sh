@@ -7,7 +7,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev
   libjpeg62-turbo-dev libpng-dev libsimpleini-dev libnetcdf-dev
   libgtest-dev libbenchmark-dev
-  ferret-datasets fonts-ipafont-gothic
+  ferret-datasets fonts-ipafont-gothic gmt-common
   xvfb xdotool x11-apps imagemagick
 )
 
