@@ -8,7 +8,7 @@ packages=(
   libjpeg62-turbo-dev libpng-dev libsimpleini-dev libnetcdf-dev
   libgtest-dev libbenchmark-dev
   ferret-datasets fonts-ipafont-gothic gmt-common
-  xvfb xdotool x11-apps imagemagick
+  xvfb xdotool x11-apps imagemagick desktop-file-utils
 )
 
 missing=()
