@@ -7,8 +7,8 @@ packages=(
   qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev
   libjpeg62-turbo-dev libpng-dev libnetcdf-dev
   libgtest-dev libbenchmark-dev
-  ferret-datasets fonts-ipafont-gothic
-  xvfb xdotool x11-apps imagemagick
+  ferret-datasets fonts-ipafont-gothic gmt-common
+  xvfb xdotool x11-apps imagemagick desktop-file-utils
 )
 
 missing=()
