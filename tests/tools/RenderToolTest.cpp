@@ -3,6 +3,7 @@
 
 #include "ColorBar.h"
 #include "HeightGrid.h"
+#include "PaletteFile.h"
 #include "PictureFormats.h"
 #include "RunTool.h"
 
@@ -116,41 +117,6 @@ TEST_F(RenderToolTest, RefusesAWrongExtensionOrAnOversizedPictureBeforePainting)
   EXPECT_FALSE(std::filesystem::exists(png));
 }
 
-// Under a file-size limit the write fails instead of the signal killing the program: the user
-// gets the write error and status 1, the old file is kept and no temporary stays behind.
-TEST_F(RenderToolTest, FileSizeLimitGivesTheWriteErrorAndLeavesNoTemporary) {
-  for (const std::string name : {"limited.bmp", "limited.png"}) {
-    const auto out = dir_ / name;
-    dir_.Write(name, std::string("old"));
-    // 2 blocks of 512 bytes: far less than either file.
-    const ToolRun run =
-        RunTool("/bin/sh",
-                {"-c", "ulimit -f 2 && exec \"$0\" \"$@\"", ToolPath("orandu-render").string(),
-                 "--grid", grid_.string(), "--bar", bar_.string(), "--center", "0,0", "--size",
-                 "300x200", "--out", out.string()},
-                dir_);
-    EXPECT_EQ(run.exit_status, 1) << name;
-    EXPECT_EQ(run.errors, "orandu-render: " + out.string() + " に書き込めません\n");
-    EXPECT_EQ(ReadFile(out), std::vector<std::uint8_t>({'o', 'l', 'd'}));
-    for (const auto& entry : std::filesystem::directory_iterator(dir_.path())) {
-      EXPECT_EQ(entry.path().filename().string().find(".orandu-tmp-"), std::string::npos)
-          << entry.path();
-    }
-  }
-}
-
-// A temporary left by a render that was killed is removed by the next render of the same file.
-TEST_F(RenderToolTest, RemovesTheTemporaryOfAKilledRender) {
-  const auto out = dir_ / "region.bmp";
-  const auto leftOver = dir_.Write("region.bmp.orandu-tmp-Ab12Cd", std::string("half a file"));
-  ASSERT_EQ(Render({"--grid", grid_.string(), "--bar", bar_.string(), "--center", "0,0", "--size",
-                    "30x20", "--out", out.string()})
-                .exit_status,
-            0);
-  EXPECT_FALSE(std::filesystem::exists(leftOver));
-  EXPECT_EQ(DecodeBmp(ReadFile(out)).width, 30);
-}
-
 // A BMP of several blocks of rows, the top one partial, with a padded stride, shows what the
 // PNG of the same region shows.
 TEST_F(RenderToolTest, BmpOfSeveralBlocksOfRowsShowsWhatThePngShows) {
@@ -165,6 +131,29 @@ TEST_F(RenderToolTest, BmpOfSeveralBlocksOfRowsShowsWhatThePngShows) {
   const std::vector<std::uint8_t> bytes = ReadFile(bmp);
   EXPECT_EQ(bytes.size(), 54u + 6004u * 75u);
   EXPECT_EQ(DecodeBmp(bytes).pixels, DecodePng(ReadFile(png)).pixels);
+}
+
+// A palette paints exactly as the bar picture it becomes; a malformed one is the user's message.
+TEST_F(RenderToolTest, PaletteBarsRenderAsTheirPicture) {
+  const std::string palette =
+      "# HARD_HINGE\n# RANGE = -8000/6000\n-1 black 0 0/90/255\n0 30/120/40 1 white\nB 255\n";
+  const auto cpt = dir_.Write("relief.cpt", palette);
+  WriteBmp(dir_ / "relief.bmp", PaletteBar(palette, PaletteFormat::kColorPaletteTable));
+  for (const std::string bar : {"relief.cpt", "relief.bmp"}) {
+    ASSERT_EQ(Render({"--grid", grid_.string(), "--bar", (dir_ / bar).string(), "--center", "0,0",
+                      "--size", "100x48", "--out", (dir_ / (bar + ".png")).string()})
+                  .exit_status,
+              0)
+        << bar;
+  }
+  EXPECT_EQ(DecodePng(ReadFile(dir_ / "relief.cpt.png")).pixels,
+            DecodePng(ReadFile(dir_ / "relief.bmp.png")).pixels);
+
+  const ToolRun run = Render({"--grid", grid_.string(), "--bar",
+                              dir_.Write("bad.cpt", "0 red 1 red\n1 red 2 nocolour\n").string(),
+                              "--center", "0,0", "--out", (dir_ / "bad.png").string()});
+  EXPECT_EQ(run.exit_status, 1);
+  EXPECT_EQ(run.errors, "orandu-render: パレットが不正です (行 2)\n");
 }
 
 class RenderUsageTest : public RenderToolTest,
