@@ -6,6 +6,7 @@
 
 #include "HeightGrid.h"
 #include "Rounding.h"
+#include "ShownSamples.h"
 
 namespace orandu {
 
@@ -20,12 +21,6 @@ struct ColumnRun {
   int length;
   int firstColumn;
 };
-
-// The grid is global, so a column west of 0 or east of 4319 is the same meridian a turn away.
-int WrapColumn(int column) {
-  const int wrapped = column % GridColumns;
-  return wrapped < 0 ? wrapped + GridColumns : wrapped;
-}
 
 }  // namespace
 
@@ -50,6 +45,17 @@ void RegionView::SetCenter(int lon, int lat, int width, int height) {
 
 void RegionView::PaintRegion(const std::filesystem::path& gridPath, const ColorTable& colors,
                              ViewSurface& surface) const {
+  Paint(gridPath, colors, surface, nullptr);
+}
+
+void RegionView::PaintRegion(const std::filesystem::path& gridPath, const ColorTable& colors,
+                             ViewSurface& surface, ShownSamples& shown) const {
+  Paint(gridPath, colors, surface, &shown);
+}
+
+void RegionView::Paint(const std::filesystem::path& gridPath, const ColorTable& colors,
+                       ViewSurface& surface, ShownSamples* shown) const {
+  if (shown != nullptr) shown->Begin(centerLon_, centerLat_, surface.Width(), surface.Height());
   HeightGrid grid(gridPath);
   if (colors.empty()) return;  // an empty bar has no colour for anything: the area stays black
   const int width = surface.Width();
@@ -68,14 +74,19 @@ void RegionView::PaintRegion(const std::filesystem::path& gridPath, const ColorT
     x += length;
   }
 
-  // Whole rows are read a block at a time; the rows read are exactly the rows shown.
-  std::vector<std::uint8_t> block(static_cast<std::size_t>(RowsPerRead) * RowBytes);
+  // Whole rows are read a block at a time; the rows read are exactly the rows shown. Rows kept
+  // for later look-ups are read straight into their keeper.
+  std::vector<std::uint8_t> block(
+      shown != nullptr ? 0 : static_cast<std::size_t>(RowsPerRead) * RowBytes);
   for (int y = 0; y < height;) {
     const int rowsWanted = std::min(RowsPerRead, height - y);
     const std::size_t bytesWanted = static_cast<std::size_t>(rowsWanted) * RowBytes;
-    const std::size_t bytesRead = grid.ReadRows(std::span(block).first(bytesWanted));
+    const std::span<std::uint8_t> rows =
+        shown != nullptr ? shown->RowsAt(y, rowsWanted) : std::span(block).first(bytesWanted);
+    const std::size_t bytesRead = grid.ReadRows(rows);
+    if (shown != nullptr) shown->Read(bytesRead);
     for (std::size_t offset = 0; offset < bytesRead; offset += RowBytes, ++y) {
-      const std::uint8_t* samples = block.data() + offset;
+      const std::uint8_t* samples = rows.data() + offset;
       // The short last row of a cut file: only the samples it holds are shown.
       const int columnsRead =
           static_cast<int>(std::min<std::size_t>(bytesRead - offset, RowBytes) / 2);

@@ -23,6 +23,8 @@ class ViewSurface {
 int FirstRow(int centerLat, int height);
 int FirstColumn(int centerLon, int width);
 
+class ShownSamples;
+
 class RegionView {
  public:
   // Stores the centre and pulls it back so that a width x height region fits (almost) inside the
@@ -38,8 +40,14 @@ class RegionView {
   // Throws OranduError when the file cannot be opened or a read fails.
   void PaintRegion(const std::filesystem::path& gridPath, const ColorTable& colors,
                    ViewSurface& surface) const;
+  // The same paint, reading the rows into `shown` and keeping them there for later look-ups.
+  void PaintRegion(const std::filesystem::path& gridPath, const ColorTable& colors,
+                   ViewSurface& surface, ShownSamples& shown) const;
 
  private:
+  void Paint(const std::filesystem::path& gridPath, const ColorTable& colors,
+             ViewSurface& surface, ShownSamples* shown) const;
+
   int centerLon_ = 0;
   int centerLat_ = 0;
 };
