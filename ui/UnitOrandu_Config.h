@@ -36,6 +36,8 @@ class TFormOrandu_Config : public QDialog, public Ui::TFormOrandu_Config {
   void SpeedButton3Click();  // "..." of the grid file
   void SpeedButton4Click();  // "..." of the colour bar: loads the chosen bar at once
 
+  const orandu::SettingsLocation& Location() const { return location_; }
+
  protected:
   void showEvent(QShowEvent* event) override;
 

@@ -1,22 +1,29 @@
 // The region view window: shows itself on a pick and paints the region on every exposure.
 #include "UnitOrandu_Graph.h"
 
+#include <QAction>
 #include <QCloseEvent>
-#include <QImage>
 #include <QPainter>
 #include <QScreen>
 
 #include "ColorBarLegend.h"
 #include "ErrorReport.h"
 #include "FileNames.h"
+#include "HeightTip.h"
 #include "ImageSurface.h"
+#include "PixelBuffer.h"
+#include "PositionText.h"
+#include "RegionViewInput.h"
 #include "UnitOrandu_Config.h"
 
 TFormOrandu_Graph* FormOrandu_Graph = nullptr;
 
 TFormOrandu_Graph::TFormOrandu_Graph(const TFormOrandu_Config& config,
                                      const TColorBarLegend& legend, QWidget* parent)
-    : QWidget(parent, Qt::Window), config_(config), legend_(legend) {
+    : QWidget(parent, Qt::Window),
+      SavePictureDialog(this, orandu::FromPath(config.Location().DataDir())),
+      config_(config),
+      legend_(legend) {
   setupUi(this);
   QPalette black = Panel2->palette();
   black.setColor(QPalette::Window, Qt::black);
@@ -25,6 +32,15 @@ TFormOrandu_Graph::TFormOrandu_Graph(const TFormOrandu_Config& config,
   PaintBox1->setAttribute(Qt::WA_OpaquePaintEvent);
   PaintBox1->installEventFilter(this);
   setAttribute(Qt::WA_QuitOnClose, false);
+
+  Action_SavePicture = new QAction(QStringLiteral("画像を保存..."), this);
+  Action_SavePicture->setShortcut(QKeySequence::Save);
+  connect(Action_SavePicture, &QAction::triggered, this, [this] { SavePicture(); });
+  addAction(Action_SavePicture);
+  PaintBox1->addAction(Action_SavePicture);
+  PaintBox1->setContextMenuPolicy(Qt::ActionsContextMenu);
+  HeightTip1 = new THeightTip(this);
+  new TRegionViewInput(*this, *HeightTip1);
 }
 
 void TFormOrandu_Graph::Show() {
@@ -40,7 +56,27 @@ void TFormOrandu_Graph::Show() {
 
 void TFormOrandu_Graph::SetCenter(int lon, int lat) {
   reportedFailure_.clear();  // a new pick deserves to hear about a failure again
+  pickedLon_ = lon;
+  pickedLat_ = lat;
   region_.SetCenter(lon, lat, PaintBox1->width(), PaintBox1->height());
+}
+
+void TFormOrandu_Graph::MoveCenter(int lon, int lat) {
+  region_.SetCenter(lon, lat, PaintBox1->width(), PaintBox1->height());
+  PaintBox1->repaint();
+}
+
+QString TFormOrandu_Graph::ReadoutAt(QPoint pixel) const {
+  const auto sample = orandu::SampleUnderPixel(region_.CenterLon(), region_.CenterLat(),
+                                               PaintBox1->width(), PaintBox1->height(),
+                                               pixel.x(), pixel.y());
+  if (!sample) return {};
+  return QString::fromStdString(orandu::ReadoutText(*sample, shown_.HeightAt(*sample)));
+}
+
+void TFormOrandu_Graph::SavePicture() {
+  if (painted_.isNull()) return;  // nothing painted yet, nothing to save
+  orandu::RunReportingErrors([this] { SavePictureDialog.Execute(painted_); });
 }
 
 bool TFormOrandu_Graph::eventFilter(QObject* watched, QEvent* event) {
@@ -58,16 +94,19 @@ void TFormOrandu_Graph::closeEvent(QCloseEvent* event) {
 
 void TFormOrandu_Graph::PaintBox1Paint() {
   const QString gridPath = config_.Edit_ETOPO5->text();
-  QImage image(PaintBox1->size(), QImage::Format_RGB32);
-  image.fill(Qt::black);
-  ImageSurface surface(image);
+  // The image lives from paint to paint; only the pixels the grid does not cover are blackened.
+  if (painted_.size() != PaintBox1->size()) painted_ = QImage(PaintBox1->size(), QImage::Format_RGB32);
+  ImageSurface surface(painted_);
   try {
-    region_.PaintRegion(orandu::ToPath(gridPath), legend_.Colors(), surface);
+    region_.PaintRegion(orandu::ToPath(gridPath), legend_.Colors(), surface, shown_);
     reportedFailure_.clear();
   } catch (const std::exception& error) {
     ReportPaintFailure(QString::fromUtf8(error.what()), gridPath);
   }
-  QPainter(PaintBox1).drawImage(0, 0, image);
+  shown_.FillUnpainted(orandu::kBlack, surface);
+  QPainter painter(PaintBox1);
+  painter.setCompositionMode(QPainter::CompositionMode_Source);  // opaque: a plain copy
+  painter.drawImage(0, 0, painted_);
 }
 
 void TFormOrandu_Graph::ReportPaintFailure(const QString& message, const QString& gridPath) {

@@ -1,14 +1,19 @@
 // The region view: the full-resolution relief around the point last picked on the world map.
 #pragma once
 
+#include <QImage>
 #include <QString>
 #include <QWidget>
 
+#include "RegionPictureSave.h"
 #include "RegionView.h"
+#include "ShownSamples.h"
 #include "ui_UnitOrandu_Graph.h"
 
+class QAction;
 class TColorBarLegend;
 class TFormOrandu_Config;
+class THeightTip;
 
 class TFormOrandu_Graph : public QWidget, public Ui::TFormOrandu_Graph {
   Q_OBJECT
@@ -27,6 +32,23 @@ class TFormOrandu_Graph : public QWidget, public Ui::TFormOrandu_Graph {
 
   const orandu::RegionView& Region() const { return region_; }
 
+  // Keys and drags: centres the region for the present paint area, pulled back into the grid as
+  // for a pick, and repaints at once. The centre picked on the map stays what Home returns to.
+  void MoveCenter(int lon, int lat);
+  void ReturnToPick() { MoveCenter(pickedLon_, pickedLat_); }
+
+  // The read-out for a pixel of the paint area: the position of the sample painted there and its
+  // height as the last paint read it; the position alone where that paint showed nothing, and
+  // empty off the grid.
+  QString ReadoutAt(QPoint pixel) const;
+
+  // Ctrl+S and the paint area's context menu: saves the painted picture.
+  void SavePicture();
+
+  QAction* Action_SavePicture;  // "画像を保存..."
+  TRegionPictureSave SavePictureDialog;
+  THeightTip* HeightTip1;
+
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
@@ -38,6 +60,11 @@ class TFormOrandu_Graph : public QWidget, public Ui::TFormOrandu_Graph {
   const TFormOrandu_Config& config_;
   const TColorBarLegend& legend_;
   orandu::RegionView region_;
+  int pickedLon_ = 0;
+  int pickedLat_ = 0;
+  // The last paint: its pixels, kept between paints, and the grid rows it read.
+  QImage painted_;
+  orandu::ShownSamples shown_;
   bool placed_ = false;
   // The failure last reported from a paint. A paint may not open a modal box (closing the box
   // would uncover the view, repaint, fail and open another), so a failure is reported after the
