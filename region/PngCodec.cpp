@@ -1,9 +1,8 @@
-// Decodes PNG pictures of every colour type and depth to 24-bit colour, and writes 8-bit RGB ones.
+// Decodes PNG pictures of every colour type and depth to 24-bit colour.
 #include <array>
 #include <cstddef>
 #include <cstdint>
 #include <new>
-#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -11,7 +10,6 @@
 #include <png.h>
 #include <zlib.h>
 
-#include "AtomicFile.h"
 #include "Errors.h"
 #include "PictureFormats.h"
 
@@ -174,26 +172,6 @@ Picture DecodePng(std::span<const std::uint8_t> bytes) {
     image.ThrowFailure();
   }
   return picture;
-}
-
-void WritePng(const std::filesystem::path& path, const Picture& picture) {
-  if (picture.empty() ||
-      picture.pixels.size() != static_cast<std::size_t>(picture.width) * picture.height) {
-    throw std::invalid_argument("WritePng: the picture is empty or its pixels do not match");
-  }
-  CheckPictureSize(picture.width, picture.height);
-  PngImage image;
-  image->width = static_cast<png_uint_32>(picture.width);
-  image->height = static_cast<png_uint_32>(picture.height);
-  image->format = PNG_FORMAT_RGB;
-  png_alloc_size_t size = PNG_IMAGE_PNG_SIZE_MAX(*image.get());
-  std::vector<std::uint8_t> file(size);
-  if (!png_image_write_to_memory(image.get(), file.data(), &size, 0, picture.pixels.data(), 0,
-                                 nullptr)) {
-    throw OranduError(CannotWriteMessage(path));
-  }
-  file.resize(size);
-  if (!WriteFileAtomically(path, file)) throw OranduError(CannotWriteMessage(path));
 }
 
 }  // namespace orandu

@@ -2,6 +2,9 @@
 #include "RegionView.h"
 
 #include <algorithm>
+#include <array>
+#include <bit>
+#include <cstring>
 #include <vector>
 
 #include "HeightGrid.h"
@@ -15,12 +18,53 @@ namespace {
 constexpr int kLastLon = 359;
 constexpr int kLastLat = 179;
 
-// Pixel columns firstPixel ... firstPixel + length - 1 show grid columns from firstColumn on.
-struct ColumnRun {
-  int firstPixel;
-  int length;
-  int firstColumn;
-};
+// The 3-byte layouts store each pixel as a 4-byte word whose first three bytes, in memory
+// order, are the pixel's bytes: on a little-endian machine a PackedColor is already blue, green,
+// red in that order.
+bool ColorTableIsInFileOrder(PixelLayout layout) {
+  return layout == PixelLayout::kBgr && std::endian::native == std::endian::little;
+}
+
+std::uint32_t InFileOrder(PackedColor color, PixelLayout layout) {
+  const auto red = static_cast<std::uint8_t>(color >> 16);
+  const auto green = static_cast<std::uint8_t>(color >> 8);
+  const auto blue = static_cast<std::uint8_t>(color);
+  const std::array<std::uint8_t, 4> bytes = layout == PixelLayout::kRgb
+                                                ? std::array<std::uint8_t, 4>{red, green, blue, 0}
+                                                : std::array<std::uint8_t, 4>{blue, green, red, 0};
+  return std::bit_cast<std::uint32_t>(bytes);
+}
+
+// Paints the samples of one grid row through the colour table into pixels kStride bytes apart.
+template <int kStride, class Table>
+void PaintRuns(const std::uint8_t* samples, int columnsRead, std::span<const ColumnRun> runs,
+               const Table& colors, std::uint8_t* pixels) {
+  for (const auto& run : runs) {
+    // Copies in registers: the pixel stores may alias the run, which the compiler would
+    // otherwise load again for every pixel.
+    const int firstColumn = run.firstColumn;
+    const int count = std::clamp(columnsRead - firstColumn, 0, run.length);
+    const std::uint8_t* in = samples;
+    std::uint8_t* out = pixels + static_cast<std::size_t>(run.firstPixel) * kStride;
+    if constexpr (kStride == 4) {
+      for (int i = 0; i < count; ++i) {
+        const std::uint32_t color = colors[RawSampleAt(in, firstColumn + i)];
+        std::memcpy(out + static_cast<std::size_t>(i) * 4, &color, 4);
+      }
+    } else {
+      // A 4-byte store per pixel, whose spare byte the next pixel overwrites; the run's last
+      // pixel takes only its 3 bytes, so nothing past the run is touched.
+      for (int i = 0; i + 1 < count; ++i) {
+        const std::uint32_t color = colors[RawSampleAt(in, firstColumn + i)];
+        std::memcpy(out + static_cast<std::size_t>(i) * 3, &color, 4);
+      }
+      if (count > 0) {
+        const std::uint32_t color = colors[RawSampleAt(in, firstColumn + count - 1)];
+        std::memcpy(out + static_cast<std::size_t>(count - 1) * 3, &color, 3);
+      }
+    }
+  }
+}
 
 }  // namespace
 
@@ -50,54 +94,87 @@ void RegionView::PaintRegion(const std::filesystem::path& gridPath, const ColorT
 
 void RegionView::PaintRegion(const std::filesystem::path& gridPath, const ColorTable& colors,
                              ViewSurface& surface, ShownSamples& shown) const {
+  shown.Begin(centerLon_, centerLat_, surface.Width(), surface.Height());
   Paint(gridPath, colors, surface, &shown);
 }
 
 void RegionView::Paint(const std::filesystem::path& gridPath, const ColorTable& colors,
                        ViewSurface& surface, ShownSamples* shown) const {
-  if (shown != nullptr) shown->Begin(centerLon_, centerLat_, surface.Width(), surface.Height());
-  HeightGrid grid(gridPath);
+  RegionPainter painter(*this, gridPath, colors, surface.Width(), surface.Height(),
+                        PixelLayout::kPacked, shown);
   if (colors.empty()) return;  // an empty bar has no colour for anything: the area stays black
-  const int width = surface.Width();
-  const int height = surface.Height();
+  const auto rowBytes = static_cast<std::size_t>(surface.Width()) * sizeof(PackedColor);
+  for (int y = 0; y < surface.Height(); ++y) {
+    painter.PaintRow(y, std::span(reinterpret_cast<std::uint8_t*>(surface.Row(y)), rowBytes));
+  }
+}
 
-  // A negative first row leaves the file at its start: the top rows are then shown unshifted.
-  grid.SeekRow(FirstRow(centerLat_, height));
-
+RegionPainter::RegionPainter(const RegionView& view, const std::filesystem::path& gridPath,
+                             const ColorTable& colors, int width, int height, PixelLayout layout,
+                             ShownSamples* shown)
+    : grid_(gridPath),
+      colors_(colors),
+      width_(width),
+      height_(height),
+      layout_(layout),
+      // A negative first row shows the top rows of the grid unshifted.
+      firstGridRow_(std::max(FirstRow(view.CenterLat(), height), 0)),
+      shown_(shown) {
   // The pixel columns fall into runs of consecutive grid columns: one run, or two or three
   // where the area crosses the grid's east-west seam.
-  std::vector<ColumnRun> runs;
   for (int x = 0; x < width;) {
-    const int column = WrapColumn(FirstColumn(centerLon_, width) + x);
+    const int column = WrapColumn(FirstColumn(view.CenterLon(), width) + x);
     const int length = std::min(width - x, GridColumns - column);
-    runs.push_back({x, length, column});
+    runs_.push_back({x, length, column});
     x += length;
   }
-
-  // Whole rows are read a block at a time; the rows read are exactly the rows shown. Rows kept
-  // for later look-ups are read straight into their keeper.
-  std::vector<std::uint8_t> block(
-      shown != nullptr ? 0 : static_cast<std::size_t>(RowsPerRead) * RowBytes);
-  for (int y = 0; y < height;) {
-    const int rowsWanted = std::min(RowsPerRead, height - y);
-    const std::size_t bytesWanted = static_cast<std::size_t>(rowsWanted) * RowBytes;
-    const std::span<std::uint8_t> rows =
-        shown != nullptr ? shown->RowsAt(y, rowsWanted) : std::span(block).first(bytesWanted);
-    const std::size_t bytesRead = grid.ReadRows(rows);
-    if (shown != nullptr) shown->Read(bytesRead);
-    for (std::size_t offset = 0; offset < bytesRead; offset += RowBytes, ++y) {
-      const std::uint8_t* samples = rows.data() + offset;
-      // The short last row of a cut file: only the samples it holds are shown.
-      const int columnsRead =
-          static_cast<int>(std::min<std::size_t>(bytesRead - offset, RowBytes) / 2);
-      PackedColor* pixels = surface.Row(y);
-      for (const ColumnRun& run : runs) {
-        PackedColor* out = pixels + run.firstPixel;
-        const int count = std::clamp(columnsRead - run.firstColumn, 0, run.length);
-        for (int i = 0; i < count; ++i) out[i] = colors[RawSampleAt(samples, run.firstColumn + i)];
-      }
+  if (BytesPerPixel(layout) == 3 && !colors.empty() && !ColorTableIsInFileOrder(layout)) {
+    fileOrderColors_.resize(std::size_t{1} << 16);
+    for (std::size_t raw = 0; raw < fileOrderColors_.size(); ++raw) {
+      fileOrderColors_[raw] = InFileOrder(colors[static_cast<std::uint16_t>(raw)], layout);
     }
-    if (bytesRead < bytesWanted) break;  // the end of a file shorter than the grid
+  }
+}
+
+std::span<const std::uint8_t> RegionPainter::GridRowOf(int y) {
+  ReadBlockHolding(y);
+  const std::size_t offset = static_cast<std::size_t>(y - blockFirst_) * RowBytes;
+  if (offset >= blockBytes_) return {};
+  return {blockData_ + offset, std::min<std::size_t>(blockBytes_ - offset, RowBytes)};
+}
+
+void RegionPainter::ReadBlockHolding(int y) {
+  if (y >= blockFirst_ && y < blockFirst_ + blockRows_) return;
+  // Blocks start at multiples of RowsPerRead, so painting upwards reads each row once too.
+  blockFirst_ = y / RowsPerRead * RowsPerRead;
+  blockRows_ = std::min(RowsPerRead, height_ - blockFirst_);
+  std::span<std::uint8_t> rows;
+  if (shown_ != nullptr) {
+    rows = shown_->RowsAt(blockFirst_, blockRows_);
+  } else {
+    block_.resize(static_cast<std::size_t>(RowsPerRead) * RowBytes);
+    rows = std::span(block_).first(static_cast<std::size_t>(blockRows_) * RowBytes);
+  }
+  grid_.SeekRow(firstGridRow_ + blockFirst_);
+  blockBytes_ = grid_.ReadRows(rows);
+  blockData_ = rows.data();
+  if (shown_ != nullptr) shown_->Read(blockBytes_);
+}
+
+void RegionPainter::PaintRow(int y, std::span<std::uint8_t> row) {
+  const std::span<const std::uint8_t> samples = GridRowOf(y);
+  const int columnsRead = static_cast<int>(samples.size() / 2);
+  const bool fileRow = BytesPerPixel(layout_) == 3;
+  if (fileRow && (columnsRead < GridColumns || colors_.empty())) {
+    std::fill_n(row.begin(), std::size_t{3} * width_, std::uint8_t{0});
+  }
+  if (colors_.empty() || columnsRead == 0) return;
+  if (!fileRow) {
+    PaintRuns<4>(samples.data(), columnsRead, runs_, colors_, row.data());
+  } else if (fileOrderColors_.empty()) {
+    PaintRuns<3>(samples.data(), columnsRead, runs_, colors_, row.data());
+  } else {
+    PaintRuns<3>(samples.data(), columnsRead, runs_, fileOrderColors_.data(), row.data());
   }
 }
 

@@ -3,8 +3,11 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <span>
+#include <vector>
 
 #include "ColorBar.h"
+#include "HeightGrid.h"
 
 namespace orandu {
 
@@ -34,10 +37,10 @@ class RegionView {
   int CenterLon() const { return centerLon_; }
   int CenterLat() const { return centerLat_; }
 
-  // Paints the surface from the grid file: one positioning, then one sequential read per pixel
-  // row, one sample per pixel. Rows past the end of the file, the unread part of a short last row
-  // and everything when the bar is empty keep what the surface held. Columns wrap east-west.
-  // Throws OranduError when the file cannot be opened or a read fails.
+  // Paints the surface from the grid file, top row first, reading the rows shown a block of
+  // RowsPerRead rows at a time: one sample per pixel. Rows past the end of the file, the unread
+  // part of a short last row and everything when the bar is empty keep what the surface held.
+  // Columns wrap east-west. Throws OranduError when the file cannot be opened or a read fails.
   void PaintRegion(const std::filesystem::path& gridPath, const ColorTable& colors,
                    ViewSurface& surface) const;
   // The same paint, reading the rows into `shown` and keeping them there for later look-ups.
@@ -50,6 +53,68 @@ class RegionView {
 
   int centerLon_ = 0;
   int centerLat_ = 0;
+};
+
+// How a painted row lays out its pixels.
+enum class PixelLayout {
+  kPacked,  // 4 bytes a pixel: the PackedColor word 0xFFRRGGBB in the machine's byte order
+  kBgr,     // 3 bytes a pixel, blue first, as bitmap files store them
+  kRgb,     // 3 bytes a pixel, red first, as PNG files store them
+};
+
+inline constexpr int BytesPerPixel(PixelLayout layout) {
+  return layout == PixelLayout::kPacked ? 4 : 3;
+}
+
+// Pixel columns firstPixel ... firstPixel + length - 1 show grid columns from firstColumn on.
+struct ColumnRun {
+  int firstPixel;
+  int length;
+  int firstColumn;
+};
+
+// Paints the rows of a width x height region one at a time and in any order, straight into the
+// byte layout its destination wants, so that a file can be written as it is painted. The grid is
+// read in blocks of RowsPerRead region rows that start at multiples of RowsPerRead, so painting
+// top-down (PNG) or bottom-up (BMP) reads each row once.
+class RegionPainter {
+ public:
+  // Opens the grid file; throws OranduError when it cannot be opened. With `shown`, begun for
+  // this region, the rows are read into it and stay there (rows must then be painted top-down).
+  RegionPainter(const RegionView& view, const std::filesystem::path& gridPath,
+                const ColorTable& colors, int width, int height, PixelLayout layout,
+                ShownSamples* shown = nullptr);
+  int Width() const { return width_; }
+  int Height() const { return height_; }
+
+  // Paints region row y (0 at the top) into a row of Width() pixels in the painter's layout.
+  // Pixels whose samples the file does not hold (past the end of a cut file, or every pixel when
+  // the bar is empty) keep what the row held in the packed layout and are black in the 3-byte
+  // layouts, whose rows are file rows that start out black. Throws OranduError when a read fails.
+  void PaintRow(int y, std::span<std::uint8_t> row);
+
+  // The grid samples behind region row y, two bytes each, low byte first, from grid column 0 on:
+  // a whole grid row, or less (down to nothing) past the end of a cut file. Valid until the next
+  // call of PaintRow or GridRowOf.
+  std::span<const std::uint8_t> GridRowOf(int y);
+
+ private:
+  void ReadBlockHolding(int y);
+
+  HeightGrid grid_;
+  const ColorTable& colors_;
+  int width_;
+  int height_;
+  PixelLayout layout_;
+  int firstGridRow_;  // the grid row shown in region row 0
+  std::vector<ColumnRun> runs_;
+  std::vector<std::uint32_t> fileOrderColors_;  // the 3-byte layouts' colours, bytes in file order
+  std::vector<std::uint8_t> block_;  // where blocks are read when no ShownSamples keeps them
+  ShownSamples* shown_;
+  const std::uint8_t* blockData_ = nullptr;  // the grid rows of region rows blockFirst_ ...
+  int blockFirst_ = 0;
+  int blockRows_ = 0;
+  std::size_t blockBytes_ = 0;  // bytes the last read got
 };
 
 }  // namespace orandu
