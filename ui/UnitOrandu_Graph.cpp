@@ -4,15 +4,16 @@
 #include <QCloseEvent>
 #include <QImage>
 #include <QPainter>
-#include <QScreen>
 
+#include "CentreOnScreen.h"
 #include "ColorBarLegend.h"
 #include "ErrorReport.h"
 #include "FileNames.h"
 #include "ImageSurface.h"
+#include "PictureFormats.h"
+#include "RepaintOnExpose.h"
 #include "UnitOrandu_Config.h"
-
-TFormOrandu_Graph* FormOrandu_Graph = nullptr;
+#include "X11Window.h"
 
 TFormOrandu_Graph::TFormOrandu_Graph(const TFormOrandu_Config& config,
                                      const TColorBarLegend& legend, QWidget* parent)
@@ -21,18 +22,18 @@ TFormOrandu_Graph::TFormOrandu_Graph(const TFormOrandu_Config& config,
   QPalette black = Panel2->palette();
   black.setColor(QPalette::Window, Qt::black);
   Panel2->setPalette(black);
-  // Every pixel of the paint area is drawn by its paint handler, so Qt need not clear it first.
-  PaintBox1->setAttribute(Qt::WA_OpaquePaintEvent);
-  PaintBox1->installEventFilter(this);
+  PaintBox1->OnPaint = [this] { PaintBox1Paint(); };
+  new RepaintOnExpose(*PaintBox1);
+  ClearWindowManagerTitle(*this);
   setAttribute(Qt::WA_QuitOnClose, false);
 }
 
 void TFormOrandu_Graph::Show() {
   if (!placed_) {
     placed_ = true;
-    const QRect screen = this->screen()->availableGeometry();
-    move(screen.center() - QPoint(width() / 2, height() / 2));
+    CentreOnScreen(*this);
   }
+  setWindowState(windowState() & ~Qt::WindowMinimized);
   show();
   raise();
   activateWindow();
@@ -43,14 +44,6 @@ void TFormOrandu_Graph::SetCenter(int lon, int lat) {
   region_.SetCenter(lon, lat, PaintBox1->width(), PaintBox1->height());
 }
 
-bool TFormOrandu_Graph::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == PaintBox1 && event->type() == QEvent::Paint) {
-    PaintBox1Paint();
-    return true;
-  }
-  return QWidget::eventFilter(watched, event);
-}
-
 void TFormOrandu_Graph::closeEvent(QCloseEvent* event) {
   hide();  // the window lives on with its centre; the next pick shows it again
   event->ignore();
@@ -59,6 +52,13 @@ void TFormOrandu_Graph::closeEvent(QCloseEvent* event) {
 void TFormOrandu_Graph::PaintBox1Paint() {
   const QString gridPath = config_.Edit_ETOPO5->text();
   QImage image(PaintBox1->size(), QImage::Format_RGB32);
+  if (image.isNull()) {  // no memory for an area this large: it stays black
+    QPainter(PaintBox1).fillRect(PaintBox1->rect(), Qt::black);
+    ReportPaintFailure(QString::fromStdString(
+                           orandu::PictureTooLargeMessage(PaintBox1->width(), PaintBox1->height())),
+                       gridPath);
+    return;
+  }
   image.fill(Qt::black);
   ImageSurface surface(image);
   try {
