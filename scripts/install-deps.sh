@@ -8,7 +8,7 @@ packages=(
   libjpeg62-turbo-dev libpng-dev libsimpleini-dev libnetcdf-dev
   libgtest-dev libbenchmark-dev
   ferret-datasets fonts-ipafont-gothic
-  xvfb xdotool x11-apps imagemagick
+  xvfb xdotool x11-apps x11-utils openbox imagemagick libxcb1-dev
 )
 
 missing=()

@@ -4,19 +4,20 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QPainter>
-#include <QScreen>
 
+#include "CentreOnScreen.h"
 #include "ColorBarLegend.h"
 #include "ErrorReport.h"
 #include "FileNames.h"
 #include "HeightTip.h"
 #include "ImageSurface.h"
+#include "PictureFormats.h"
 #include "PixelBuffer.h"
 #include "PositionText.h"
 #include "RegionViewInput.h"
+#include "RepaintOnExpose.h"
 #include "UnitOrandu_Config.h"
-
-TFormOrandu_Graph* FormOrandu_Graph = nullptr;
+#include "X11Window.h"
 
 TFormOrandu_Graph::TFormOrandu_Graph(const TFormOrandu_Config& config,
                                      const TColorBarLegend& legend, QWidget* parent)
@@ -28,9 +29,9 @@ TFormOrandu_Graph::TFormOrandu_Graph(const TFormOrandu_Config& config,
   QPalette black = Panel2->palette();
   black.setColor(QPalette::Window, Qt::black);
   Panel2->setPalette(black);
-  // Every pixel of the paint area is drawn by its paint handler, so Qt need not clear it first.
-  PaintBox1->setAttribute(Qt::WA_OpaquePaintEvent);
-  PaintBox1->installEventFilter(this);
+  PaintBox1->OnPaint = [this] { PaintBox1Paint(); };
+  new RepaintOnExpose(*PaintBox1);
+  ClearWindowManagerTitle(*this);
   setAttribute(Qt::WA_QuitOnClose, false);
 
   Action_SavePicture = new QAction(QStringLiteral("画像を保存..."), this);
@@ -46,9 +47,9 @@ TFormOrandu_Graph::TFormOrandu_Graph(const TFormOrandu_Config& config,
 void TFormOrandu_Graph::Show() {
   if (!placed_) {
     placed_ = true;
-    const QRect screen = this->screen()->availableGeometry();
-    move(screen.center() - QPoint(width() / 2, height() / 2));
+    CentreOnScreen(*this);
   }
+  setWindowState(windowState() & ~Qt::WindowMinimized);
   show();
   raise();
   activateWindow();
@@ -79,14 +80,6 @@ void TFormOrandu_Graph::SavePicture() {
   orandu::RunReportingErrors([this] { SavePictureDialog.Execute(painted_); });
 }
 
-bool TFormOrandu_Graph::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == PaintBox1 && event->type() == QEvent::Paint) {
-    PaintBox1Paint();
-    return true;
-  }
-  return QWidget::eventFilter(watched, event);
-}
-
 void TFormOrandu_Graph::closeEvent(QCloseEvent* event) {
   hide();  // the window lives on with its centre; the next pick shows it again
   event->ignore();
@@ -95,7 +88,17 @@ void TFormOrandu_Graph::closeEvent(QCloseEvent* event) {
 void TFormOrandu_Graph::PaintBox1Paint() {
   const QString gridPath = config_.Edit_ETOPO5->text();
   // The image lives from paint to paint; only the pixels the grid does not cover are blackened.
-  if (painted_.size() != PaintBox1->size()) painted_ = QImage(PaintBox1->size(), QImage::Format_RGB32);
+  if (painted_.size() != PaintBox1->size()) {
+    painted_ = QImage(PaintBox1->size(), QImage::Format_RGB32);
+  }
+  if (painted_.isNull()) {  // no memory for an area this large: it stays black
+    shown_ = orandu::ShownSamples();  // and shows no heights
+    QPainter(PaintBox1).fillRect(PaintBox1->rect(), Qt::black);
+    ReportPaintFailure(QString::fromStdString(
+                           orandu::PictureTooLargeMessage(PaintBox1->width(), PaintBox1->height())),
+                       gridPath);
+    return;
+  }
   ImageSurface surface(painted_);
   try {
     region_.PaintRegion(orandu::ToPath(gridPath), legend_.Colors(), surface, shown_);

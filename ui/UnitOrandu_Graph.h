@@ -24,7 +24,8 @@ class TFormOrandu_Graph : public QWidget, public Ui::TFormOrandu_Graph {
   TFormOrandu_Graph(const TFormOrandu_Config& config, const TColorBarLegend& legend,
                     QWidget* parent = nullptr);
 
-  // Makes the window visible and brings it to the front; the first time, centred on the screen.
+  // Makes the window visible, restores it when minimised and brings it to the front; the first
+  // time, centred on the screen.
   void Show();
 
   // Centres the region on a picked whole-degree point for the paint area's present size.
@@ -50,10 +51,11 @@ class TFormOrandu_Graph : public QWidget, public Ui::TFormOrandu_Graph {
   THeightTip* HeightTip1;
 
  protected:
-  bool eventFilter(QObject* watched, QEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
 
  private:
+  // Paints the region from the grid file on every paint of PaintBox1: when the window is
+  // uncovered, restored or resized, and after every pick.
   void PaintBox1Paint();
   void ReportPaintFailure(const QString& message, const QString& gridPath);
 
@@ -72,5 +74,3 @@ class TFormOrandu_Graph : public QWidget, public Ui::TFormOrandu_Graph {
   QString reportedFailure_;
   QString reportedPath_;
 };
-
-extern TFormOrandu_Graph* FormOrandu_Graph;

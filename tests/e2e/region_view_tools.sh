@@ -3,56 +3,20 @@
 # server, driven by real pointer and key events. The read-out is read back from its window's
 # name and compared with a text this script derives from the grid file itself; the paint area
 # after a key and a drag, and the saved files, are compared pixel for pixel with orandu-render.
-# Usage: region_view_tools.sh BUILD_DIR DATA_DIR SCREENSHOT_DIR
+# Usage: region_view_tools.sh BUILD_DIR DATA_DIR DISPLAY_NUMBER (a capture of the read-out is
+# left in BUILD_DIR/screenshots)
 set -euo pipefail
+source "$(dirname "$0")/x_session.sh"
+[ -s "$2/ETOPO5.DOS" ] || { echo "SKIP: no converted grid in $2"; exit 77; }
 build=$(cd "$1" && pwd)
 data=$2
-screenshots=$3
-skip=77
+screenshots=$build/screenshots
 
-[ -s "$data/ETOPO5.DOS" ] || { echo "SKIP: no converted grid in $data"; exit $skip; }
-
-work=$(mktemp -d)
-cleanup() {
-  [ -n "${program:-}" ] && kill "$program" 2>/dev/null || true
-  [ -n "${xserver:-}" ] && kill "$xserver" 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
-fail() {
-  echo "FAIL: $*"
-  cat "$work/program.log"
-  exit 1
-}
-
-cp "$build/orandu" "$work/orandu"
-ln -s "$(cd "$data" && pwd)" "$work/data"
-
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
-xserver=$!
-for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
-export DISPLAY=":$(cat "$work/display")"
-
-"$work/orandu" >"$work/program.log" 2>&1 &
-program=$!
-main=$(timeout 30 xdotool search --sync --onlyvisible --name '^Orandu    powered by Vornak Tools\.$')
-
-# The program's visible windows other than the ones already known.
-new_window() {
-  local known=$1 found=""
-  for _ in $(seq 100); do
-    found=$(xdotool search --onlyvisible --pid "$program" 2>/dev/null | grep -v -x -F "$known" |
-      head -1 || true)
-    [ -n "$found" ] && break
-    sleep 0.1
-  done
-  echo "$found"
-}
-
-# Pick map pixel (139, 36): the cursor's cross-hair is 13 pixels off its hot spot.
-xdotool mousemove --window "$main" $((2 + 126)) $((31 + 2 + 23)) click 1
+start_x "$3"
+start_program "$build" "$data"
+press_on_map 126 23  # the cross-hair over map pixel (139, 36)
 region=$(new_window "$main")
-[ -n "$region" ] || fail "the region view did not open"
+wait_for is_viewable "$region" || fail "the region view was not mapped"
 sleep 1
 
 # The paint area's view of the region view window, beside orandu-render's for a centre.
@@ -83,8 +47,7 @@ lat=$((5400 - row * 5)) lon=$((column * 5))
 expected_readout="$lat_text $lon_text  $height m"
 
 xdotool mousemove --window "$region" $((2 + px)) $((2 + py))
-tip=$(new_window "$(printf '%s\n%s' "$main" "$region")")
-[ -n "$tip" ] || fail "no read-out appeared under the cursor"
+tip=$(new_window "$main" "$region")
 readout=$(xdotool getwindowname "$tip")
 [ "$readout" = "$expected_readout" ] || fail "read-out '$readout', expected '$expected_readout'"
 eval "$(xdotool getwindowgeometry --shell "$tip")"
@@ -113,8 +76,7 @@ expect_paint 142,34 "a drag 24 pixels left and down"
 save_through_dialog() {
   local file=$1
   local dialog
-  dialog=$(new_window "$(printf '%s\n%s\n%s' "$main" "$region" "$tip")")
-  [ -n "$dialog" ] || fail "no save dialog appeared"
+  dialog=$(new_window "$main" "$region" "$tip")
   sleep 0.5
   xdotool type --delay 20 "$file"
   xdotool key Return
@@ -130,8 +92,7 @@ differing=$(compare -metric AE "$work/saved.png" "$work/expected.png" null: 2>&1
 [ "$differing" = 0 ] || fail "the file saved with Ctrl+S differs from orandu-render in $differing pixels"
 
 xdotool mousemove --window "$region" 300 300 click 3
-menu=$(new_window "$(printf '%s\n%s\n%s' "$main" "$region" "$tip")")
-[ -n "$menu" ] || fail "no context menu appeared"
+menu=$(new_window "$main" "$region" "$tip")
 eval "$(xdotool getwindowgeometry --shell "$menu")"
 xdotool mousemove $((X + 20)) $((Y + HEIGHT / 2)) click 1
 save_through_dialog "$work/saved.bmp"

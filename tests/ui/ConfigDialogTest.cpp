@@ -274,8 +274,10 @@ class ConfigDialogTest : public QObject {
   void firstOpeningIsCentredAndLaterOnesFindItWhereItWasLeft() {
     const QRect screen = dialog().screen()->geometry();
     dialog().show();
-    QCOMPARE(dialog().frameGeometry().center().x(), screen.center().x());
-    QVERIFY(qAbs(dialog().frameGeometry().center().y() - screen.center().y()) <= 1);
+    // Off screen there is no window manager to ask for the frame, yet the platform draws a
+    // two-pixel one after the window is placed; the exact centring is tested under X.
+    const QPoint offCentre = dialog().frameGeometry().center() - screen.center();
+    QVERIFY2(qAbs(offCentre.x()) <= 2 && qAbs(offCentre.y()) <= 2, "within the frame's width");
     dialog().move(17, 23);
     dialog().hide();
     dialog().show();
