@@ -94,7 +94,7 @@ void RegionView::PaintRegion(const std::filesystem::path& gridPath, const ColorT
 
 void RegionView::PaintRegion(const std::filesystem::path& gridPath, const ColorTable& colors,
                              ViewSurface& surface, ShownSamples& shown) const {
-  shown.Begin(centerLon_, centerLat_, surface.Width(), surface.Height());
+  shown.Begin(gridPath, centerLon_, centerLat_, surface.Width(), surface.Height());
   Paint(gridPath, colors, surface, &shown);
 }
 
@@ -140,7 +140,7 @@ std::span<const std::uint8_t> RegionPainter::GridRowOf(int y) {
   ReadBlockHolding(y);
   const std::size_t offset = static_cast<std::size_t>(y - blockFirst_) * RowBytes;
   if (offset >= blockBytes_) return {};
-  return {blockData_ + offset, std::min<std::size_t>(blockBytes_ - offset, RowBytes)};
+  return std::span(block_).subspan(offset, std::min<std::size_t>(blockBytes_ - offset, RowBytes));
 }
 
 void RegionPainter::ReadBlockHolding(int y) {
@@ -148,16 +148,10 @@ void RegionPainter::ReadBlockHolding(int y) {
   // Blocks start at multiples of RowsPerRead, so painting upwards reads each row once too.
   blockFirst_ = y / RowsPerRead * RowsPerRead;
   blockRows_ = std::min(RowsPerRead, height_ - blockFirst_);
-  std::span<std::uint8_t> rows;
-  if (shown_ != nullptr) {
-    rows = shown_->RowsAt(blockFirst_, blockRows_);
-  } else {
-    block_.resize(static_cast<std::size_t>(RowsPerRead) * RowBytes);
-    rows = std::span(block_).first(static_cast<std::size_t>(blockRows_) * RowBytes);
-  }
+  block_.resize(static_cast<std::size_t>(RowsPerRead) * RowBytes);
   grid_.SeekRow(firstGridRow_ + blockFirst_);
-  blockBytes_ = grid_.ReadRows(rows);
-  blockData_ = rows.data();
+  blockBytes_ =
+      grid_.ReadRows(std::span(block_).first(static_cast<std::size_t>(blockRows_) * RowBytes));
   if (shown_ != nullptr) shown_->Read(blockBytes_);
 }
 

@@ -43,7 +43,7 @@ class RegionView {
   // Columns wrap east-west. Throws OranduError when the file cannot be opened or a read fails.
   void PaintRegion(const std::filesystem::path& gridPath, const ColorTable& colors,
                    ViewSurface& surface) const;
-  // The same paint, reading the rows into `shown` and keeping them there for later look-ups.
+  // The same paint, recording in `shown` where its samples lie and how much of the file it read.
   void PaintRegion(const std::filesystem::path& gridPath, const ColorTable& colors,
                    ViewSurface& surface, ShownSamples& shown) const;
 
@@ -80,7 +80,7 @@ struct ColumnRun {
 class RegionPainter {
  public:
   // Opens the grid file; throws OranduError when it cannot be opened. With `shown`, begun for
-  // this region, the rows are read into it and stay there (rows must then be painted top-down).
+  // this region, the bytes each read gets are counted there (rows must then be painted top-down).
   RegionPainter(const RegionView& view, const std::filesystem::path& gridPath,
                 const ColorTable& colors, int width, int height, PixelLayout layout,
                 ShownSamples* shown = nullptr);
@@ -109,9 +109,8 @@ class RegionPainter {
   int firstGridRow_;  // the grid row shown in region row 0
   std::vector<ColumnRun> runs_;
   std::vector<std::uint32_t> fileOrderColors_;  // the 3-byte layouts' colours, bytes in file order
-  std::vector<std::uint8_t> block_;  // where blocks are read when no ShownSamples keeps them
+  std::vector<std::uint8_t> block_;             // the grid rows of region rows blockFirst_ ...
   ShownSamples* shown_;
-  const std::uint8_t* blockData_ = nullptr;  // the grid rows of region rows blockFirst_ ...
   int blockFirst_ = 0;
   int blockRows_ = 0;
   std::size_t blockBytes_ = 0;  // bytes the last read got

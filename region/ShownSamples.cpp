@@ -2,6 +2,9 @@
 #include "ShownSamples.h"
 
 #include <algorithm>
+#include <array>
+
+#include "Errors.h"
 
 namespace orandu {
 
@@ -18,31 +21,42 @@ std::optional<GridSample> SampleUnderPixel(int centerLon, int centerLat, int wid
   return GridSample{row, WrapColumn(FirstColumn(centerLon, width) + x)};
 }
 
-void ShownSamples::Begin(int centerLon, int centerLat, int width, int height) {
+ShownSamples::ShownSamples() = default;
+ShownSamples::~ShownSamples() = default;
+ShownSamples::ShownSamples(ShownSamples&&) noexcept = default;
+ShownSamples& ShownSamples::operator=(ShownSamples&&) noexcept = default;
+
+void ShownSamples::Begin(const std::filesystem::path& gridPath, int centerLon, int centerLat,
+                         int width, int height) {
+  gridPath_ = gridPath;
+  grid_.reset();
   centerLon_ = centerLon;
   centerLat_ = centerLat;
   width_ = width;
   height_ = height;
   firstRow_ = std::max(FirstRow(centerLat, height), 0);
   bytesRead_ = 0;
-  const std::size_t bytes = static_cast<std::size_t>(std::max(height, 0)) * RowBytes;
-  if (rows_.size() < bytes) {
-    rows_.clear();  // the old rows are not worth copying into the larger room
-    rows_.resize(bytes);
-  }
 }
 
-std::span<std::uint8_t> ShownSamples::RowsAt(int y, int count) {
-  return std::span(rows_).subspan(static_cast<std::size_t>(y) * RowBytes,
-                                  static_cast<std::size_t>(count) * RowBytes);
-}
-
-std::optional<HeightSample> ShownSamples::HeightAt(GridSample sample) const {
+bool ShownSamples::Painted(GridSample sample) const {
   const int row = sample.row - firstRow_;
-  if (row < 0 || row >= height_) return std::nullopt;
-  const std::size_t rowStart = static_cast<std::size_t>(row) * RowBytes;
-  if (rowStart + static_cast<std::size_t>(sample.column) * 2 + 2 > bytesRead_) return std::nullopt;
-  return DecodeSample(RawSampleAt(rows_.data() + rowStart, sample.column));
+  if (row < 0 || row >= height_) return false;
+  return static_cast<std::size_t>(row) * RowBytes + static_cast<std::size_t>(sample.column) * 2 +
+             2 <=
+         bytesRead_;
+}
+
+std::optional<HeightSample> ShownSamples::HeightAt(GridSample sample) {
+  if (!Painted(sample)) return std::nullopt;
+  try {
+    if (!grid_) grid_ = std::make_unique<SourceFile>(gridPath_);
+    grid_->Seek(std::int64_t{sample.row} * RowBytes + std::int64_t{sample.column} * 2);
+    std::array<std::uint8_t, 2> raw{};
+    if (grid_->Read(raw) != raw.size()) return std::nullopt;  // the file has shrunk since
+    return DecodeSample(RawSampleAt(raw.data(), 0));
+  } catch (const OranduError&) {
+    return std::nullopt;
+  }
 }
 
 void ShownSamples::FillUnpainted(PackedColor color, ViewSurface& surface) const {
@@ -54,7 +68,7 @@ void ShownSamples::FillUnpainted(PackedColor color, ViewSurface& surface) const 
   PackedColor* partRow = surface.Row(wholeRows);
   for (int x = 0; x < width; ++x) {
     const auto sample = SampleUnderPixel(centerLon_, centerLat_, width_, height_, x, wholeRows);
-    if (!sample || !HeightAt(*sample)) partRow[x] = color;
+    if (!sample || !Painted(*sample)) partRow[x] = color;
   }
   for (int y = wholeRows + 1; y < height; ++y) std::fill_n(surface.Row(y), width, color);
 }

@@ -1,14 +1,15 @@
-// The grid rows a region paint read, kept for the height under the cursor and for telling which
-// pixels the paint reached.
+// Which grid sample a region paint showed at each pixel, for the height under the cursor and for
+// telling which pixels the paint reached.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <filesystem>
+#include <memory>
 #include <optional>
-#include <span>
-#include <vector>
 
 #include "HeightGrid.h"
+#include "SourceFile.h"
 #include "RegionView.h"
 
 namespace orandu {
@@ -31,18 +32,29 @@ int WrapColumn(int column);
 std::optional<GridSample> SampleUnderPixel(int centerLon, int centerLat, int width, int height,
                                            int x, int y);
 
+// What the last paint showed: where each pixel's sample lies in the grid and how much of the
+// file the paint read. Heights are read back from the file one sample at a time, when asked for:
+// keeping the rows themselves would make every paint slower.
 class ShownSamples {
  public:
-  // Started by the paint before it opens the file: forgets the last paint and holds room for
-  // the area's rows, allocated again only when the area grows taller.
-  void Begin(int centerLon, int centerLat, int width, int height);
-  // Room for the area's rows y ... y + count - 1, where the paint reads them.
-  std::span<std::uint8_t> RowsAt(int y, int count);
-  // The paint read this many more bytes into the rows, in order.
+  ShownSamples();
+  ~ShownSamples();
+  ShownSamples(ShownSamples&&) noexcept;
+  ShownSamples& operator=(ShownSamples&&) noexcept;
+
+  // Started by the paint before it opens the file: forgets the last paint.
+  void Begin(const std::filesystem::path& gridPath, int centerLon, int centerLat, int width,
+             int height);
+  // The paint read this many more bytes of the area's rows, in order from its first row.
   void Read(std::size_t bytes) { bytesRead_ += bytes; }
 
-  // The height stored for a sample, when the last paint read it.
-  std::optional<HeightSample> HeightAt(GridSample sample) const;
+  // Whether the last paint showed this sample: it lies in the area's rows and the file held it.
+  bool Painted(GridSample sample) const;
+
+  // The height of a sample the last paint showed, read from the grid file it was painted from
+  // (opened at the first look-up after a paint and kept open). Nothing when the sample was not
+  // painted or the file can no longer be read: a look-up never raises an error.
+  std::optional<HeightSample> HeightAt(GridSample sample);
 
   // Sets every pixel of the area that the last paint did not reach: rows past the end of a short
   // file, the unread part of its short last row, everything after a failed open or with an empty
@@ -50,7 +62,8 @@ class ShownSamples {
   void FillUnpainted(PackedColor color, ViewSurface& surface) const;
 
  private:
-  std::vector<std::uint8_t> rows_;
+  std::filesystem::path gridPath_;
+  std::unique_ptr<SourceFile> grid_;  // open from the first look-up after a paint
   int centerLon_ = 0;
   int centerLat_ = 0;
   int width_ = 0;

@@ -67,7 +67,7 @@ void TFormOrandu_Graph::MoveCenter(int lon, int lat) {
   PaintBox1->repaint();
 }
 
-QString TFormOrandu_Graph::ReadoutAt(QPoint pixel) const {
+QString TFormOrandu_Graph::ReadoutAt(QPoint pixel) {
   const auto sample = orandu::SampleUnderPixel(region_.CenterLon(), region_.CenterLat(),
                                                PaintBox1->width(), PaintBox1->height(),
                                                pixel.x(), pixel.y());

@@ -39,9 +39,9 @@ class TFormOrandu_Graph : public QWidget, public Ui::TFormOrandu_Graph {
   void ReturnToPick() { MoveCenter(pickedLon_, pickedLat_); }
 
   // The read-out for a pixel of the paint area: the position of the sample painted there and its
-  // height as the last paint read it; the position alone where that paint showed nothing, and
-  // empty off the grid.
-  QString ReadoutAt(QPoint pixel) const;
+  // height, read back from the grid file the last paint read; the position alone where that
+  // paint showed nothing or the file cannot be read, and empty off the grid.
+  QString ReadoutAt(QPoint pixel);
 
   // Ctrl+S and the paint area's context menu: saves the painted picture.
   void SavePicture();
@@ -64,7 +64,7 @@ class TFormOrandu_Graph : public QWidget, public Ui::TFormOrandu_Graph {
   orandu::RegionView region_;
   int pickedLon_ = 0;
   int pickedLat_ = 0;
-  // The last paint: its pixels, kept between paints, and the grid rows it read.
+  // The last paint: its pixels, kept between paints, and which samples it showed.
   QImage painted_;
   orandu::ShownSamples shown_;
   bool placed_ = false;

@@ -42,7 +42,7 @@ INSTANTIATE_TEST_SUITE_P(
                       Pixel{180, 90, 10, 3000, 0, 2159, GridSample{2159, 2154}},
                       Pixel{180, 90, 10, 3000, 0, 2160, std::nullopt}));
 
-// ---- Keeping a paint's rows --------------------------------------------------------------
+// ---- What a paint showed --------------------------------------------------------------
 
 // Height of the synthetic grid's sample: every place its own, below and above sea level.
 int HeightOf(int row, int column) {
@@ -94,7 +94,7 @@ class ShownSamplesTest : public ::testing::Test {
     }
   }
 
-  std::optional<HeightSample> HeightUnder(int x, int y) const {
+  std::optional<HeightSample> HeightUnder(int x, int y) {
     const auto sample =
         SampleUnderPixel(view_.CenterLon(), view_.CenterLat(), width_, height_, x, y);
     return sample ? shown_.HeightAt(*sample) : std::nullopt;
@@ -108,7 +108,7 @@ class ShownSamplesTest : public ::testing::Test {
   ColorTable colors_{DesignTimeColorBar()};
 };
 
-TEST_F(ShownSamplesTest, KeepsTheHeightPaintedAtEachPixelAndPaintsTheSame) {
+TEST_F(ShownSamplesTest, GivesTheHeightPaintedAtEachPixelAndPaintsTheSame) {
   const auto grid = dir_.Write("grid.dos", GridBytes(GridRows));
   view_.SetCenter(0, 0, width_, height_);  // centre (2, 2): rows from 3, columns from 4313
   ExpectSamePixels(PaintKept(grid, colors_), PaintPlain(grid, colors_));
@@ -146,6 +146,14 @@ TEST_F(ShownSamplesTest, EmptyBarAndFailedOpenKeepNothingAndBlackenEverything) {
       for (int x = 0; x < width_; ++x) ASSERT_EQ(kept.At(x, y), kBlack) << path;
     }
   }
+}
+
+TEST_F(ShownSamplesTest, GridGoneAfterThePaintGivesNoHeightAndRaisesNothing) {
+  const auto grid = dir_.Write("grid.dos", GridBytes(GridRows));
+  view_.SetCenter(100, 50, width_, height_);
+  PaintKept(grid, colors_);
+  std::filesystem::remove(grid);
+  EXPECT_EQ(HeightUnder(3, 3), std::nullopt);
 }
 
 TEST_F(ShownSamplesTest, SmallerAreaAfterALargerOneLooksUpOnlyItsOwnRows) {
