@@ -24,7 +24,8 @@ DegreeStep KeyStep(NavigationKey key, bool tenDegrees) {
 
 DegreeStep DragCenter(DegreeStep centerAtPress, int dragX, int dragY) {
   // Truncation towards zero: a drag of less than a whole degree either way moves nothing.
-  return {centerAtPress.lon - dragX / SamplesPerDegree, centerAtPress.lat - dragY / SamplesPerDegree};
+  return {centerAtPress.lon - dragX / SamplesPerDegree,
+          centerAtPress.lat - dragY / SamplesPerDegree};
 }
 
 }  // namespace orandu

@@ -48,8 +48,8 @@ class RegionView {
                    ViewSurface& surface, ShownSamples& shown) const;
 
  private:
-  void Paint(const std::filesystem::path& gridPath, const ColorTable& colors,
-             ViewSurface& surface, ShownSamples* shown) const;
+  void Paint(const std::filesystem::path& gridPath, const ColorTable& colors, ViewSurface& surface,
+             ShownSamples* shown) const;
 
   int centerLon_ = 0;
   int centerLat_ = 0;

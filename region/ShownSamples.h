@@ -9,8 +9,8 @@
 #include <optional>
 
 #include "HeightGrid.h"
-#include "SourceFile.h"
 #include "RegionView.h"
+#include "SourceFile.h"
 
 namespace orandu {
 

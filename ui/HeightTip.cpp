@@ -31,8 +31,10 @@ void THeightTip::ShowAt(const QPoint& cursor, const QString& text) {
   QPoint place = cursor + kOffsetFromCursor;
   if (const QScreen* screen = QGuiApplication::screenAt(cursor)) {
     const QRect area = screen->availableGeometry();
-    if (place.x() + width() > area.right()) place.setX(cursor.x() - kOffsetFromCursor.x() - width());
-    if (place.y() + height() > area.bottom()) place.setY(cursor.y() - kOffsetFromCursor.y() - height());
+    if (place.x() + width() > area.right())
+      place.setX(cursor.x() - kOffsetFromCursor.x() - width());
+    if (place.y() + height() > area.bottom())
+      place.setY(cursor.y() - kOffsetFromCursor.y() - height());
   }
   move(place);
   if (!isVisible()) show();

@@ -82,10 +82,8 @@ bool TRegionViewInput::KeyPress(int key, Qt::KeyboardModifiers modifiers) {
   if (key == Qt::Key_Home) {
     view_.ReturnToPick();
   } else if (const std::optional<orandu::NavigationKey> arrow = ArrowKey(key)) {
-    const orandu::DegreeStep step =
-        orandu::KeyStep(*arrow, modifiers.testFlag(Qt::ShiftModifier));
-    view_.MoveCenter(view_.Region().CenterLon() + step.lon,
-                     view_.Region().CenterLat() + step.lat);
+    const orandu::DegreeStep step = orandu::KeyStep(*arrow, modifiers.testFlag(Qt::ShiftModifier));
+    view_.MoveCenter(view_.Region().CenterLon() + step.lon, view_.Region().CenterLat() + step.lat);
   } else {
     return false;
   }

@@ -68,9 +68,9 @@ void TFormOrandu_Graph::MoveCenter(int lon, int lat) {
 }
 
 QString TFormOrandu_Graph::ReadoutAt(QPoint pixel) {
-  const auto sample = orandu::SampleUnderPixel(region_.CenterLon(), region_.CenterLat(),
-                                               PaintBox1->width(), PaintBox1->height(),
-                                               pixel.x(), pixel.y());
+  const auto sample =
+      orandu::SampleUnderPixel(region_.CenterLon(), region_.CenterLat(), PaintBox1->width(),
+                               PaintBox1->height(), pixel.x(), pixel.y());
   if (!sample) return {};
   return QString::fromStdString(orandu::ReadoutText(*sample, shown_.HeightAt(*sample)));
 }
@@ -91,8 +91,8 @@ void TFormOrandu_Graph::PaintBox1Paint() {
   if (painted_.size() != PaintBox1->size()) {
     painted_ = QImage(PaintBox1->size(), QImage::Format_RGB32);
   }
-  if (painted_.isNull()) {  // no memory for an area this large: it stays black
-    shown_ = orandu::ShownSamples();  // and shows no heights
+  if (painted_.isNull()) {  // no memory for an area this large: it stays black, without heights
+    shown_ = orandu::ShownSamples();
     QPainter(PaintBox1).fillRect(PaintBox1->rect(), Qt::black);
     ReportPaintFailure(QString::fromStdString(
                            orandu::PictureTooLargeMessage(PaintBox1->width(), PaintBox1->height())),

@@ -90,7 +90,8 @@ class ShownSamplesTest : public ::testing::Test {
 
   static void ExpectSamePixels(const PixelBuffer& kept, const PixelBuffer& plain) {
     for (int y = 0; y < kept.Height(); ++y) {
-      for (int x = 0; x < kept.Width(); ++x) ASSERT_EQ(kept.At(x, y), plain.At(x, y)) << x << "," << y;
+      for (int x = 0; x < kept.Width(); ++x)
+        ASSERT_EQ(kept.At(x, y), plain.At(x, y)) << x << "," << y;
     }
   }
 
@@ -124,9 +125,9 @@ TEST_F(ShownSamplesTest, ShortFileHoldsOnlyWhatItHasAndTheRestIsBlack) {
   view_.SetCenter(0, 0, width_, height_);  // rows from 0 unshifted, columns from 4313
   const PixelBuffer kept = PaintKept(grid, colors_);
   ExpectSamePixels(kept, PaintPlain(grid, colors_));
-  EXPECT_EQ(HeightUnder(0, 1), 221);             // row 1, column 4313
-  EXPECT_EQ(HeightUnder(0, 2), std::nullopt);    // column 4313 of the short row is missing
-  EXPECT_EQ(HeightUnder(16, 2), -9875);          // column 9 is its last sample
+  EXPECT_EQ(HeightUnder(0, 1), 221);           // row 1, column 4313
+  EXPECT_EQ(HeightUnder(0, 2), std::nullopt);  // column 4313 of the short row is missing
+  EXPECT_EQ(HeightUnder(16, 2), -9875);        // column 9 is its last sample
   EXPECT_EQ(HeightUnder(17, 2), std::nullopt);
   EXPECT_EQ(HeightUnder(0, 3), std::nullopt);
   EXPECT_EQ(kept.At(17, 2), kBlack);

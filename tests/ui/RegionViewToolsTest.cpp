@@ -5,10 +5,10 @@
 #include <QAction>
 #include <QKeyEvent>
 
-#include "ProgramFixture.h"
-#include "UiTestSupport.h"
 #include "HeightTip.h"
+#include "ProgramFixture.h"
 #include "RegionPictureSave.h"
+#include "UiTestSupport.h"
 #include "support/TempDir.h"
 
 using orandu::testing::ProgramFixture;
@@ -110,8 +110,8 @@ class RegionViewToolsTest : public QObject {
     program_->PressOnMap({0, 0});  // centre (20, 18): the top rows unshifted, columns from 4315
     Exposure();                    // the whole grid first: the kept image is full of colour
     const auto whole = orandu::testing::ReadFile(program_->dir() / "data/ETOPO5.DOS");
-    const auto shortGrid = program_->dir().Write(
-        "short.dos", std::span(whole).first(2 * orandu::RowBytes + 2 * 10));
+    const auto shortGrid =
+        program_->dir().Write("short.dos", std::span(whole).first(2 * orandu::RowBytes + 2 * 10));
     UseGrid(shortGrid);
     const QImage painted = Exposure();
     MoveMouse({10, 1});  // row 1, column 5 was read
