@@ -30,8 +30,6 @@ TFormOrandu_Graph::TFormOrandu_Graph(const TFormOrandu_Config& config,
   black.setColor(QPalette::Window, Qt::black);
   Panel2->setPalette(black);
   PaintBox1->OnPaint = [this] { PaintBox1Paint(); };
-  new RepaintOnExpose(*PaintBox1);
-  ClearWindowManagerTitle(*this);
   setAttribute(Qt::WA_QuitOnClose, false);
 
   Action_SavePicture = new QAction(QStringLiteral("画像を保存..."), this);
@@ -45,8 +43,11 @@ TFormOrandu_Graph::TFormOrandu_Graph(const TFormOrandu_Config& config,
 }
 
 void TFormOrandu_Graph::Show() {
+  // The window system's side of the window is made at the first pick, not at start-up.
   if (!placed_) {
     placed_ = true;
+    ClearWindowManagerTitle(*this);
+    new RepaintOnExpose(*PaintBox1);
     CentreOnScreen(*this);
   }
   setWindowState(windowState() & ~Qt::WindowMinimized);

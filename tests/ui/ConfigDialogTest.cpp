@@ -271,6 +271,20 @@ class ConfigDialogTest : public QObject {
     QVERIFY(blocked.isVisible());
   }
 
+  // click() runs the handler straight from the button, with no event dispatch around it to
+  // catch what leaves the handler: the handler's own boundary reports it.
+  void refusedSaveIsReportedAtTheHandlersBoundary() {
+    const auto blocker = dir_->Write("blocker", std::string("not a folder"));
+    TFormOrandu_Config blocked(*legend_,
+                               orandu::SettingsLocation::OfExecutable(blocker / "orandu"));
+    orandu::testing::ReportRecorder recorder;
+    blocked.show();
+    blocked.SpeedButton2->click();
+    QCOMPARE(recorder.texts(), QStringList(QString::fromUtf8((blocker / "orandu.ini").string()) +
+                                           " に書き込めません."));
+    QVERIFY(blocked.isVisible());
+  }
+
   void firstOpeningIsCentredAndLaterOnesFindItWhereItWasLeft() {
     const QRect screen = dialog().screen()->geometry();
     dialog().show();
