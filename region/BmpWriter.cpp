@@ -1,4 +1,5 @@
-// Writes 24-bit bottom-up bitmap files.
+// Writes 24-bit bottom-up bitmap files, a block of rows at a time.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <stdexcept>
@@ -7,6 +8,7 @@
 #include "AtomicFile.h"
 #include "Errors.h"
 #include "PictureFormats.h"
+#include "PictureWriters.h"
 
 namespace orandu {
 
@@ -14,38 +16,29 @@ namespace {
 
 constexpr std::size_t kFileHeaderBytes = 14;
 constexpr std::size_t kInfoHeaderBytes = 40;  // the Windows 3 header
+constexpr std::uint32_t kPixelsPerMetreAt96Dpi = 3780;
+constexpr std::size_t kBlockBytes = std::size_t{64} * 1024;  // rows handed to each write
 
 enum class Compression : std::uint32_t {
   kNone = 0,
 };
 
-}  // namespace
-
-void WriteBmp(const std::filesystem::path& path, const Picture& picture) {
-  if (picture.empty() ||
-      picture.pixels.size() != static_cast<std::size_t>(picture.width) * picture.height) {
-    throw std::invalid_argument("WriteBmp: the picture is empty or its pixels do not match");
-  }
-  CheckPictureSize(picture.width, picture.height);
-  const auto width = static_cast<std::size_t>(picture.width);
-  const auto height = static_cast<std::size_t>(picture.height);
-  const std::size_t stride = (width * 3 + 3) / 4 * 4;
+// The file header and the Windows 3 information header of a bottom-up 24-bit bitmap.
+std::vector<std::uint8_t> Headers(std::size_t width, std::size_t height, std::size_t stride) {
   const std::size_t headersBytes = kFileHeaderBytes + kInfoHeaderBytes;
   const std::size_t imageBytes = stride * height;
-
-  std::vector<std::uint8_t> file;
-  file.reserve(headersBytes + imageBytes);
+  std::vector<std::uint8_t> headers;
+  headers.reserve(headersBytes);
   const auto put16 = [&](std::size_t value) {
     for (int shift = 0; shift < 16; shift += 8)
-      file.push_back(static_cast<std::uint8_t>(value >> shift));
+      headers.push_back(static_cast<std::uint8_t>(value >> shift));
   };
   const auto put32 = [&](std::size_t value) {
     for (int shift = 0; shift < 32; shift += 8)
-      file.push_back(static_cast<std::uint8_t>(value >> shift));
+      headers.push_back(static_cast<std::uint8_t>(value >> shift));
   };
-  constexpr std::size_t kPixelsPerMetreAt96Dpi = 3780;
-  file.push_back('B');
-  file.push_back('M');
+  headers.push_back('B');
+  headers.push_back('M');
   put32(headersBytes + imageBytes);
   put32(0);  // reserved
   put32(headersBytes);
@@ -60,14 +53,51 @@ void WriteBmp(const std::filesystem::path& path, const Picture& picture) {
   put32(kPixelsPerMetreAt96Dpi);
   put32(0);  // colours used: no palette
   put32(0);  // important colours: all
-  for (std::size_t row = height; row-- > 0;) {
-    for (std::size_t x = 0; x < width; ++x) {
-      const Rgb color = picture.pixels[row * width + x];
-      file.insert(file.end(), {color.blue, color.green, color.red});
-    }
-    file.resize(file.size() + stride - width * 3);
+  return headers;
+}
+
+}  // namespace
+
+void WriteBmpRows(const std::filesystem::path& path, int width, int height,
+                  const RowSource& paintRow) {
+  if (width < 1 || height < 1) throw std::invalid_argument("WriteBmpRows: empty picture");
+  CheckPictureSize(width, height);
+  const auto pixelBytes = static_cast<std::size_t>(width) * 3;
+  const std::size_t stride = (pixelBytes + 3) / 4 * 4;
+  AtomicFileWriter file(path);
+  // A temporary that could not be made fails here, before any row is painted.
+  if (!file.Write(
+          Headers(static_cast<std::size_t>(width), static_cast<std::size_t>(height), stride))) {
+    throw OranduError(CannotWriteMessage(path));
   }
-  if (!WriteFileAtomically(path, file)) throw OranduError(CannotWriteMessage(path));
+
+  // The rows of a block are in file order, the lowest picture row first. Their padding is
+  // zeroed once: the row source fills only the pixels.
+  const int blockRows = std::clamp(static_cast<int>(kBlockBytes / stride), 1, height);
+  std::vector<std::uint8_t> block(static_cast<std::size_t>(blockRows) * stride);
+  for (int y = height - 1; y >= 0 && file.ok();) {
+    const int rows = std::min(blockRows, y + 1);
+    for (int i = 0; i < rows; ++i, --y) {
+      paintRow(y, std::span(block).subspan(static_cast<std::size_t>(i) * stride, pixelBytes));
+    }
+    file.Write(std::span(block).first(static_cast<std::size_t>(rows) * stride));
+  }
+  if (!file.Commit()) throw OranduError(CannotWriteMessage(path));
+}
+
+void WriteBmp(const std::filesystem::path& path, const Picture& picture) {
+  if (picture.empty() ||
+      picture.pixels.size() != static_cast<std::size_t>(picture.width) * picture.height) {
+    throw std::invalid_argument("WriteBmp: the picture is empty or its pixels do not match");
+  }
+  WriteBmpRows(path, picture.width, picture.height, [&](int y, std::span<std::uint8_t> row) {
+    const Rgb* pixel = picture.pixels.data() + static_cast<std::size_t>(y) * picture.width;
+    for (std::size_t i = 0; i < row.size(); i += 3, ++pixel) {
+      row[i] = pixel->blue;
+      row[i + 1] = pixel->green;
+      row[i + 2] = pixel->red;
+    }
+  });
 }
 
 }  // namespace orandu

@@ -1,9 +1,8 @@
-// A paint surface in plain memory, for the headless renderer, the benchmarks and the tests.
+// A paint surface in plain memory, for the benchmarks, the tests and the fuzz targets.
 #pragma once
 
 #include <vector>
 
-#include "Picture.h"
 #include "RegionView.h"
 
 namespace orandu {
@@ -19,16 +18,6 @@ class PixelBuffer : public ViewSurface {
   int Height() const override { return height_; }
   PackedColor* Row(int y) override { return pixels_.data() + static_cast<std::size_t>(y) * width_; }
   PackedColor At(int x, int y) const { return pixels_[static_cast<std::size_t>(y) * width_ + x]; }
-
-  Picture ToPicture() const {
-    Picture picture{width_, height_, std::vector<Rgb>(pixels_.size())};
-    for (std::size_t i = 0; i < pixels_.size(); ++i) {
-      picture.pixels[i] =
-          Rgb{static_cast<std::uint8_t>(pixels_[i] >> 16),
-              static_cast<std::uint8_t>(pixels_[i] >> 8), static_cast<std::uint8_t>(pixels_[i])};
-    }
-    return picture;
-  }
 
  private:
   int width_;

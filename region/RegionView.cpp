@@ -44,22 +44,21 @@ void PaintRuns(const std::uint8_t* samples, int columnsRead, std::span<const Col
     // otherwise load again for every pixel.
     const int firstColumn = run.firstColumn;
     const int count = std::clamp(columnsRead - firstColumn, 0, run.length);
-    const std::uint8_t* in = samples;
     std::uint8_t* out = pixels + static_cast<std::size_t>(run.firstPixel) * kStride;
     if constexpr (kStride == 4) {
       for (int i = 0; i < count; ++i) {
-        const std::uint32_t color = colors[RawSampleAt(in, firstColumn + i)];
+        const std::uint32_t color = colors[RawSampleAt(samples, firstColumn + i)];
         std::memcpy(out + static_cast<std::size_t>(i) * 4, &color, 4);
       }
     } else {
       // A 4-byte store per pixel, whose spare byte the next pixel overwrites; the run's last
       // pixel takes only its 3 bytes, so nothing past the run is touched.
       for (int i = 0; i + 1 < count; ++i) {
-        const std::uint32_t color = colors[RawSampleAt(in, firstColumn + i)];
+        const std::uint32_t color = colors[RawSampleAt(samples, firstColumn + i)];
         std::memcpy(out + static_cast<std::size_t>(i) * 3, &color, 4);
       }
       if (count > 0) {
-        const std::uint32_t color = colors[RawSampleAt(in, firstColumn + count - 1)];
+        const std::uint32_t color = colors[RawSampleAt(samples, firstColumn + count - 1)];
         std::memcpy(out + static_cast<std::size_t>(count - 1) * 3, &color, 3);
       }
     }

@@ -2,18 +2,19 @@
 #include <iostream>
 
 #include "ColorBar.h"
+#include "ExitStatus.h"
 #include "PictureFormats.h"
 
 int main(int argc, char** argv) {
   if (argc != 2) {
     std::cerr << "usage: make-design-bar OUTPUT.bmp\n";
-    return 2;
+    return static_cast<int>(ExitStatus::kUsage);
   }
   try {
     orandu::WriteBmp(argv[1], orandu::DesignTimeColorBar());
   } catch (const std::exception& error) {
     std::cerr << "make-design-bar: " << error.what() << '\n';
-    return 1;
+    return static_cast<int>(ExitStatus::kFailure);
   }
-  return 0;
+  return static_cast<int>(ExitStatus::kSuccess);
 }

@@ -16,6 +16,7 @@
 #include <jpeglib.h>  // after <cstdio>, which it needs for FILE and size_t
 
 #include "AtomicFile.h"
+#include "ExitStatus.h"
 #include "HeightGrid.h"
 #include "Picture.h"
 
@@ -28,8 +29,6 @@ constexpr int kMapWidth = 360;
 constexpr int kMapHeight = 180;
 // Chosen so that the map keeps its coasts crisp at about 20 KB.
 constexpr int kJpegQuality = 84;
-
-enum class ExitStatus { Success = 0, Failed = 1, Usage = 2 };
 
 // One degree cell summed up: whether most of it is land, the mean height of that part (for its
 // colour) and the mean of the whole cell (for the relief shading).
@@ -209,7 +208,7 @@ std::vector<std::uint8_t> EncodeJpeg(const orandu::Picture& picture) {
 int main(int argc, char** argv) {
   if (argc != 3) {
     std::fprintf(stderr, "usage: make-worldmap GRID OUTPUT.jpg\n");
-    return static_cast<int>(ExitStatus::Usage);
+    return static_cast<int>(ExitStatus::kUsage);
   }
   const std::filesystem::path grid_path = argv[1];
   const std::filesystem::path output = argv[2];
@@ -218,11 +217,11 @@ int main(int argc, char** argv) {
     jpeg = EncodeJpeg(DrawMap(SummariseGrid(grid_path)));
   } catch (const std::exception& error) {
     std::fprintf(stderr, "make-worldmap: %s\n", error.what());
-    return static_cast<int>(ExitStatus::Failed);
+    return static_cast<int>(ExitStatus::kFailure);
   }
   if (!orandu::WriteFileAtomically(output, jpeg)) {
     std::fprintf(stderr, "make-worldmap: cannot write %s\n", output.c_str());
-    return static_cast<int>(ExitStatus::Failed);
+    return static_cast<int>(ExitStatus::kFailure);
   }
-  return static_cast<int>(ExitStatus::Success);
+  return static_cast<int>(ExitStatus::kSuccess);
 }

@@ -1,6 +1,8 @@
 // orandu-render: paints the region view for a picked point to a PNG or BMP file, headlessly.
 #include <cctype>
 #include <charconv>
+#include <csignal>
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <iostream>
@@ -8,16 +10,16 @@
 #include <string>
 #include <string_view>
 #include <tuple>
+#include <variant>
 
 #include "ColorBarFile.h"
 #include "Errors.h"
+#include "ExitStatus.h"
 #include "PictureFormats.h"
-#include "PixelBuffer.h"
+#include "PictureWriters.h"
 #include "RegionView.h"
 
 namespace {
-
-enum class ExitStatus { kOk = 0, kFailed = 1, kUsage = 2 };
 
 constexpr std::string_view kUsage =
     "usage: orandu-render [--grid PATH] [--bar PATH] --center LON,LAT [--size WxH] [--out PATH]";
@@ -48,7 +50,23 @@ std::optional<std::pair<int, int>> ParsePair(std::string_view text, char separat
   return std::pair{*first, *second};
 }
 
-std::optional<Options> ParseOptions(int argc, char** argv) {
+enum class FileFormat { kBmp, kPng };
+
+// The format --out names by its extension, in any letter case.
+std::optional<FileFormat> FormatOf(const std::filesystem::path& path) {
+  std::string extension = path.extension().string();
+  for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  if (extension == ".bmp") return FileFormat::kBmp;
+  if (extension == ".png") return FileFormat::kPng;
+  return std::nullopt;
+}
+
+// What is wrong with a command line: a message before the usage line, or none for a malformed one.
+struct UsageError {
+  std::string message;
+};
+
+std::variant<Options, UsageError> ParseOptions(int argc, char** argv) {
   const std::filesystem::path data =
       std::filesystem::read_symlink("/proc/self/exe").parent_path() / "data";
   Options options;
@@ -56,7 +74,7 @@ std::optional<Options> ParseOptions(int argc, char** argv) {
   options.bar = data / "P1.BMP";
   for (int i = 1; i < argc; ++i) {
     const std::string_view flag = argv[i];
-    if (i + 1 >= argc) return std::nullopt;
+    if (i + 1 >= argc) return UsageError{};
     const std::string_view value = argv[++i];
     if (flag == "--grid") {
       options.grid = value;
@@ -66,54 +84,66 @@ std::optional<Options> ParseOptions(int argc, char** argv) {
       options.out = value;
     } else if (flag == "--center") {
       options.center = ParsePair(value, ',');
-      if (!options.center) return std::nullopt;
+      if (!options.center) return UsageError{};
     } else if (flag == "--size") {
       const auto size = ParsePair(value, 'x');
       if (!size || size->first < 1 || size->second < 1 || size->first > kLargestSide ||
           size->second > kLargestSide) {
-        return std::nullopt;
+        return UsageError{};
       }
       std::tie(options.width, options.height) = *size;
     } else {
-      return std::nullopt;
+      return UsageError{};
     }
   }
-  if (!options.center) return std::nullopt;
+  if (!options.center) return UsageError{};
+  if (!FormatOf(options.out)) {
+    return UsageError{"--out must name a .png or .bmp file: " + options.out.string()};
+  }
+  // The writers' limit, checked before a single row is painted.
+  if (std::int64_t{options.width} * options.height > orandu::kMaxPicturePixels) {
+    return UsageError{orandu::PictureTooLargeMessage(options.width, options.height)};
+  }
   return options;
 }
 
-void WritePicture(const std::filesystem::path& path, const orandu::Picture& picture) {
-  std::string extension = path.extension().string();
-  for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  if (extension == ".bmp") {
-    orandu::WriteBmp(path, picture);
-  } else if (extension == ".png") {
-    orandu::WritePng(path, picture);
+// Paints the region straight into the file, a row at a time in the order the file stores them.
+void Render(const Options& options, const orandu::RegionView& view,
+            const orandu::ColorTable& colors) {
+  const FileFormat format = *FormatOf(options.out);
+  orandu::RegionPainter painter(
+      view, options.grid, colors, options.width, options.height,
+      format == FileFormat::kBmp ? orandu::PixelLayout::kBgr : orandu::PixelLayout::kRgb);
+  const auto paintRow = [&](int y, std::span<std::uint8_t> row) { painter.PaintRow(y, row); };
+  if (format == FileFormat::kBmp) {
+    orandu::WriteBmpRows(options.out, options.width, options.height, paintRow);
   } else {
-    throw orandu::OranduError("--out must name a .png or .bmp file: " + path.string());
+    orandu::WritePngRows(options.out, options.width, options.height, paintRow);
   }
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  const auto options = ParseOptions(argc, argv);
-  if (!options) {
+  // Under a file-size limit a write then fails with an error the program reports, instead of
+  // the signal killing it before it can remove its temporary file.
+  std::signal(SIGXFSZ, SIG_IGN);
+  const auto parsed = ParseOptions(argc, argv);
+  if (const auto* usage = std::get_if<UsageError>(&parsed)) {
+    if (!usage->message.empty()) std::cerr << "orandu-render: " << usage->message << '\n';
     std::cerr << kUsage << '\n';
     return static_cast<int>(ExitStatus::kUsage);
   }
+  const Options& options = std::get<Options>(parsed);
   try {
-    const orandu::ColorTable colors(orandu::LoadColorBar(options->bar));
+    const orandu::ColorTable colors(orandu::LoadColorBar(options.bar));
     orandu::RegionView view;
-    orandu::PixelBuffer surface(options->width, options->height);
-    view.SetCenter(options->center->first, options->center->second, surface.Width(),
-                   surface.Height());
-    view.PaintRegion(options->grid, colors, surface);
-    WritePicture(options->out, surface.ToPicture());
+    view.SetCenter(options.center->first, options.center->second, options.width, options.height);
+    Render(options, view, colors);
     std::cout << "center " << view.CenterLon() << ' ' << view.CenterLat() << '\n';
   } catch (const std::exception& error) {
     std::cerr << "orandu-render: " << error.what() << '\n';
-    return static_cast<int>(ExitStatus::kFailed);
+    return static_cast<int>(ExitStatus::kFailure);
   }
-  return static_cast<int>(ExitStatus::kOk);
+  return static_cast<int>(ExitStatus::kSuccess);
 }

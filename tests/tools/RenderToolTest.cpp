@@ -86,6 +86,87 @@ TEST_F(RenderToolTest, ReportsTheProgramsMessageAndStatusOne) {
   EXPECT_FALSE(std::filesystem::exists(dir_ / "x.png"));
 }
 
+// A wrong --out extension and a size beyond the writers' limit are usage errors found before
+// anything is read: the grid named here does not exist, so a paint would fail with status 1.
+TEST_F(RenderToolTest, RefusesAWrongExtensionOrAnOversizedPictureBeforePainting) {
+  const auto missingGrid = (dir_ / "missing.dos").string();
+  const std::string usage =
+      "usage: orandu-render [--grid PATH] [--bar PATH] --center LON,LAT [--size WxH] [--out "
+      "PATH]\n";
+  const auto jpeg = dir_ / "region.jpg";
+  ToolRun run = Render({"--grid", missingGrid, "--center", "1,2", "--out", jpeg.string()});
+  EXPECT_EQ(run.exit_status, 2);
+  EXPECT_EQ(run.errors,
+            "orandu-render: --out must name a .png or .bmp file: " + jpeg.string() + "\n" + usage);
+  EXPECT_FALSE(std::filesystem::exists(jpeg));
+
+  const auto png = dir_ / "region.png";
+  run = Render(
+      {"--grid", missingGrid, "--center", "1,2", "--size", "32768x32768", "--out", png.string()});
+  EXPECT_EQ(run.exit_status, 2);
+  EXPECT_EQ(run.errors, "orandu-render: 画像が大きすぎます (32768 x 32768 ピクセル)\n" + usage);
+  run = Render(
+      {"--grid", missingGrid, "--center", "1,2", "--size", "8193x8192", "--out", png.string()});
+  EXPECT_EQ(run.exit_status, 2);
+  EXPECT_EQ(run.errors, "orandu-render: 画像が大きすぎます (8193 x 8192 ピクセル)\n" + usage);
+  // Exactly 64 Mi pixels is allowed: it gets as far as opening the grid.
+  run = Render(
+      {"--grid", missingGrid, "--center", "1,2", "--size", "8192x8192", "--out", png.string()});
+  EXPECT_EQ(run.exit_status, 1);
+  EXPECT_FALSE(std::filesystem::exists(png));
+}
+
+// Under a file-size limit the write fails instead of the signal killing the program: the user
+// gets the write error and status 1, the old file is kept and no temporary stays behind.
+TEST_F(RenderToolTest, FileSizeLimitGivesTheWriteErrorAndLeavesNoTemporary) {
+  for (const std::string name : {"limited.bmp", "limited.png"}) {
+    const auto out = dir_ / name;
+    dir_.Write(name, std::string("old"));
+    // 2 blocks of 512 bytes: far less than either file.
+    const ToolRun run =
+        RunTool("/bin/sh",
+                {"-c", "ulimit -f 2 && exec \"$0\" \"$@\"", ToolPath("orandu-render").string(),
+                 "--grid", grid_.string(), "--bar", bar_.string(), "--center", "0,0", "--size",
+                 "300x200", "--out", out.string()},
+                dir_);
+    EXPECT_EQ(run.exit_status, 1) << name;
+    EXPECT_EQ(run.errors, "orandu-render: " + out.string() + " に書き込めません\n");
+    EXPECT_EQ(ReadFile(out), std::vector<std::uint8_t>({'o', 'l', 'd'}));
+    for (const auto& entry : std::filesystem::directory_iterator(dir_.path())) {
+      EXPECT_EQ(entry.path().filename().string().find(".orandu-tmp-"), std::string::npos)
+          << entry.path();
+    }
+  }
+}
+
+// A temporary left by a render that was killed is removed by the next render of the same file.
+TEST_F(RenderToolTest, RemovesTheTemporaryOfAKilledRender) {
+  const auto out = dir_ / "region.bmp";
+  const auto leftOver = dir_.Write("region.bmp.orandu-tmp-Ab12Cd", std::string("half a file"));
+  ASSERT_EQ(Render({"--grid", grid_.string(), "--bar", bar_.string(), "--center", "0,0", "--size",
+                    "30x20", "--out", out.string()})
+                .exit_status,
+            0);
+  EXPECT_FALSE(std::filesystem::exists(leftOver));
+  EXPECT_EQ(DecodeBmp(ReadFile(out)).width, 30);
+}
+
+// A BMP of several blocks of rows, the top one partial, with a padded stride, shows what the
+// PNG of the same region shows.
+TEST_F(RenderToolTest, BmpOfSeveralBlocksOfRowsShowsWhatThePngShows) {
+  const auto bmp = dir_ / "blocks.bmp";
+  const auto png = dir_ / "blocks.png";
+  for (const auto& out : {bmp, png}) {
+    ASSERT_EQ(Render({"--grid", grid_.string(), "--bar", bar_.string(), "--center", "3,3", "--size",
+                      "2001x75", "--out", out.string()})
+                  .exit_status,
+              0);
+  }
+  const std::vector<std::uint8_t> bytes = ReadFile(bmp);
+  EXPECT_EQ(bytes.size(), 54u + 6004u * 75u);
+  EXPECT_EQ(DecodeBmp(bytes).pixels, DecodePng(ReadFile(png)).pixels);
+}
+
 class RenderUsageTest : public RenderToolTest,
                         public ::testing::WithParamInterface<std::vector<std::string>> {};
 
