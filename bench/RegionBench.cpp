@@ -12,6 +12,7 @@
 #include "PaintFloor.h"
 #include "PixelBuffer.h"
 #include "RegionView.h"
+#include "ShownSamples.h"
 
 namespace {
 
@@ -84,6 +85,36 @@ void BM_PaintRegion(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations() * width * height);
 }
 BENCHMARK(BM_PaintRegion)->Apply(Sizes)->UseManualTime();
+
+// The region view's paint, which records for the read-out under the cursor where its samples lie
+// and how much of the file it read, beside the plain paint in the same iterations (plain_ms);
+// ratio is recorded / plain.
+void BM_PaintRegionForTheReadout(benchmark::State& state) {
+  const int width = static_cast<int>(state.range(0));
+  const int height = static_cast<int>(state.range(1));
+  if (!std::filesystem::exists(GridPath())) return state.SkipWithError("no converted grid");
+  const orandu::ColorTable colors(orandu::DesignTimeColorBar());
+  const orandu::RegionView view = CentredView(width, height);
+  orandu::PixelBuffer surface(width, height);
+  orandu::ShownSamples shown;
+  double recordedSeconds = 0;
+  double plainSeconds = 0;
+  for (auto _ : state) {
+    double start = ThreadSeconds();
+    view.PaintRegion(GridPath(), colors, surface, shown);
+    benchmark::DoNotOptimize(surface.Row(0));
+    const double recorded = ThreadSeconds() - start;
+    start = ThreadSeconds();
+    view.PaintRegion(GridPath(), colors, surface);
+    benchmark::DoNotOptimize(surface.Row(0));
+    plainSeconds += ThreadSeconds() - start;
+    recordedSeconds += recorded;
+    state.SetIterationTime(recorded);
+  }
+  state.counters["plain_ms"] = 1e3 * plainSeconds / static_cast<double>(state.iterations());
+  state.counters["ratio"] = recordedSeconds / plainSeconds;
+}
+BENCHMARK(BM_PaintRegionForTheReadout)->Apply(Sizes)->UseManualTime();
 
 // The floor: the same open, positioning and block reads of the rows shown, with no colouring
 // and no pixel writes.

@@ -9,6 +9,7 @@
 
 #include "HeightGrid.h"
 #include "Rounding.h"
+#include "ShownSamples.h"
 
 namespace orandu {
 
@@ -16,12 +17,6 @@ namespace {
 
 constexpr int kLastLon = 359;
 constexpr int kLastLat = 179;
-
-// The grid is global, so a column west of 0 or east of 4319 is the same meridian a turn away.
-int WrapColumn(int column) {
-  const int wrapped = column % GridColumns;
-  return wrapped < 0 ? wrapped + GridColumns : wrapped;
-}
 
 // The 3-byte layouts store each pixel as a 4-byte word whose first three bytes, in memory
 // order, are the pixel's bytes: on a little-endian machine a PackedColor is already blue, green,
@@ -93,8 +88,19 @@ void RegionView::SetCenter(int lon, int lat, int width, int height) {
 
 void RegionView::PaintRegion(const std::filesystem::path& gridPath, const ColorTable& colors,
                              ViewSurface& surface) const {
+  Paint(gridPath, colors, surface, nullptr);
+}
+
+void RegionView::PaintRegion(const std::filesystem::path& gridPath, const ColorTable& colors,
+                             ViewSurface& surface, ShownSamples& shown) const {
+  shown.Begin(gridPath, centerLon_, centerLat_, surface.Width(), surface.Height());
+  Paint(gridPath, colors, surface, &shown);
+}
+
+void RegionView::Paint(const std::filesystem::path& gridPath, const ColorTable& colors,
+                       ViewSurface& surface, ShownSamples* shown) const {
   RegionPainter painter(*this, gridPath, colors, surface.Width(), surface.Height(),
-                        PixelLayout::kPacked);
+                        PixelLayout::kPacked, shown);
   if (colors.empty()) return;  // an empty bar has no colour for anything: the area stays black
   const auto rowBytes = static_cast<std::size_t>(surface.Width()) * sizeof(PackedColor);
   for (int y = 0; y < surface.Height(); ++y) {
@@ -103,14 +109,16 @@ void RegionView::PaintRegion(const std::filesystem::path& gridPath, const ColorT
 }
 
 RegionPainter::RegionPainter(const RegionView& view, const std::filesystem::path& gridPath,
-                             const ColorTable& colors, int width, int height, PixelLayout layout)
+                             const ColorTable& colors, int width, int height, PixelLayout layout,
+                             ShownSamples* shown)
     : grid_(gridPath),
       colors_(colors),
       width_(width),
       height_(height),
       layout_(layout),
       // A negative first row shows the top rows of the grid unshifted.
-      firstGridRow_(std::max(FirstRow(view.CenterLat(), height), 0)) {
+      firstGridRow_(std::max(FirstRow(view.CenterLat(), height), 0)),
+      shown_(shown) {
   // The pixel columns fall into runs of consecutive grid columns: one run, or two or three
   // where the area crosses the grid's east-west seam.
   for (int x = 0; x < width;) {
@@ -143,6 +151,7 @@ void RegionPainter::ReadBlockHolding(int y) {
   grid_.SeekRow(firstGridRow_ + blockFirst_);
   blockBytes_ =
       grid_.ReadRows(std::span(block_).first(static_cast<std::size_t>(blockRows_) * RowBytes));
+  if (shown_ != nullptr) shown_->Read(blockBytes_);
 }
 
 void RegionPainter::PaintRow(int y, std::span<std::uint8_t> row) {

@@ -26,6 +26,8 @@ class ViewSurface {
 int FirstRow(int centerLat, int height);
 int FirstColumn(int centerLon, int width);
 
+class ShownSamples;
+
 class RegionView {
  public:
   // Stores the centre and pulls it back so that a width x height region fits (almost) inside the
@@ -41,8 +43,14 @@ class RegionView {
   // Columns wrap east-west. Throws OranduError when the file cannot be opened or a read fails.
   void PaintRegion(const std::filesystem::path& gridPath, const ColorTable& colors,
                    ViewSurface& surface) const;
+  // The same paint, recording in `shown` where its samples lie and how much of the file it read.
+  void PaintRegion(const std::filesystem::path& gridPath, const ColorTable& colors,
+                   ViewSurface& surface, ShownSamples& shown) const;
 
  private:
+  void Paint(const std::filesystem::path& gridPath, const ColorTable& colors, ViewSurface& surface,
+             ShownSamples* shown) const;
+
   int centerLon_ = 0;
   int centerLat_ = 0;
 };
@@ -71,9 +79,11 @@ struct ColumnRun {
 // top-down (PNG) or bottom-up (BMP) reads each row once.
 class RegionPainter {
  public:
-  // Opens the grid file; throws OranduError when it cannot be opened.
+  // Opens the grid file; throws OranduError when it cannot be opened. With `shown`, begun for
+  // this region, the bytes each read gets are counted there (rows must then be painted top-down).
   RegionPainter(const RegionView& view, const std::filesystem::path& gridPath,
-                const ColorTable& colors, int width, int height, PixelLayout layout);
+                const ColorTable& colors, int width, int height, PixelLayout layout,
+                ShownSamples* shown = nullptr);
   int Width() const { return width_; }
   int Height() const { return height_; }
 
@@ -100,6 +110,7 @@ class RegionPainter {
   std::vector<ColumnRun> runs_;
   std::vector<std::uint32_t> fileOrderColors_;  // the 3-byte layouts' colours, bytes in file order
   std::vector<std::uint8_t> block_;             // the grid rows of region rows blockFirst_ ...
+  ShownSamples* shown_;
   int blockFirst_ = 0;
   int blockRows_ = 0;
   std::size_t blockBytes_ = 0;  // bytes the last read got

@@ -16,8 +16,8 @@ class Application : public QApplication {
   // pixel at 96 dpi, and gives every window the program's font.
   Application(int& argc, char** argv);
 
-  // Dispatches the event; an exception leaving its handler is reported with a modal error box
-  // and the event loop goes on.
+  // Dispatches the event. Handlers report their own errors at their boundary; an exception that
+  // still leaves one is reported here as a last resort, and the event loop goes on.
   bool notify(QObject* receiver, QEvent* event) override;
 };
 

@@ -11,7 +11,7 @@ void TBevelPanel::paintEvent(QPaintEvent* event) {
   const QColor light = palette().color(QPalette::Light);
   const QColor shadow = palette().color(QPalette::Dark);
   // Lowered outer bevel: shadow on the top and left edges, light on the bottom and right.
-  QRect edge = rect().adjusted(0, 0, -1, -1);
+  QRect edge = rect();  // its right() and bottom() are the last column and row
   for (const auto& [topLeft, bottomRight] : {std::pair{shadow, light}, std::pair{light, shadow}}) {
     painter.setPen(topLeft);
     painter.drawLine(edge.topLeft(), edge.topRight());

@@ -1,4 +1,5 @@
-// A panel framed by a one-pixel lowered outer bevel around a one-pixel raised inner bevel.
+// A panel framed by a one-pixel lowered outer bevel around a one-pixel raised inner bevel: the
+// panel's outermost two rings of pixels.
 #pragma once
 
 #include <QFrame>
@@ -8,9 +9,6 @@ class TBevelPanel : public QFrame {
 
  public:
   explicit TBevelPanel(QWidget* parent = nullptr);
-
-  // The two bevels take this many pixels on each side.
-  static constexpr int kBevelWidth = 2;
 
  protected:
   void paintEvent(QPaintEvent* event) override;

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QLabel>
+#include <QPixmap>
 #include <QString>
 #include <memory>
 
@@ -26,7 +27,7 @@ class TColorBarLegend : public QLabel {
   const orandu::ColorTable& Colors() const { return *colors_; }
 
  private:
-  void ShowBar();
+  void ShowBar(QPixmap shown);  // the bar's picture, made before the bar was taken
 
   orandu::Picture bar_;
   std::unique_ptr<orandu::ColorTable> colors_;  // 256 KiB: kept off the stack

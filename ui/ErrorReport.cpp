@@ -67,9 +67,9 @@ void ReportCurrentException() noexcept {
   }
 }
 
-void RunReportingErrors(const std::function<void()>& step) noexcept {
+void RunReportingErrors(const std::function<void()>& handler) noexcept {
   try {
-    step();
+    handler();
   } catch (...) {
     ReportCurrentException();
   }

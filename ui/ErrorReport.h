@@ -4,6 +4,7 @@
 #include <QString>
 #include <QStringView>
 #include <functional>
+#include <utility>
 
 namespace orandu {
 
@@ -29,8 +30,15 @@ void ReportMessage(const QString& message);
 // exception's UTF-8 what(), or empty for an exception of no standard type. Never throws.
 void ReportCurrentException() noexcept;
 
-// Runs one step of start-up, such as a window's creation handler, reporting any exception it
-// raises; start-up then goes on with the next step.
-void RunReportingErrors(const std::function<void()>& step) noexcept;
+// The boundary of every handler: runs it and reports any exception it raises, so that no error
+// unwinds through the toolkit's event dispatch (which is built without exception support). The
+// program then goes on: start-up with its next step, the event loop with its next event.
+void RunReportingErrors(const std::function<void()>& handler) noexcept;
+
+// A handler for a signal or a callback, wrapped in RunReportingErrors.
+template <typename Handler>
+auto ReportingErrors(Handler handler) {
+  return [handler = std::move(handler)]() noexcept { RunReportingErrors(handler); };
+}
 
 }  // namespace orandu

@@ -5,5 +5,6 @@
 
 #include "Picture.h"
 
-// An empty picture gives a null image.
+// An empty picture gives a null image. Throws OranduError "画像が大きすぎます (W x H ピクセル)"
+// when there is no memory for the image.
 QImage ToQImage(const orandu::Picture& picture);

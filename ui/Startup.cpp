@@ -8,19 +8,13 @@
 
 ProgramWindows::ProgramWindows(orandu::SettingsLocation location) {
   main_ = std::make_unique<TFormOrandu_Main>();
-  FormOrandu_Main = main_.get();
   orandu::RunReportingErrors([this] { main_->FormCreate(); });
 
   config_ = std::make_unique<TFormOrandu_Config>(*main_->Image2, std::move(location));
-  FormOrandu_Config = config_.get();
   orandu::RunReportingErrors([this] { config_->FormCreate(); });
 
   graph_ = std::make_unique<TFormOrandu_Graph>(*config_, *main_->Image2);
-  FormOrandu_Graph = graph_.get();
+  main_->SetWindows(*config_, *graph_);
 }
 
-ProgramWindows::~ProgramWindows() {
-  FormOrandu_Graph = nullptr;
-  FormOrandu_Config = nullptr;
-  FormOrandu_Main = nullptr;
-}
+ProgramWindows::~ProgramWindows() = default;

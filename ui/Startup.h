@@ -12,8 +12,8 @@ class TFormOrandu_Main;
 class ProgramWindows {
  public:
   // Builds the main window, the settings dialog (which reads the settings and loads the legend)
-  // and the hidden region view, and makes them the global instances. An error in a creation
-  // handler is reported and start-up goes on with the next window.
+  // and the hidden region view, and hands the main window the two it opens. An error in a
+  // creation handler is reported and start-up goes on with the next window.
   explicit ProgramWindows(orandu::SettingsLocation location);
   ~ProgramWindows();
   ProgramWindows(const ProgramWindows&) = delete;

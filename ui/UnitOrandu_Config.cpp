@@ -2,18 +2,14 @@
 #include "UnitOrandu_Config.h"
 
 #include <QIcon>
-#include <QScreen>
 #include <QShowEvent>
 #include <utility>
 
+#include "CentreOnScreen.h"
 #include "ColorBarLegend.h"
+#include "ErrorReport.h"
 #include "FileNames.h"
 #include "Settings.h"
-
-TFormOrandu_Config* FormOrandu_Config = nullptr;
-
-TFormOrandu_Config::TFormOrandu_Config(TColorBarLegend& legend, QWidget* parent)
-    : TFormOrandu_Config(legend, orandu::SettingsLocation::OfRunningExecutable(), parent) {}
 
 TFormOrandu_Config::TFormOrandu_Config(TColorBarLegend& legend, orandu::SettingsLocation location,
                                        QWidget* parent)
@@ -23,10 +19,14 @@ TFormOrandu_Config::TFormOrandu_Config(TColorBarLegend& legend, orandu::Settings
                  Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
   SpeedButton1->setIcon(QIcon(QStringLiteral(":/icons/cancel.png")));
   SpeedButton2->setIcon(QIcon(QStringLiteral(":/icons/save.png")));
-  connect(SpeedButton1, &QToolButton::clicked, this, &TFormOrandu_Config::SpeedButton1Click);
-  connect(SpeedButton2, &QToolButton::clicked, this, &TFormOrandu_Config::SpeedButton2Click);
-  connect(SpeedButton3, &QToolButton::clicked, this, &TFormOrandu_Config::SpeedButton3Click);
-  connect(SpeedButton4, &QToolButton::clicked, this, &TFormOrandu_Config::SpeedButton4Click);
+  connect(SpeedButton1, &QToolButton::clicked, this,
+          orandu::ReportingErrors([this] { SpeedButton1Click(); }));
+  connect(SpeedButton2, &QToolButton::clicked, this,
+          orandu::ReportingErrors([this] { SpeedButton2Click(); }));
+  connect(SpeedButton3, &QToolButton::clicked, this,
+          orandu::ReportingErrors([this] { SpeedButton3Click(); }));
+  connect(SpeedButton4, &QToolButton::clicked, this,
+          orandu::ReportingErrors([this] { SpeedButton4Click(); }));
 }
 
 void TFormOrandu_Config::FormCreate() {
@@ -65,21 +65,14 @@ void TFormOrandu_Config::showEvent(QShowEvent* event) {
   // A spontaneous show is the window system restoring the dialog, not an opening.
   if (event->spontaneous()) return;
   if (!placed_) {
-    CentreOnScreen();
     placed_ = true;
+    CentreOnScreen(*this);
   }
-  FormShow();
+  orandu::RunReportingErrors([this] { FormShow(); });
 }
 
 void TFormOrandu_Config::ReadSettingsIntoFields() {
   const orandu::PathSettings paths = orandu::ReadPathSettings(location_);
   Edit_ETOPO5->setText(orandu::FromFileNameBytes(paths.grid));
   Edit_ColorBar->setText(orandu::FromFileNameBytes(paths.colorBar));
-}
-
-void TFormOrandu_Config::CentreOnScreen() {
-  const QRect screenArea = screen()->geometry();
-  const QSize outer = frameGeometry().size();
-  move(screenArea.x() + (screenArea.width() - outer.width()) / 2,
-       screenArea.y() + (screenArea.height() - outer.height()) / 2);
 }

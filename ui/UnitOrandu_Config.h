@@ -17,8 +17,7 @@ class TFormOrandu_Config : public QDialog, public Ui::TFormOrandu_Config {
   Q_OBJECT
 
  public:
-  // Settings beside the running executable; colour bars are loaded into the given legend.
-  explicit TFormOrandu_Config(TColorBarLegend& legend, QWidget* parent = nullptr);
+  // Settings at the given location; colour bars are loaded into the given legend.
   TFormOrandu_Config(TColorBarLegend& legend, orandu::SettingsLocation location,
                      QWidget* parent = nullptr);
 
@@ -36,16 +35,15 @@ class TFormOrandu_Config : public QDialog, public Ui::TFormOrandu_Config {
   void SpeedButton3Click();  // "..." of the grid file
   void SpeedButton4Click();  // "..." of the colour bar: loads the chosen bar at once
 
+  const orandu::SettingsLocation& Location() const { return location_; }
+
  protected:
   void showEvent(QShowEvent* event) override;
 
  private:
   void ReadSettingsIntoFields();
-  void CentreOnScreen();
 
   TColorBarLegend& legend_;
   orandu::SettingsLocation location_;
   bool placed_ = false;  // centred on the first opening; later ones find it where it was left
 };
-
-extern TFormOrandu_Config* FormOrandu_Config;

@@ -1,38 +1,56 @@
 // The region view window: shows itself on a pick and paints the region on every exposure.
 #include "UnitOrandu_Graph.h"
 
+#include <QAction>
 #include <QCloseEvent>
-#include <QImage>
 #include <QPainter>
-#include <QScreen>
 
+#include "CentreOnScreen.h"
 #include "ColorBarLegend.h"
 #include "ErrorReport.h"
 #include "FileNames.h"
+#include "HeightTip.h"
 #include "ImageSurface.h"
+#include "PictureFormats.h"
+#include "PixelBuffer.h"
+#include "PositionText.h"
+#include "RegionViewInput.h"
+#include "RepaintOnExpose.h"
 #include "UnitOrandu_Config.h"
-
-TFormOrandu_Graph* FormOrandu_Graph = nullptr;
+#include "X11Window.h"
 
 TFormOrandu_Graph::TFormOrandu_Graph(const TFormOrandu_Config& config,
                                      const TColorBarLegend& legend, QWidget* parent)
-    : QWidget(parent, Qt::Window), config_(config), legend_(legend) {
+    : QWidget(parent, Qt::Window),
+      SavePictureDialog(this, orandu::FromPath(config.Location().DataDir())),
+      config_(config),
+      legend_(legend) {
   setupUi(this);
   QPalette black = Panel2->palette();
   black.setColor(QPalette::Window, Qt::black);
   Panel2->setPalette(black);
-  // Every pixel of the paint area is drawn by its paint handler, so Qt need not clear it first.
-  PaintBox1->setAttribute(Qt::WA_OpaquePaintEvent);
-  PaintBox1->installEventFilter(this);
+  PaintBox1->OnPaint = [this] { PaintBox1Paint(); };
   setAttribute(Qt::WA_QuitOnClose, false);
+
+  Action_SavePicture = new QAction(QStringLiteral("画像を保存..."), this);
+  Action_SavePicture->setShortcut(QKeySequence::Save);
+  connect(Action_SavePicture, &QAction::triggered, this, [this] { SavePicture(); });
+  addAction(Action_SavePicture);
+  PaintBox1->addAction(Action_SavePicture);
+  PaintBox1->setContextMenuPolicy(Qt::ActionsContextMenu);
+  HeightTip1 = new THeightTip(this);
+  new TRegionViewInput(*this, *HeightTip1);
 }
 
 void TFormOrandu_Graph::Show() {
+  // The window system's side of the window is made at the first pick, not at start-up.
   if (!placed_) {
     placed_ = true;
-    const QRect screen = this->screen()->availableGeometry();
-    move(screen.center() - QPoint(width() / 2, height() / 2));
+    ClearWindowManagerTitle(*this);
+    new RepaintOnExpose(*PaintBox1);
+    CentreOnScreen(*this);
   }
+  setWindowState(windowState() & ~Qt::WindowMinimized);
   show();
   raise();
   activateWindow();
@@ -40,15 +58,27 @@ void TFormOrandu_Graph::Show() {
 
 void TFormOrandu_Graph::SetCenter(int lon, int lat) {
   reportedFailure_.clear();  // a new pick deserves to hear about a failure again
+  pickedLon_ = lon;
+  pickedLat_ = lat;
   region_.SetCenter(lon, lat, PaintBox1->width(), PaintBox1->height());
 }
 
-bool TFormOrandu_Graph::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == PaintBox1 && event->type() == QEvent::Paint) {
-    PaintBox1Paint();
-    return true;
-  }
-  return QWidget::eventFilter(watched, event);
+void TFormOrandu_Graph::MoveCenter(int lon, int lat) {
+  region_.SetCenter(lon, lat, PaintBox1->width(), PaintBox1->height());
+  PaintBox1->repaint();
+}
+
+QString TFormOrandu_Graph::ReadoutAt(QPoint pixel) {
+  const auto sample =
+      orandu::SampleUnderPixel(region_.CenterLon(), region_.CenterLat(), PaintBox1->width(),
+                               PaintBox1->height(), pixel.x(), pixel.y());
+  if (!sample) return {};
+  return QString::fromStdString(orandu::ReadoutText(*sample, shown_.HeightAt(*sample)));
+}
+
+void TFormOrandu_Graph::SavePicture() {
+  if (painted_.isNull()) return;  // nothing painted yet, nothing to save
+  orandu::RunReportingErrors([this] { SavePictureDialog.Execute(painted_); });
 }
 
 void TFormOrandu_Graph::closeEvent(QCloseEvent* event) {
@@ -58,16 +88,29 @@ void TFormOrandu_Graph::closeEvent(QCloseEvent* event) {
 
 void TFormOrandu_Graph::PaintBox1Paint() {
   const QString gridPath = config_.Edit_ETOPO5->text();
-  QImage image(PaintBox1->size(), QImage::Format_RGB32);
-  image.fill(Qt::black);
-  ImageSurface surface(image);
+  // The image lives from paint to paint; only the pixels the grid does not cover are blackened.
+  if (painted_.size() != PaintBox1->size()) {
+    painted_ = QImage(PaintBox1->size(), QImage::Format_RGB32);
+  }
+  if (painted_.isNull()) {  // no memory for an area this large: it stays black, without heights
+    shown_ = orandu::ShownSamples();
+    QPainter(PaintBox1).fillRect(PaintBox1->rect(), Qt::black);
+    ReportPaintFailure(QString::fromStdString(
+                           orandu::PictureTooLargeMessage(PaintBox1->width(), PaintBox1->height())),
+                       gridPath);
+    return;
+  }
+  ImageSurface surface(painted_);
   try {
-    region_.PaintRegion(orandu::ToPath(gridPath), legend_.Colors(), surface);
+    region_.PaintRegion(orandu::ToPath(gridPath), legend_.Colors(), surface, shown_);
     reportedFailure_.clear();
   } catch (const std::exception& error) {
     ReportPaintFailure(QString::fromUtf8(error.what()), gridPath);
   }
-  QPainter(PaintBox1).drawImage(0, 0, image);
+  shown_.FillUnpainted(orandu::kBlack, surface);
+  QPainter painter(PaintBox1);
+  painter.setCompositionMode(QPainter::CompositionMode_Source);  // opaque: a plain copy
+  painter.drawImage(0, 0, painted_);
 }
 
 void TFormOrandu_Graph::ReportPaintFailure(const QString& message, const QString& gridPath) {

@@ -1,14 +1,19 @@
 // The region view: the full-resolution relief around the point last picked on the world map.
 #pragma once
 
+#include <QImage>
 #include <QString>
 #include <QWidget>
 
+#include "RegionPictureSave.h"
 #include "RegionView.h"
+#include "ShownSamples.h"
 #include "ui_UnitOrandu_Graph.h"
 
+class QAction;
 class TColorBarLegend;
 class TFormOrandu_Config;
+class THeightTip;
 
 class TFormOrandu_Graph : public QWidget, public Ui::TFormOrandu_Graph {
   Q_OBJECT
@@ -19,7 +24,8 @@ class TFormOrandu_Graph : public QWidget, public Ui::TFormOrandu_Graph {
   TFormOrandu_Graph(const TFormOrandu_Config& config, const TColorBarLegend& legend,
                     QWidget* parent = nullptr);
 
-  // Makes the window visible and brings it to the front; the first time, centred on the screen.
+  // Makes the window visible, restores it when minimised and brings it to the front; the first
+  // time, centred on the screen.
   void Show();
 
   // Centres the region on a picked whole-degree point for the paint area's present size.
@@ -27,17 +33,40 @@ class TFormOrandu_Graph : public QWidget, public Ui::TFormOrandu_Graph {
 
   const orandu::RegionView& Region() const { return region_; }
 
+  // Keys and drags: centres the region for the present paint area, pulled back into the grid as
+  // for a pick, and repaints at once. The centre picked on the map stays what Home returns to.
+  void MoveCenter(int lon, int lat);
+  void ReturnToPick() { MoveCenter(pickedLon_, pickedLat_); }
+
+  // The read-out for a pixel of the paint area: the position of the sample painted there and its
+  // height, read back from the grid file the last paint read; the position alone where that
+  // paint showed nothing or the file cannot be read, and empty off the grid.
+  QString ReadoutAt(QPoint pixel);
+
+  // Ctrl+S and the paint area's context menu: saves the painted picture.
+  void SavePicture();
+
+  QAction* Action_SavePicture;  // "画像を保存..."
+  TRegionPictureSave SavePictureDialog;
+  THeightTip* HeightTip1;
+
  protected:
-  bool eventFilter(QObject* watched, QEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
 
  private:
+  // Paints the region from the grid file on every paint of PaintBox1: when the window is
+  // uncovered, restored or resized, and after every pick.
   void PaintBox1Paint();
   void ReportPaintFailure(const QString& message, const QString& gridPath);
 
   const TFormOrandu_Config& config_;
   const TColorBarLegend& legend_;
   orandu::RegionView region_;
+  int pickedLon_ = 0;
+  int pickedLat_ = 0;
+  // The last paint: its pixels, kept between paints, and which samples it showed.
+  QImage painted_;
+  orandu::ShownSamples shown_;
   bool placed_ = false;
   // The failure last reported from a paint. A paint may not open a modal box (closing the box
   // would uncover the view, repaint, fail and open another), so a failure is reported after the
@@ -45,5 +74,3 @@ class TFormOrandu_Graph : public QWidget, public Ui::TFormOrandu_Graph {
   QString reportedFailure_;
   QString reportedPath_;
 };
-
-extern TFormOrandu_Graph* FormOrandu_Graph;

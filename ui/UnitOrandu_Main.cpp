@@ -4,15 +4,13 @@
 #include <QBitmap>
 #include <QCursor>
 #include <QFile>
-#include <QMouseEvent>
 #include <span>
 
+#include "ErrorReport.h"
 #include "PictureFormats.h"
 #include "PictureImage.h"
 #include "UnitOrandu_Config.h"
 #include "UnitOrandu_Graph.h"
-
-TFormOrandu_Main* FormOrandu_Main = nullptr;
 
 namespace {
 
@@ -34,8 +32,14 @@ TFormOrandu_Main::TFormOrandu_Main(QWidget* parent) : QWidget(parent) {
                  Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
   // Labels grow with their text from where they stand, so no font can cut a figure short.
   for (QLabel* label : {Label1, Label2, Label3}) label->adjustSize();
-  Image1->installEventFilter(this);
-  connect(SpeedButton4, &QToolButton::clicked, this, &TFormOrandu_Main::SpeedButton4Click);
+  Image1->OnMouseDown = [this](QPoint mapPixel) { Image1MouseDown(mapPixel); };
+  connect(SpeedButton4, &QToolButton::clicked, this,
+          orandu::ReportingErrors([this] { SpeedButton4Click(); }));
+}
+
+void TFormOrandu_Main::SetWindows(TFormOrandu_Config& config, TFormOrandu_Graph& graph) {
+  config_ = &config;
+  graph_ = &graph;
 }
 
 void TFormOrandu_Main::FormCreate() {
@@ -46,27 +50,19 @@ void TFormOrandu_Main::FormCreate() {
 }
 
 void TFormOrandu_Main::showEvent(QShowEvent* event) {
-  if (Image1->pixmap().isNull()) Image1->setPixmap(DecodeWorldMap());
+  orandu::RunReportingErrors([this] {
+    if (Image1->pixmap().isNull()) Image1->setPixmap(DecodeWorldMap());
+  });
   QWidget::showEvent(event);
-}
-
-bool TFormOrandu_Main::eventFilter(QObject* watched, QEvent* event) {
-  // The second press of a double-click is one more press: it picks the same point again.
-  if (watched == Image1 &&
-      (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick)) {
-    Image1MouseDown(static_cast<QMouseEvent*>(event)->position().toPoint());
-    return true;
-  }
-  return QWidget::eventFilter(watched, event);
 }
 
 void TFormOrandu_Main::Image1MouseDown(QPoint mapPixel) {
   // The point under the cursor's cross-hair, not under its hot spot, is the one picked.
-  FormOrandu_Graph->Show();
-  FormOrandu_Graph->SetCenter(mapPixel.x() + CursorCrossOffset, mapPixel.y() + CursorCrossOffset);
-  FormOrandu_Graph->PaintBox1->repaint();
+  graph_->Show();
+  graph_->SetCenter(mapPixel.x() + CursorCrossOffset, mapPixel.y() + CursorCrossOffset);
+  graph_->PaintBox1->repaint();
 }
 
 void TFormOrandu_Main::SpeedButton4Click() {
-  FormOrandu_Config->exec();
+  config_->exec();
 }

@@ -5,6 +5,9 @@
 
 #include "ui_UnitOrandu_Main.h"
 
+class TFormOrandu_Config;
+class TFormOrandu_Graph;
+
 class TFormOrandu_Main : public QWidget, public Ui::TFormOrandu_Main {
   Q_OBJECT
 
@@ -14,16 +17,20 @@ class TFormOrandu_Main : public QWidget, public Ui::TFormOrandu_Main {
 
   explicit TFormOrandu_Main(QWidget* parent = nullptr);
 
+  // The windows this one opens. They are built after it, because they use its colour bar
+  // legend, so start-up hands them over once they exist.
+  void SetWindows(TFormOrandu_Config& config, TFormOrandu_Graph& graph);
+
   // Installs the map-selection cursor and places the window; run once at start-up.
   void FormCreate();
 
  protected:
-  bool eventFilter(QObject* watched, QEvent* event) override;
   void showEvent(QShowEvent* event) override;
 
  private:
   void Image1MouseDown(QPoint mapPixel);
   void SpeedButton4Click();
-};
 
-extern TFormOrandu_Main* FormOrandu_Main;
+  TFormOrandu_Config* config_ = nullptr;
+  TFormOrandu_Graph* graph_ = nullptr;
+};

@@ -38,6 +38,11 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(Pick{13, 13, 488, 441, 20, 18}, Pick{200, 100, 488, 441, 200, 100},
                       Pick{372, 192, 488, 441, 339, 161}, Pick{-50, 500, 488, 441, 20, 161},
                       Pick{0, 0, 0, 0, 0, 0}, Pick{400, 400, 0, 0, 359, 179},
+                      // Half sizes in degrees that round away from what truncation gives:
+                      // 36 / 24 = 1.5 rounds up to 2, 301 / 24 = 12.54 rounds to 13, and
+                      // 60 / 24 = 2.5 rounds to the even 2, not up to 3.
+                      Pick{0, 0, 36, 301, 2, 13}, Pick{400, 400, 36, 301, 357, 166},
+                      Pick{0, 0, 60, 0, 2, 0}, Pick{400, 0, 60, 0, 357, 0},
                       // When the region is wider than the world both tests fire; the later wins.
                       Pick{10, 10, 9000, 441, 359 - 375, 18},
                       Pick{300, 10, 9000, 4400, 359 - 375, 179 - 183}));

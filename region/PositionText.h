@@ -1,0 +1,20 @@
+// The read-out of a grid sample for people: its latitude and longitude, and its height.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "ShownSamples.h"
+
+namespace orandu {
+
+// "北緯 35°20′ 東経 138°45′": degrees and two-digit minutes with the hemisphere's word. Longitudes
+// past 180° E are given west of Greenwich. The equator, the 0° meridian and the 180° meridian
+// belong to no hemisphere: "緯度 0°00′", "経度 0°00′", "経度 180°00′".
+std::string PositionText(GridSample sample);
+
+// The position, two spaces and the height in metres ("3213 m", "-4000 m", "0 m": a minus sign
+// only below sea level), or the position alone when the height is not known.
+std::string ReadoutText(GridSample sample, std::optional<HeightSample> height);
+
+}  // namespace orandu

@@ -1,0 +1,75 @@
+// Which grid sample a region paint showed at each pixel, for the height under the cursor and for
+// telling which pixels the paint reached.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <optional>
+
+#include "HeightGrid.h"
+#include "RegionView.h"
+#include "SourceFile.h"
+
+namespace orandu {
+
+// A grid sample by its row (0 at 90° N, 5′ a row southwards) and column (0 at 0°, 5′ a column
+// eastwards, always 0 ... GridColumns - 1).
+struct GridSample {
+  int row = 0;
+  int column = 0;
+  bool operator==(const GridSample&) const = default;
+};
+
+// The grid column a column index west of 0 or east of the last stands for: the same meridian a
+// turn away.
+int WrapColumn(int column);
+
+// The sample a width x height area painted around a centre shows at pixel (x, y), as the paint
+// places it: a first row above the grid shows the grid's top rows unshifted. Nothing for a pixel
+// outside the area or below the grid's last row.
+std::optional<GridSample> SampleUnderPixel(int centerLon, int centerLat, int width, int height,
+                                           int x, int y);
+
+// What the last paint showed: where each pixel's sample lies in the grid and how much of the
+// file the paint read. Heights are read back from the file one sample at a time, when asked for:
+// keeping the rows themselves would make every paint slower.
+class ShownSamples {
+ public:
+  ShownSamples();
+  ~ShownSamples();
+  ShownSamples(ShownSamples&&) noexcept;
+  ShownSamples& operator=(ShownSamples&&) noexcept;
+
+  // Started by the paint before it opens the file: forgets the last paint.
+  void Begin(const std::filesystem::path& gridPath, int centerLon, int centerLat, int width,
+             int height);
+  // The paint read this many more bytes of the area's rows, in order from its first row.
+  void Read(std::size_t bytes) { bytesRead_ += bytes; }
+
+  // Whether the last paint showed this sample: it lies in the area's rows and the file held it.
+  bool Painted(GridSample sample) const;
+
+  // The height of a sample the last paint showed, read from the grid file it was painted from
+  // (opened at the first look-up after a paint and kept open). Nothing when the sample was not
+  // painted or the file can no longer be read: a look-up never raises an error.
+  std::optional<HeightSample> HeightAt(GridSample sample);
+
+  // Sets every pixel of the area that the last paint did not reach: rows past the end of a short
+  // file, the unread part of its short last row, everything after a failed open or with an empty
+  // bar. The rows read in full are left alone without a look.
+  void FillUnpainted(PackedColor color, ViewSurface& surface) const;
+
+ private:
+  std::filesystem::path gridPath_;
+  std::unique_ptr<SourceFile> grid_;  // open from the first look-up after a paint
+  int centerLon_ = 0;
+  int centerLat_ = 0;
+  int width_ = 0;
+  int height_ = 0;
+  int firstRow_ = 0;
+  std::size_t bytesRead_ = 0;
+};
+
+}  // namespace orandu

@@ -1,0 +1,85 @@
+# Sourced by the window-system tests: a private X server on a display of the test's own, openbox
+# when a window manager matters, and the real program in a scratch folder beside the data.
+# The sourcing script sets `set -euo pipefail` and calls start_x, then start_program.
+
+work=$(mktemp -d)
+cleanup() {
+  # Each is waited for, so that the display is free again when the test ends.
+  for process in ${program:-} ${wm:-} ${xserver:-}; do
+    kill "$process" 2>/dev/null && wait "$process" 2>/dev/null || true
+  done
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+fail() {
+  echo "FAIL: $*"
+  [ -s "$work/program.log" ] && cat "$work/program.log"
+  exit 1
+}
+
+# Waits up to five seconds for a command to succeed.
+wait_for() {
+  for _ in $(seq 50); do "$@" >/dev/null 2>&1 && return 0; sleep 0.1; done
+  return 1
+}
+
+# start_x DISPLAY_NUMBER [openbox]: a 1280 x 1024 screen, with openbox managing it if asked.
+start_x() {
+  Xvfb ":$1" -screen 0 1280x1024x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+  xserver=$!
+  export DISPLAY=":$1"
+  wait_for xdpyinfo || fail "no X server on :$1 ($(cat "$work/xvfb.log"))"
+  if [ "${2:-}" = openbox ]; then
+    openbox --sm-disable >"$work/openbox.log" 2>&1 &
+    wm=$!
+    wait_for sh -c 'xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id"' ||
+      fail "openbox did not start"
+  fi
+}
+
+# start_program BUILD_DIR DATA_DIR [SETTINGS_TEXT]: the program beside the data folder, with the
+# settings file given or none; sets $main to the main window's id.
+start_program() {
+  cp "$1/orandu" "$work/orandu"
+  ln -s "$(cd "$2" && pwd)" "$work/data"
+  [ -n "${3:-}" ] && printf '%s' "$3" >"$work/orandu.ini"
+  "$work/orandu" >"$work/program.log" 2>&1 &
+  program=$!
+  main=$(timeout 30 xdotool search --sync --onlyvisible --name '^Orandu    powered by Vornak Tools\.$' |
+    head -1)
+}
+
+# The program's visible windows other than those given, one id a line.
+other_windows() {
+  xdotool search --onlyvisible --pid "$program" 2>/dev/null | grep -v -x -F "$(printf '%s\n' "$@")" ||
+    true
+}
+
+# press_on_map MAP_X MAP_Y: a press on the map pixel under the cursor's hot spot (the map sits 2
+# pixels into the panel under the 31-pixel tool strip).
+press_on_map() {
+  xdotool mousemove --window "$main" $((2 + $1)) $((31 + 2 + $2)) click 1
+}
+
+# new_window KNOWN_ID...: waits for a visible window of the program besides those given.
+new_window() {
+  local found=""
+  for _ in $(seq 100); do
+    found=$(other_windows "$@" | head -1)
+    [ -n "$found" ] && break
+    sleep 0.1
+  done
+  [ -n "$found" ] || fail "no new window of the program appeared"
+  echo "$found"
+}
+
+# client_origin WINDOW: "X Y" of the window's client area on the screen.
+client_origin() {
+  xwininfo -id "$1" | awk '/Absolute upper-left X/ {x = $NF} /Absolute upper-left Y/ {y = $NF}
+    END {print x, y}'
+}
+
+is_viewable() {
+  xwininfo -id "$1" | grep -a -q 'Map State: IsViewable'
+}

@@ -1,0 +1,251 @@
+// The region view's additions: the read-out under the cursor, keys and drags, saving the picture.
+#include <signal.h>
+#include <sys/resource.h>
+
+#include <QAction>
+#include <QKeyEvent>
+
+#include "HeightTip.h"
+#include "ProgramFixture.h"
+#include "RegionPictureSave.h"
+#include "UiTestSupport.h"
+#include "support/TempDir.h"
+
+using orandu::testing::ProgramFixture;
+using orandu::testing::ReportRecorder;
+
+namespace {
+
+QString Centre(const TFormOrandu_Graph& graph) {
+  return QStringLiteral("%1,%2").arg(graph.Region().CenterLon()).arg(graph.Region().CenterLat());
+}
+
+// Keeps writes of files larger than a few kilobytes failing while it lives, as a full disk does.
+class FileSizeLimit {
+ public:
+  FileSizeLimit() {
+    ::getrlimit(RLIMIT_FSIZE, &saved_);
+    previousHandler_ = ::signal(SIGXFSZ, SIG_IGN);
+    const rlimit small{4096, saved_.rlim_max};
+    ::setrlimit(RLIMIT_FSIZE, &small);
+  }
+  ~FileSizeLimit() {
+    ::setrlimit(RLIMIT_FSIZE, &saved_);
+    ::signal(SIGXFSZ, previousHandler_);
+  }
+  FileSizeLimit(const FileSizeLimit&) = delete;
+  FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+ private:
+  rlimit saved_{};
+  sighandler_t previousHandler_;
+};
+
+}  // namespace
+
+class RegionViewToolsTest : public QObject {
+  Q_OBJECT
+
+  std::unique_ptr<ProgramFixture> program_;
+  TFormOrandu_Graph& graph() { return program_->windows().Graph(); }
+  QWidget* area() { return graph().PaintBox1; }
+
+  QImage Exposure() {
+    const QImage painted = area()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    QCoreApplication::processEvents();
+    return painted;
+  }
+
+  void SendMouse(QEvent::Type type, QPoint pixel, Qt::MouseButton button, Qt::MouseButtons held) {
+    QMouseEvent event(type, QPointF(pixel), area()->mapToGlobal(QPointF(pixel)), button, held, {});
+    QCoreApplication::sendEvent(area(), &event);
+  }
+  void MoveMouse(QPoint pixel, Qt::MouseButtons held = {}) {
+    SendMouse(QEvent::MouseMove, pixel, Qt::NoButton, held);
+  }
+
+  void Key(int key, Qt::KeyboardModifiers modifiers = {}) {
+    QKeyEvent press(QEvent::KeyPress, key, modifiers);
+    QCoreApplication::sendEvent(area(), &press);
+  }
+
+  void UseGrid(const std::filesystem::path& path) {
+    program_->windows().Config().Edit_ETOPO5->setText(orandu::FromPath(path));
+  }
+
+  // Answers the save dialog with a file, and records the folder it started in.
+  QStringList startFolders_;
+  void AnswerSaveWith(const std::filesystem::path& file) {
+    graph().SavePictureDialog.SetRunner([this, file](const QString& initialDir) {
+      startFolders_.append(initialDir);
+      return std::optional<QString>(orandu::FromPath(file));
+    });
+  }
+
+ private slots:
+  void init() {
+    program_ = std::make_unique<ProgramFixture>();
+    program_->windows().Main().show();
+    startFolders_.clear();
+  }
+  void cleanup() { program_.reset(); }
+
+  void readoutShowsThePositionAndTheHeightPaintedUnderThePixel() {
+    program_->PressOnMap({187, 87});  // centre (200, 100): rows from 979, columns from 2155
+    Exposure();
+    MoveMouse({10, 20});  // row 999, column 2165: ((999 + 3 * 2165) % 400 - 200) * 50
+    QVERIFY(graph().HeightTip1->isVisible());
+    QCOMPARE(graph().HeightTip1->text(), QStringLiteral("北緯 6°45′ 西経 179°35′  4700 m"));
+    QCOMPARE(graph().HeightTip1->windowTitle(), graph().HeightTip1->text());
+    const QPoint cursor = area()->mapToGlobal(QPoint(10, 20));
+    QVERIFY(graph().HeightTip1->x() > cursor.x() && graph().HeightTip1->y() > cursor.y());
+    MoveMouse({100, 0});  // row 979, column 2255, below sea level
+    QCOMPARE(graph().HeightTip1->text(), QStringLiteral("北緯 8°25′ 西経 172°05′  -2800 m"));
+    QEvent leave(QEvent::Leave);
+    QCoreApplication::sendEvent(area(), &leave);
+    QVERIFY(!graph().HeightTip1->isVisible());
+  }
+
+  void pastTheEndOfAShortFileTheReadoutIsThePositionAndThePixelsAreBlack() {
+    program_->PressOnMap({0, 0});  // centre (20, 18): the top rows unshifted, columns from 4315
+    Exposure();                    // the whole grid first: the kept image is full of colour
+    const auto whole = orandu::testing::ReadFile(program_->dir() / "data/ETOPO5.DOS");
+    const auto shortGrid =
+        program_->dir().Write("short.dos", std::span(whole).first(2 * orandu::RowBytes + 2 * 10));
+    UseGrid(shortGrid);
+    const QImage painted = Exposure();
+    MoveMouse({10, 1});  // row 1, column 5 was read
+    QCOMPARE(graph().HeightTip1->text(), QStringLiteral("北緯 89°55′ 東経 0°25′  -9200 m"));
+    MoveMouse({10, 2});  // the short row holds columns 0 ... 9 only: column 5 is there
+    QCOMPARE(graph().HeightTip1->text(), QStringLiteral("北緯 89°50′ 東経 0°25′  -9150 m"));
+    MoveMouse({15, 2});  // column 10 is not
+    QCOMPARE(graph().HeightTip1->text(), QStringLiteral("北緯 89°50′ 東経 0°50′"));
+    QCOMPARE(painted.pixel(15, 2), qRgb(0, 0, 0));
+    MoveMouse({10, 5});
+    QCOMPARE(graph().HeightTip1->text(), QStringLiteral("北緯 89°35′ 東経 0°25′"));
+    QCOMPARE(painted.pixel(10, 5), qRgb(0, 0, 0));
+    QCOMPARE(painted.pixel(487, 440), qRgb(0, 0, 0));
+    orandu::PixelBuffer expected(488, 441);  // the core painting over black
+    graph().Region().PaintRegion(shortGrid, program_->windows().Main().Image2->Colors(), expected);
+    for (int y = 0; y < 441; ++y) {
+      for (int x = 0; x < 488; ++x) QCOMPARE(painted.pixel(x, y), expected.At(x, y));
+    }
+  }
+
+  void unreadableGridGivesThePositionOnlyAndNoErrorBoxFromTheMouse() {
+    ReportRecorder recorder;
+    program_->PressOnMap({187, 87});
+    Exposure();
+    UseGrid(program_->dir() / "gone.dos");
+    const QImage painted = Exposure();
+    QCOMPARE(recorder.reports().size(), 1);  // the paint's own report
+    QCOMPARE(painted.pixel(10, 20), qRgb(0, 0, 0));
+    MoveMouse({10, 20});
+    MoveMouse({11, 20});
+    QCoreApplication::processEvents();
+    QCOMPARE(graph().HeightTip1->text(), QStringLiteral("北緯 6°45′ 西経 179°30′"));
+    QCOMPARE(recorder.reports().size(), 1);
+  }
+
+  void arrowKeysStepTheCentreAndHomeReturnsToThePick() {
+    program_->PressOnMap({187, 87});
+    Key(Qt::Key_Right);
+    QCOMPARE(Centre(graph()), QStringLiteral("201,100"));
+    QCOMPARE(Exposure(), program_->ExpectedPaint());
+    Key(Qt::Key_Up, Qt::ShiftModifier);
+    QCOMPARE(Centre(graph()), QStringLiteral("201,90"));
+    Key(Qt::Key_Left);
+    Key(Qt::Key_Down);
+    QCOMPARE(Centre(graph()), QStringLiteral("200,91"));
+    Key(Qt::Key_Left, Qt::ShiftModifier);
+    Key(Qt::Key_Home);
+    QCOMPARE(Centre(graph()), QStringLiteral("200,100"));
+  }
+
+  void stepsArePulledBackIntoTheGridAsAPickIs() {
+    program_->PressOnMap({0, 0});  // picked (13, 13), pulled back to (20, 18)
+    Key(Qt::Key_Left);
+    Key(Qt::Key_Up, Qt::ShiftModifier);
+    QCOMPARE(Centre(graph()), QStringLiteral("20,18"));
+    Key(Qt::Key_Right, Qt::ShiftModifier);
+    QCOMPARE(Centre(graph()), QStringLiteral("30,18"));
+    Key(Qt::Key_Home);  // the pick, pulled back again
+    QCOMPARE(Centre(graph()), QStringLiteral("20,18"));
+  }
+
+  void draggingMovesTheRegionWithTheMouseInWholeDegrees() {
+    program_->PressOnMap({187, 87});
+    SendMouse(QEvent::MouseButtonPress, {100, 100}, Qt::LeftButton, Qt::LeftButton);
+    MoveMouse({111, 89}, Qt::LeftButton);
+    QCOMPARE(Centre(graph()), QStringLiteral("200,100"));
+    MoveMouse({112, 100}, Qt::LeftButton);
+    QCOMPARE(Centre(graph()), QStringLiteral("199,100"));
+    MoveMouse({76, 136}, Qt::LeftButton);
+    QCOMPARE(Centre(graph()), QStringLiteral("202,97"));
+    QCOMPARE(Exposure(), program_->ExpectedPaint());
+    SendMouse(QEvent::MouseButtonRelease, {76, 136}, Qt::LeftButton, {});
+    MoveMouse({300, 300});
+    QCOMPARE(Centre(graph()), QStringLiteral("202,97"));
+    Key(Qt::Key_Home);  // a drag is not a pick
+    QCOMPARE(Centre(graph()), QStringLiteral("200,100"));
+  }
+
+  void saveWritesThePaintedPictureInTheFormatItsExtensionNames() {
+    program_->PressOnMap({187, 87});
+    const QImage painted = Exposure();
+    const auto folder = program_->dir() / "pictures";
+    std::filesystem::create_directory(folder);
+    for (const char* name : {"region.BMP", "region.png", "region"}) {
+      AnswerSaveWith(folder / name);
+      graph().Action_SavePicture->trigger();
+      const auto bytes = orandu::testing::ReadFile(folder / name);
+      const bool bmp = std::string(name).ends_with(".BMP");
+      QCOMPARE(bytes.at(0), bmp ? std::uint8_t{'B'} : std::uint8_t{0x89});
+      const orandu::Picture saved = bmp ? orandu::DecodeBmp(bytes) : orandu::DecodePng(bytes);
+      QCOMPARE(QSize(saved.width, saved.height), QSize(488, 441));
+      for (const QPoint at : {QPoint(0, 0), QPoint(487, 0), QPoint(200, 300), QPoint(487, 440)}) {
+        const orandu::Rgb rgb = saved.at(at.x(), at.y());
+        QCOMPARE(qRgb(rgb.red, rgb.green, rgb.blue), painted.pixel(at));
+      }
+    }
+    QCOMPARE(startFolders_, (QStringList{orandu::FromPath(program_->dir() / "data"),
+                                         orandu::FromPath(folder), orandu::FromPath(folder)}));
+  }
+
+  void ctrlSAndTheContextMenuSave() {
+    program_->PressOnMap({187, 87});
+    QVERIFY(QTest::qWaitForWindowActive(&graph()));
+    AnswerSaveWith(program_->dir() / "keyed.png");
+    QTest::keyClick(&graph(), Qt::Key_S, Qt::ControlModifier);
+    QVERIFY(std::filesystem::exists(program_->dir() / "keyed.png"));
+    QCOMPARE(area()->contextMenuPolicy(), Qt::ActionsContextMenu);
+    QCOMPARE(area()->actions().size(), 1);
+    QCOMPARE(area()->actions().constFirst()->text(), QStringLiteral("画像を保存..."));
+  }
+
+  void failedSaveIsReportedAndKeepsTheOldFile() {
+    ReportRecorder recorder;
+    program_->PressOnMap({187, 87});
+    Exposure();
+    const auto old = program_->dir().Write("kept.bmp", std::string("the old picture"));
+    AnswerSaveWith(old);
+    {
+      FileSizeLimit full;
+      graph().Action_SavePicture->trigger();
+    }
+    QCOMPARE(recorder.texts(), QStringList(orandu::FromPath(old) + " に書き込めません."));
+    QCOMPARE(orandu::testing::ReadText(old), std::string("the old picture"));
+    QCOMPARE(std::distance(std::filesystem::directory_iterator(program_->dir().path()), {}), 2);
+  }
+
+  void cancelledSaveWritesNothing() {
+    program_->PressOnMap({187, 87});
+    Exposure();
+    graph().SavePictureDialog.SetRunner([](const QString&) { return std::optional<QString>(); });
+    graph().Action_SavePicture->trigger();
+    QCOMPARE(std::distance(std::filesystem::directory_iterator(program_->dir().path()), {}), 1);
+  }
+};
+
+ORANDU_QTEST_MAIN(RegionViewToolsTest)
+#include "RegionViewToolsTest.moc"

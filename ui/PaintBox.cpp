@@ -1,0 +1,12 @@
+// Hands each paint of the box to its handler.
+#include "PaintBox.h"
+
+#include "ErrorReport.h"
+
+TPaintBox::TPaintBox(QWidget* parent) : QWidget(parent) {
+  setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+void TPaintBox::paintEvent(QPaintEvent*) {
+  if (OnPaint) orandu::RunReportingErrors(OnPaint);
+}

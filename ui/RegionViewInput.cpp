@@ -1,0 +1,103 @@
+// Moves the region with the keyboard and the mouse and keeps the read-out beside the cursor.
+#include "RegionViewInput.h"
+
+#include <QCursor>
+#include <QKeyEvent>
+#include <QMouseEvent>
+
+#include "HeightTip.h"
+#include "UnitOrandu_Graph.h"
+
+namespace {
+
+std::optional<orandu::NavigationKey> ArrowKey(int key) {
+  switch (key) {
+    case Qt::Key_Left:
+      return orandu::NavigationKey::kLeft;
+    case Qt::Key_Right:
+      return orandu::NavigationKey::kRight;
+    case Qt::Key_Up:
+      return orandu::NavigationKey::kUp;
+    case Qt::Key_Down:
+      return orandu::NavigationKey::kDown;
+    default:
+      return std::nullopt;
+  }
+}
+
+}  // namespace
+
+TRegionViewInput::TRegionViewInput(TFormOrandu_Graph& view, THeightTip& tip)
+    : QObject(&view), view_(view), tip_(tip) {
+  QWidget* area = view_.PaintBox1;
+  area->setMouseTracking(true);
+  area->setFocusPolicy(Qt::StrongFocus);  // the only widget that takes keys: it has them
+  area->installEventFilter(this);
+  view_.installEventFilter(this);
+}
+
+bool TRegionViewInput::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::KeyPress) {
+    const auto* key = static_cast<QKeyEvent*>(event);
+    return KeyPress(key->key(), key->modifiers());
+  }
+  if (watched != view_.PaintBox1) return false;
+  switch (event->type()) {
+    case QEvent::MouseButtonPress: {
+      const auto* mouse = static_cast<QMouseEvent*>(event);
+      if (mouse->button() != Qt::LeftButton) return false;
+      dragging_ = true;
+      pressPixel_ = mouse->position().toPoint();
+      centerAtPress_ = {view_.Region().CenterLon(), view_.Region().CenterLat()};
+      dragCenter_ = centerAtPress_;
+      return true;
+    }
+    case QEvent::MouseMove: {
+      const auto* mouse = static_cast<QMouseEvent*>(event);
+      const QPoint pixel = mouse->position().toPoint();
+      if (dragging_) {
+        const QPoint drag = pixel - pressPixel_;
+        const orandu::DegreeStep center = orandu::DragCenter(centerAtPress_, drag.x(), drag.y());
+        if (center != dragCenter_) {  // only whole degrees move the picture
+          dragCenter_ = center;
+          view_.MoveCenter(center.lon, center.lat);
+        }
+      }
+      ShowReadout(pixel, mouse->globalPosition().toPoint());
+      return false;
+    }
+    case QEvent::MouseButtonRelease:
+      if (static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) dragging_ = false;
+      return false;
+    case QEvent::Leave:
+    case QEvent::Hide:
+      tip_.hide();
+      return false;
+    default:
+      return false;
+  }
+}
+
+bool TRegionViewInput::KeyPress(int key, Qt::KeyboardModifiers modifiers) {
+  if (key == Qt::Key_Home) {
+    view_.ReturnToPick();
+  } else if (const std::optional<orandu::NavigationKey> arrow = ArrowKey(key)) {
+    const orandu::DegreeStep step = orandu::KeyStep(*arrow, modifiers.testFlag(Qt::ShiftModifier));
+    view_.MoveCenter(view_.Region().CenterLon() + step.lon, view_.Region().CenterLat() + step.lat);
+  } else {
+    return false;
+  }
+  if (tip_.isVisible()) {  // a still cursor now stands over another sample
+    ShowReadout(view_.PaintBox1->mapFromGlobal(QCursor::pos()), QCursor::pos());
+  }
+  return true;
+}
+
+void TRegionViewInput::ShowReadout(const QPoint& pixel, const QPoint& cursor) {
+  const QString text = view_.ReadoutAt(pixel);
+  if (text.isEmpty()) {
+    tip_.hide();
+  } else {
+    tip_.ShowAt(cursor, text);
+  }
+}

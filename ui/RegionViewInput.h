@@ -1,0 +1,33 @@
+// The region view's mouse and keys: the read-out under the cursor, dragging, arrow keys and Home.
+#pragma once
+
+#include <QObject>
+#include <QPoint>
+
+#include "RegionNavigation.h"
+
+class TFormOrandu_Graph;
+class THeightTip;
+
+class TRegionViewInput : public QObject {
+  Q_OBJECT
+
+ public:
+  // Watches the view's paint area (mouse, keys) and the window itself (keys when the area has
+  // no focus); the read-out shows in the given tip.
+  TRegionViewInput(TFormOrandu_Graph& view, THeightTip& tip);
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  bool KeyPress(int key, Qt::KeyboardModifiers modifiers);
+  void ShowReadout(const QPoint& pixel, const QPoint& cursor);
+
+  TFormOrandu_Graph& view_;
+  THeightTip& tip_;
+  bool dragging_ = false;
+  QPoint pressPixel_;
+  orandu::DegreeStep centerAtPress_;
+  orandu::DegreeStep dragCenter_;
+};
