@@ -80,21 +80,27 @@ void OnMessage(j_common_ptr info, int level) {
   Fail(info, code == JWRN_JPEG_EOF ? Failure::kCutShort : Failure::kCorrupt);
 }
 
+// Stops decoding as a damaged picture, for the reason already written in the message.
+[[noreturn]] void RefuseWithMessage(j_common_ptr info) {
+  ErrorManager& errors = ErrorsOf(info);
+  errors.failure = Failure::kCorrupt;
+  std::longjmp(errors.jump, 1);
+}
+
 void OnProgress(j_common_ptr info) {
   if (!info->is_decompressor) return;
   const auto& decompress = *reinterpret_cast<j_decompress_ptr>(info);
   const int scans = decompress.input_scan_number;
   const std::int64_t pixels = std::int64_t{decompress.image_width} * decompress.image_height;
   if (scans <= kMaxScans && scans * pixels <= kMaxScannedPixels) return;
-  ErrorManager& errors = ErrorsOf(info);
-  errors.failure = Failure::kCorrupt;
+  char* const message = ErrorsOf(info).message;
   if (scans > kMaxScans) {
-    std::snprintf(errors.message, sizeof errors.message, "more than %d scans", kMaxScans);
+    std::snprintf(message, JMSG_LENGTH_MAX, "more than %d scans", kMaxScans);
   } else {
-    std::snprintf(errors.message, sizeof errors.message, "%d scans of %lld pixels", scans,
+    std::snprintf(message, JMSG_LENGTH_MAX, "%d scans of %lld pixels", scans,
                   static_cast<long long>(pixels));
   }
-  std::longjmp(errors.jump, 1);
+  RefuseWithMessage(info);
 }
 
 // Calls `step` so that an error jumps back here and returns false.
@@ -111,8 +117,18 @@ struct FileSource {
   jpeg_source_mgr library;  // first, so that libjpeg's pointer to it is a pointer to the whole
   PictureBytes* file;
   std::uint64_t position;
+  std::uint64_t readBytes;  // skipped ones are not read
+  std::uint64_t maxReadBytes;
   std::array<JOCTET, 65536> buffer;
 };
+
+// The most bytes read before the first scan: the markers that describe the picture are small,
+// and the large ones libjpeg has no use for are skipped unread.
+constexpr std::uint64_t kMaxHeadersReadBytes = std::uint64_t{16} << 20;
+
+// Entropy-coded data larger than the coefficients it holds is made of padding and junk
+// between markers, which libjpeg reads byte by byte; the slack is for the markers.
+constexpr std::uint64_t kReadSlackBytes = std::uint64_t{1} << 20;
 
 FileSource& SourceOf(j_decompress_ptr info) {
   return *reinterpret_cast<FileSource*>(info->src);
@@ -132,6 +148,12 @@ boolean FillInputBuffer(j_decompress_ptr info) {
   }
   if (failed) ERREXIT(info, JERR_INPUT_EOF);  // a stream read error, like a short file
   source.position += got;
+  source.readBytes += got;
+  if (source.readBytes > source.maxReadBytes) {
+    const auto common = reinterpret_cast<j_common_ptr>(info);
+    std::snprintf(ErrorsOf(common).message, JMSG_LENGTH_MAX, "more data than its pixels hold");
+    RefuseWithMessage(common);
+  }
   if (got == 0) {
     WARNMS(info, JWRN_JPEG_EOF);
     source.buffer[0] = 0xFF;
@@ -220,6 +242,7 @@ Picture DecodeJpeg(PictureBytes& file, PictureWindow window) {
   jpeg_decompress_struct& info = decompressor.info();
   FileSource source{};
   source.file = &file;
+  source.maxReadBytes = kMaxHeadersReadBytes;
   source.library.init_source = InitSource;
   source.library.fill_input_buffer = FillInputBuffer;
   source.library.skip_input_data = SkipInputData;
@@ -229,9 +252,18 @@ Picture DecodeJpeg(PictureBytes& file, PictureWindow window) {
   decompressor.Run([&] { jpeg_read_header(&info, TRUE); });
   // Checked before libjpeg sizes its own buffers.
   CheckPictureSize(info.image_width, info.image_height);
-  if (jpeg_has_multiple_scans(&info) && CoefficientBytes(info) > kMaxCoefficientBytes) {
+  const bool multipleScans = jpeg_has_multiple_scans(&info);
+  const std::int64_t coefficientBytes = CoefficientBytes(info);
+  if (multipleScans && coefficientBytes > kMaxCoefficientBytes) {
     throw OranduError(PictureTooLargeMessage(info.image_width, info.image_height));
   }
+  // A single scan is read only down to the kept rows and the band of blocks that holds them.
+  constexpr std::int64_t kTallestBlockRow = 4 * DCTSIZE;
+  const std::int64_t height = info.image_height;
+  const std::int64_t rowsRead =
+      multipleScans ? height : std::min(height, std::int64_t{window.rows} + kTallestBlockRow);
+  source.maxReadBytes = source.readBytes + kReadSlackBytes +
+                        static_cast<std::uint64_t>(coefficientBytes / height * rowsRead);
   const bool cmyk = info.jpeg_color_space == JCS_CMYK || info.jpeg_color_space == JCS_YCCK;
   info.out_color_space = cmyk ? JCS_CMYK : JCS_RGB;  // libjpeg widens grey to RGB itself
   // A picture of one scan is decoded row by row, so only the kept rows are; one of several

@@ -56,6 +56,20 @@ class PictureByteStream {
     return buffer_[next_++];
   }
 
+  // Reads up to out.size() bytes; fewer only where the stretch ends.
+  std::size_t Read(std::span<std::uint8_t> out) {
+    std::size_t done = 0;
+    while (done < out.size()) {
+      const std::span<const std::uint8_t> piece = Available();
+      if (piece.empty()) break;
+      const std::size_t count = std::min(piece.size(), out.size() - done);
+      std::memcpy(out.data() + done, piece.data(), count);
+      Consume(count);
+      done += count;
+    }
+    return done;
+  }
+
   // Moves on by `count` bytes without reading them; false when that passes the end.
   bool Skip(std::uint64_t count) {
     const std::size_t buffered = filled_ - next_;

@@ -126,27 +126,37 @@ PngHeader ReadHeader(std::span<const std::uint8_t> ihdr) {
 // iCCP) and the other ancillary ones are left out, so that stored values are read as they are.
 struct Preamble {
   std::vector<std::uint8_t> bytes;  // the signature and the chunks, as the file has them
-  std::uint64_t imageDataAt = 0;    // where the first IDAT chunk starts; 0 when there is none
+  bool reachesImageData = false;    // the bytes end with the first IDAT chunk's length and type
 };
 
-Preamble ReadPreamble(PictureBytes& file) {
+// More chunks than any picture needs; each costs a little, even one of no bytes.
+constexpr int kMaxChunks = 100000;
+
+void CountChunk(int& chunks) {
+  if (++chunks > kMaxChunks) {
+    throw OranduError(std::string(kInvalidPngMessage) + " (too many chunks)");
+  }
+}
+
+// Reads up to the first image data chunk's length and type.
+Preamble ReadPreamble(PictureByteStream& stream, int& chunks) {
   constexpr std::uint32_t kMaxKeptChunk = 1 << 20;  // a palette is 768 bytes, a tRNS 256
   Preamble preamble;
-  preamble.bytes.resize(std::min<std::uint64_t>(file.size(), kSignature.size()));
-  file.ReadAt(0, preamble.bytes);
+  preamble.bytes.resize(kSignature.size());
+  preamble.bytes.resize(stream.Read(preamble.bytes));
   if (!std::equal(preamble.bytes.begin(), preamble.bytes.end(), kSignature.begin())) {
     return preamble;
   }
-  std::uint64_t at = kSignature.size();
   for (;;) {
+    CountChunk(chunks);
     std::array<std::uint8_t, kChunkHeadBytes> head;
-    const std::size_t got = file.ReadAt(at, head);
+    const std::size_t got = stream.Read(head);
     preamble.bytes.insert(preamble.bytes.end(), head.begin(), head.begin() + got);
     if (got < head.size()) return preamble;
     const std::uint32_t length = ReadU32(head.data());
     const std::string_view type(reinterpret_cast<const char*>(head.data() + 4), 4);
     if (type == "IDAT") {
-      preamble.imageDataAt = at;
+      preamble.reachesImageData = true;
       return preamble;
     }
     const bool critical = (type[0] & 0x20) == 0;
@@ -157,13 +167,13 @@ Preamble ReadPreamble(PictureBytes& file) {
       }
       const std::size_t start = preamble.bytes.size();
       preamble.bytes.resize(start + length + 4);
-      const std::size_t rest = file.ReadAt(at + kChunkHeadBytes, std::span(preamble.bytes).subspan(start));
+      const std::size_t rest = stream.Read(std::span(preamble.bytes).subspan(start));
       preamble.bytes.resize(start + rest);
       if (rest < length + 4u || type == "IEND") return preamble;
     } else {
       preamble.bytes.resize(preamble.bytes.size() - kChunkHeadBytes);
+      if (!stream.Skip(std::uint64_t{length} + 4)) return preamble;
     }
-    at += kChunkFrameBytes + std::uint64_t{length};
   }
 }
 
@@ -206,8 +216,8 @@ struct KeptData {
 // past the last row is refused: libpng would read it to its end, however far (a file of a few
 // megabytes could keep it inflating gigabytes of nothing), and would find data too short only
 // after the whole picture's memory had been taken for it.
-void InflateImageData(PictureBytes& file, std::uint64_t firstChunk, KeptData& kept,
-                      std::uint64_t wholeBytes) {
+void InflateImageData(PictureByteStream& file, std::uint32_t firstLength, int& chunks,
+                      KeptData& kept, std::uint64_t wholeBytes) {
   constexpr std::uint64_t kSlack = std::uint64_t{1} << 20;
   z_stream stream{};
   if (inflateInit(&stream) != Z_OK) throw std::bad_alloc();
@@ -220,22 +230,27 @@ void InflateImageData(PictureBytes& file, std::uint64_t firstChunk, KeptData& ke
     return kept.whole ? produced > wholeBytes + kSlack || result == Z_STREAM_END
                       : produced >= kept.needed;
   };
-  for (std::uint64_t chunk = firstChunk; !enough();) {
-    std::array<std::uint8_t, kChunkHeadBytes> head;
-    if (file.ReadAt(chunk, head) < head.size()) {
-      fileEnded = true;
-      break;
+  const auto broken = [&] { return result != Z_OK && result != Z_BUF_ERROR && result != Z_STREAM_END; };
+  std::uint32_t length = firstLength;
+  for (bool first = true; !enough(); first = false) {
+    if (!first) {
+      CountChunk(chunks);
+      std::array<std::uint8_t, kChunkHeadBytes> head;
+      if (file.Read(head) < head.size()) {
+        fileEnded = true;
+        break;
+      }
+      if (std::string_view(reinterpret_cast<const char*>(head.data() + 4), 4) != "IDAT") break;
+      length = ReadU32(head.data());
     }
-    if (std::string_view(reinterpret_cast<const char*>(head.data() + 4), 4) != "IDAT") break;
-    const std::uint32_t length = ReadU32(head.data());
-    const std::uint64_t dataEnd = chunk + kChunkHeadBytes + std::uint64_t{length};
-    PictureByteStream data(file, chunk + kChunkHeadBytes, dataEnd + 4);
-    uLong crc = crc32(0, head.data() + 4, 4);
+    const std::uint8_t type[] = {'I', 'D', 'A', 'T'};
+    uLong crc = crc32(0, type, 4);
     std::uint64_t read = 0;
-    while (read < length && !enough() && result != Z_STREAM_END) {
-      std::span<const std::uint8_t> input = data.Available();
+    while (read < length && !enough()) {
+      std::span<const std::uint8_t> input = file.Available();
       if (input.empty()) break;
-      input = input.first(static_cast<std::size_t>(std::min<std::uint64_t>(input.size(), length - read)));
+      input = input.first(
+          static_cast<std::size_t>(std::min<std::uint64_t>(input.size(), length - read)));
       crc = crc32(crc, input.data(), static_cast<uInt>(input.size()));
       stream.next_in = const_cast<Bytef*>(input.data());
       stream.avail_in = static_cast<uInt>(input.size());
@@ -248,17 +263,17 @@ void InflateImageData(PictureBytes& file, std::uint64_t firstChunk, KeptData& ke
         produced += made;
         // Z_BUF_ERROR only asks for more input, which the next piece brings.
       } while ((result == Z_OK || result == Z_BUF_ERROR) && stream.avail_in > 0 && !enough());
-      data.Consume(input.size());
+      file.Consume(input.size());
       read += input.size();
-      if (result != Z_OK && result != Z_BUF_ERROR && result != Z_STREAM_END) break;
+      if (broken()) break;
     }
-    if (result != Z_OK && result != Z_BUF_ERROR && result != Z_STREAM_END) break;
+    if (broken()) break;
     if (read < length) {
-      if (!enough() && result != Z_STREAM_END) fileEnded = true;
+      fileEnded = !enough();
       break;
     }
     std::array<std::uint8_t, 4> stored;
-    if (file.ReadAt(dataEnd, stored) < stored.size()) {
+    if (file.Read(stored) < stored.size()) {
       fileEnded = !enough();
       break;
     }
@@ -266,13 +281,12 @@ void InflateImageData(PictureBytes& file, std::uint64_t firstChunk, KeptData& ke
       crcWrong = true;
       break;
     }
-    chunk = dataEnd + 4;
   }
   const std::string damage = stream.msg != nullptr ? stream.msg : "damaged data";
   inflateEnd(&stream);
 
   if (crcWrong) throw OranduError(std::string(kInvalidPngMessage) + " (IDAT: CRC error)");
-  if (result != Z_OK && result != Z_BUF_ERROR && result != Z_STREAM_END) {
+  if (broken()) {
     throw OranduError(std::string(kInvalidPngMessage) + " (" + damage + ")");
   }
   if (kept.whole && produced > wholeBytes + kSlack) {
@@ -293,7 +307,9 @@ constexpr std::uint64_t kMaxInterlacedCropBytes = std::uint64_t{48} << 20;
 
 Picture DecodePng(PictureBytes& file, PictureWindow window) {
   if (file.size() == 0) throw OranduError(std::string(kStreamReadErrorMessage));
-  const Preamble preamble = ReadPreamble(file);
+  PictureByteStream stream(file, 0, file.size());
+  int chunks = 0;
+  const Preamble preamble = ReadPreamble(stream, chunks);
   {
     // libpng judges the signature, the header and the palette, and reads the picture's size.
     PngImage image;
@@ -305,7 +321,7 @@ Picture DecodePng(PictureBytes& file, PictureWindow window) {
     CheckPictureSize(image->width, image->height);
   }
   // libpng stops reading the header where the image data starts, so a file it accepts has some.
-  if (preamble.imageDataAt == 0) throw OranduError(std::string(kStreamReadErrorMessage));
+  if (!preamble.reachesImageData) throw OranduError(std::string(kStreamReadErrorMessage));
   const std::size_t ihdrAt = kSignature.size() + kChunkHeadBytes;
   const PngHeader header =
       ReadHeader(std::span(preamble.bytes).subspan(ihdrAt, 13));
@@ -330,7 +346,8 @@ Picture DecodePng(PictureBytes& file, PictureWindow window) {
     decoded.height = keptHeight;
   }
   kept.whole = kept.needed == wholeBytes;
-  InflateImageData(file, preamble.imageDataAt, kept, wholeBytes);
+  InflateImageData(stream, ReadU32(preamble.bytes.data() + preamble.bytes.size() - kChunkHeadBytes),
+                   chunks, kept, wholeBytes);
 
   // The kept part as a PNG of its own, its data stored without compression.
   std::vector<std::uint8_t> part(kSignature.begin(), kSignature.end());
