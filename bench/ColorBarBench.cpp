@@ -79,6 +79,17 @@ void WriteRleOfLongRuns(const fs::path& path, std::uint64_t dataBytes) {
   });
 }
 
+// The most run data a picture of this size may have: every pixel a run of its own.
+void WriteRleOfOnePixelRuns(const fs::path& path, int size) {
+  const std::uint64_t rowBytes = 2 * std::uint64_t(size) + 2;
+  WriteAll(path, BitmapHeaders(size, size, 8, 1, 1078 + rowBytes * size), rowBytes * size,
+           [&](Bytes& chunk, std::uint64_t) {
+             for (int x = 0; x < size; ++x)
+               chunk.insert(chunk.end(), {1, static_cast<std::uint8_t>(x)});
+             chunk.insert(chunk.end(), {0, 0});
+           });
+}
+
 void WriteTinyRleOfAHugePicture(const fs::path& path) {
   Bytes file = BitmapHeaders(8192, 8192, 8, 1, 1082);
   file.insert(file.end(), {1, 9, 0, 1});  // one pixel, then the end of the bitmap
@@ -102,7 +113,7 @@ void WriteSparseTooLarge(const fs::path& path) {
   fs::resize_file(path, bytes);
 }
 
-enum class JpegKind { kProgressiveRgb, kProgressiveCmyk, kProgressiveArithmetic };
+enum class JpegKind { kProgressiveRgb, kProgressiveCmyk, kProgressiveArithmetic, kProgressiveGrey };
 
 void WriteJpeg(const fs::path& path, int size, JpegKind kind) {
   jpeg_compress_struct info{};
@@ -112,10 +123,11 @@ void WriteJpeg(const fs::path& path, int size, JpegKind kind) {
   FILE* out = std::fopen(path.c_str(), "wb");
   jpeg_stdio_dest(&info, out);
   const bool cmyk = kind == JpegKind::kProgressiveCmyk;
+  const bool grey = kind == JpegKind::kProgressiveGrey;
   info.image_width = static_cast<JDIMENSION>(size);
   info.image_height = static_cast<JDIMENSION>(size);
-  info.input_components = cmyk ? 4 : 3;
-  info.in_color_space = cmyk ? JCS_CMYK : JCS_RGB;
+  info.input_components = cmyk ? 4 : grey ? 1 : 3;
+  info.in_color_space = cmyk ? JCS_CMYK : grey ? JCS_GRAYSCALE : JCS_RGB;
   jpeg_set_defaults(&info);
   jpeg_simple_progression(&info);
   info.arith_code = kind == JpegKind::kProgressiveArithmetic ? TRUE : FALSE;
@@ -167,6 +179,13 @@ const std::vector<BarFile>& BarFiles() {
       {"progressive_arithmetic_8192x8192.jpg",
        [](const fs::path& p) { WriteJpeg(p, 8192, JpegKind::kProgressiveArithmetic); }},
       {"rgba16_8192x8192.png", [](const fs::path& p) { WriteRgba16Png(p, 8192); }},
+      // The largest work each kind of file may still cause.
+      {"rle8_8192x8192_128MB_of_one_pixel_runs.bmp",
+       [](const fs::path& p) { WriteRleOfOnePixelRuns(p, 8192); }},
+      {"progressive_arithmetic_1440x1440.jpg",
+       [](const fs::path& p) { WriteJpeg(p, 1440, JpegKind::kProgressiveArithmetic); }},
+      {"progressive_grey_2896x2896.jpg",
+       [](const fs::path& p) { WriteJpeg(p, 2896, JpegKind::kProgressiveGrey); }},
   };
   return files;
 }
@@ -211,7 +230,8 @@ LoadMeasure MeasureInChild(const fs::path& file) {
       measure.loaded = true;
     } catch (const orandu::OranduError&) {
     }
-    measure.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    measure.seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     measure.peakMegabytes = static_cast<double>(StatusKilobytes("VmHWM") - resting) / 1024;
     if (::write(channel[1], &measure, sizeof measure) != sizeof measure) ::_exit(1);
     ::_exit(0);

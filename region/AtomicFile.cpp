@@ -43,8 +43,8 @@ bool TakeOverPermissions(int descriptor, const std::filesystem::path& target) {
   if (::stat(target.c_str(), &existing) == 0 && S_ISREG(existing.st_mode)) {
     // Only the owner's own group, or root, may change these: a refusal keeps the writer's.
     if (::fchown(descriptor, existing.st_uid, existing.st_gid) != 0) {
-      [[maybe_unused]] const int groupOnly = ::fchown(descriptor, static_cast<uid_t>(-1),
-                                                      existing.st_gid);
+      [[maybe_unused]] const int groupOnly =
+          ::fchown(descriptor, static_cast<uid_t>(-1), existing.st_gid);
     }
     // After the change of owner, which may clear the set-id bits.
     return ::fchmod(descriptor, existing.st_mode & 07777) == 0;

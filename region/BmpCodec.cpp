@@ -320,6 +320,10 @@ std::uint64_t MaxRunLengthBytes(const BitmapLayout& layout) {
   return 2 * (width + 2) * height + kSlack;
 }
 
+// The most RLE data read before the kept rows are complete: run data is read a pair of bytes at
+// a time, and more than this takes longer than a bar may take to load.
+constexpr std::uint64_t kMaxRunLengthReadBytes = std::uint64_t{16} << 20;
+
 // RLE8 and RLE4 data, always bottom-up. Pixels that no run sets stay black; runs and deltas
 // that go past the right or top edge are clipped. Decoding ends where nothing later can reach a
 // kept pixel any more: at the top row, past the kept columns. A run costs the same however much
@@ -336,7 +340,8 @@ void DecodeRunLength(PictureBytes& file, const BitmapLayout& layout, const KeptP
   picture.pixels.resize(static_cast<std::size_t>(kept.width * kept.height));
 
   const bool fourBit = layout.compression == Compression::kRle4;
-  const std::uint64_t budgetEnd = layout.pixelOffset + MaxRunLengthBytes(layout);
+  const std::uint64_t validEnd = layout.pixelOffset + MaxRunLengthBytes(layout);
+  const std::uint64_t workEnd = layout.pixelOffset + kMaxRunLengthReadBytes;
   PictureByteStream data(file, layout.pixelOffset, end);
   std::int64_t x = 0;
   std::int64_t y = 0;  // counted from the bottom row
@@ -357,7 +362,9 @@ void DecodeRunLength(PictureBytes& file, const BitmapLayout& layout, const KeptP
   for (;;) {
     if (y > layout.height - 1 || (y == layout.height - 1 && x >= kept.width)) return;
     if (data.AtEnd()) ThrowCutShort();
-    if (data.position() > budgetEnd) ThrowInvalid();
+    if (data.position() > validEnd) ThrowInvalid();
+    if (data.position() > workEnd)
+      throw OranduError(PictureTooLargeMessage(layout.width, layout.height));
     const std::uint8_t count = data.Next();
     const std::uint8_t code = data.Next();
     if (count > 0) {  // a run of one index, or of two alternating nibbles

@@ -25,13 +25,13 @@ constexpr int kMaxScans = 500;
 // A picture of several scans (progressive, or one scan per colour) keeps every coefficient of
 // the whole picture in memory until its last scan: two bytes a sample. Beyond this the picture
 // is refused from its header, before any of it is decoded.
-constexpr std::int64_t kMaxCoefficientBytes = std::int64_t{32} << 20;
+constexpr std::int64_t kMaxCoefficientBytes = std::int64_t{16} << 20;
 
 // Each scan passes over the whole picture, so the work grows with scans times pixels: a file of
 // a few hundred kilobytes could hold 500 scans of a large picture and keep the decoder busy for
-// minutes. A scan that would take the work past this is refused as it starts: a 4-megapixel
+// minutes. A scan that would take the work past this is refused as it starts: a 2-megapixel
 // picture may have 16 scans, more than any encoder writes for it; a smaller one more.
-constexpr std::int64_t kMaxScannedPixels = std::int64_t{64} * 1024 * 1024;
+constexpr std::int64_t kMaxScannedPixels = std::int64_t{32} * 1024 * 1024;
 
 constexpr std::string_view kInvalidJpegMessage = "JPEG イメージが不正です";
 

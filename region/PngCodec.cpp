@@ -59,7 +59,8 @@ std::uint32_t ReadU32(const std::uint8_t* at) {
 }
 
 void PutU32(std::vector<std::uint8_t>& out, std::uint32_t value) {
-  for (int shift = 24; shift >= 0; shift -= 8) out.push_back(static_cast<std::uint8_t>(value >> shift));
+  for (int shift = 24; shift >= 0; shift -= 8)
+    out.push_back(static_cast<std::uint8_t>(value >> shift));
 }
 
 // Appends a chunk with its length and checksum.
@@ -199,7 +200,8 @@ struct KeptData {
       if (at >= needed) return;
       const std::uint64_t column = at % rowBytes;
       if (column >= keptRowBytes) {
-        i += static_cast<std::size_t>(std::min<std::uint64_t>(rowBytes - column, produced.size() - i));
+        i += static_cast<std::size_t>(
+            std::min<std::uint64_t>(rowBytes - column, produced.size() - i));
         continue;
       }
       const std::size_t count = static_cast<std::size_t>(
@@ -230,7 +232,9 @@ void InflateImageData(PictureByteStream& file, std::uint32_t firstLength, int& c
     return kept.whole ? produced > wholeBytes + kSlack || result == Z_STREAM_END
                       : produced >= kept.needed;
   };
-  const auto broken = [&] { return result != Z_OK && result != Z_BUF_ERROR && result != Z_STREAM_END; };
+  const auto broken = [&] {
+    return result != Z_OK && result != Z_BUF_ERROR && result != Z_STREAM_END;
+  };
   std::uint32_t length = firstLength;
   for (bool first = true; !enough(); first = false) {
     if (!first) {
@@ -323,8 +327,7 @@ Picture DecodePng(PictureBytes& file, PictureWindow window) {
   // libpng stops reading the header where the image data starts, so a file it accepts has some.
   if (!preamble.reachesImageData) throw OranduError(std::string(kStreamReadErrorMessage));
   const std::size_t ihdrAt = kSignature.size() + kChunkHeadBytes;
-  const PngHeader header =
-      ReadHeader(std::span(preamble.bytes).subspan(ihdrAt, 13));
+  const PngHeader header = ReadHeader(std::span(preamble.bytes).subspan(ihdrAt, 13));
   const std::uint32_t keptWidth = std::min<std::uint32_t>(header.width, window.columns);
   const std::uint32_t keptHeight = std::min<std::uint32_t>(header.height, window.rows);
   const bool cropped = keptWidth < header.width || keptHeight < header.height;
@@ -393,7 +396,8 @@ Picture DecodePng(PictureBytes& file, PictureWindow window) {
   if (!png_image_finish_read(image.get(), &black, picture.pixels.data(), stride, nullptr)) {
     image.ThrowFailure();
   }
-  if (picture.width > static_cast<int>(keptWidth) || picture.height > static_cast<int>(keptHeight)) {
+  if (picture.width > static_cast<int>(keptWidth) ||
+      picture.height > static_cast<int>(keptHeight)) {
     Picture crop{static_cast<int>(keptWidth), static_cast<int>(keptHeight), {}};
     crop.pixels.reserve(static_cast<std::size_t>(keptWidth) * keptHeight);
     for (int y = 0; y < crop.height; ++y) {
