@@ -188,7 +188,7 @@ TEST_P(JpegCutShortTest, IsAStreamReadError) {
   std::vector<std::uint8_t> bytes = EncodeJpeg(Noise(), GetParam().progression);
   const std::ptrdiff_t keep = GetParam().keep;
   bytes.resize(static_cast<std::size_t>(keep >= 0 ? keep : std::ssize(bytes) + keep));
-  EXPECT_EQ(DecodeError(bytes), kStreamReadErrorMessage);
+  EXPECT_EQ(DecodeError(bytes), "ストリームからの読み込みエラー");
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -229,7 +229,7 @@ TEST(JpegDecodeTest, HugeDimensionsAreRefusedBeforeDecoding) {
     bytes[field] = 65000 >> 8;
     bytes[field + 1] = 65000 & 0xFF;
   }
-  EXPECT_EQ(DecodeError(bytes), PictureTooLargeMessage(65000, 65000));
+  EXPECT_EQ(DecodeError(bytes), "画像が大きすぎます (65000 x 65000 ピクセル)");
 }
 
 // Every coefficient refined one bit at a time: a valid file of 704 scans over one 8 x 8 block,
