@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <initializer_list>
 #include <optional>
-#include <span>
 #include <ostream>
+#include <span>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -413,11 +413,11 @@ std::vector<BrokenCase> BrokenCases() {
   const std::string invalid = "ビットマップイメージが不正です";
   const std::vector<std::uint8_t> good = BuildBmp(TwentyFourBit());
   const BmpLayout fiveSixFive = {.width = 1,
-                               .height = 1,
-                               .bits = 16,
-                               .compression = Compression::kBitfields,
-                               .masks = {0xF800, 0x07E0, 0x001F},
-                               .pixels = {0, 0, 0, 0}};
+                                 .height = 1,
+                                 .bits = 16,
+                                 .compression = Compression::kBitfields,
+                                 .masks = {0xF800, 0x07E0, 0x001F},
+                                 .pixels = {0, 0, 0, 0}};
   const auto withMasks = [&](std::vector<std::uint32_t> masks) {
     return BuildBmp(Modified(fiveSixFive, [&](BmpLayout& s) { s.masks = masks; }));
   };
@@ -459,8 +459,8 @@ std::vector<BrokenCase> BrokenCases() {
        invalid},
       {"JpegCompression", withHeader([](BmpLayout& s) { s.compression = Compression::kJpeg; }),
        invalid},
-      {"UnknownCompression", withHeader([](BmpLayout& s) { s.compression = Compression::kUnknown; }),
-       invalid},
+      {"UnknownCompression",
+       withHeader([](BmpLayout& s) { s.compression = Compression::kUnknown; }), invalid},
       {"Rle8OfTwentyFourBits", withHeader([](BmpLayout& s) { s.compression = Compression::kRle8; }),
        invalid},
       {"Rle4OfEightBits",
@@ -575,12 +575,12 @@ TEST(BmpWindowTest, KeptRowsAreReadFromWhereTheyLieAndNothingElse) {
 // Run-length data of a picture 60,000 pixels wide: the kept columns of its top row are exactly
 // what the runs put there, whether a run starts inside them or reaches into them.
 TEST(BmpWindowTest, RunLengthPictureOfHugeWidthKeepsItsTopRowExactly) {
-  std::vector<std::uint8_t> data = {255, 1, 0, 0};  // bottom row: 255 greens, end of line
+  std::vector<std::uint8_t> data = {255, 1, 0, 0};    // bottom row: 255 greens, end of line
   data.insert(data.end(), {0, 5, 2, 3, 1, 2, 3, 0});  // top row: 5 absolute indices, padded
-  data.insert(data.end(), {0, 2, 130, 0});             // a delta to column 135
-  data.insert(data.end(), {10, 2});                    // blue at 135 ... 144
-  data.insert(data.end(), {0, 2, 252, 0});             // a delta to column 397
-  data.insert(data.end(), {255, 3});                   // white from 397 on, past the window
+  data.insert(data.end(), {0, 2, 130, 0});            // a delta to column 135
+  data.insert(data.end(), {10, 2});                   // blue at 135 ... 144
+  data.insert(data.end(), {0, 2, 252, 0});            // a delta to column 397
+  data.insert(data.end(), {255, 3});                  // white from 397 on, past the window
   for (int i = 0; i < 1000; ++i) data.insert(data.end(), {255, 1});  // clipped runs
   data.insert(data.end(), {0, 1});
   const std::vector<Rgb> palette = {kBlack, kGreen, kBlue, kWhite};

@@ -327,8 +327,8 @@ TEST(JpegWindowTest, ManyScanPictureTooLargeToHoldIsRefusedFromItsHeader) {
   progressive.resize(FindMarker(progressive, 0xDA) + 20);  // the first scan has hardly begun
   EXPECT_EQ(WindowError(progressive), "画像が大きすぎます (2900 x 2900 ピクセル)");
   // One colour to a scan is several scans too.
-  const std::vector<jpeg_scan_info> perColour = {{1, {0}, 0, 63, 0, 0}, {1, {1}, 0, 63, 0, 0},
-                                                 {1, {2}, 0, 63, 0, 0}};
+  const std::vector<jpeg_scan_info> perColour = {
+      {1, {0}, 0, 63, 0, 0}, {1, {1}, 0, 63, 0, 0}, {1, {2}, 0, 63, 0, 0}};
   JpegSource colour{.width = 1700, .height = 1700};
   colour.samples.assign(std::size_t{1700} * 1700 * 3, 128);
   EXPECT_EQ(WindowError(EncodeJpeg(colour, Progression::kBaseline, perColour)),

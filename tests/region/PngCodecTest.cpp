@@ -89,11 +89,10 @@ std::vector<std::uint8_t> BuildPng(const PngLayout& shape) {
     PutChunk(out, "PLTE", entries);
   }
   if (!shape.transparency.empty()) PutChunk(out, "tRNS", shape.transparency);
-  const std::size_t samples =
-      shape.colorType == ColorType::kRgb    ? 3
-      : shape.colorType == ColorType::kRgba ? 4
-      : shape.colorType == ColorType::kGreyAlpha ? 2
-                                                 : 1;
+  const std::size_t samples = shape.colorType == ColorType::kRgb         ? 3
+                              : shape.colorType == ColorType::kRgba      ? 4
+                              : shape.colorType == ColorType::kGreyAlpha ? 2
+                                                                         : 1;
   const std::size_t left = std::max<std::size_t>(1, samples * shape.bitDepth / 8);
   std::vector<std::uint8_t> filtered;
   const std::vector<std::uint8_t>* above = nullptr;
@@ -262,7 +261,8 @@ TEST(PngDecodeTest, CutShortFilesAreStreamReadErrors) {
   const std::vector<std::uint8_t> whole = NoisyPng();
   for (const std::size_t size :
        {std::size_t{0}, std::size_t{8}, std::size_t{20}, whole.size() / 2}) {
-    EXPECT_EQ(DecodeError(Truncated(whole, size)), "ストリームからの読み込みエラー") << size << " bytes";
+    EXPECT_EQ(DecodeError(Truncated(whole, size)), "ストリームからの読み込みエラー")
+        << size << " bytes";
   }
 }
 
@@ -436,13 +436,13 @@ TEST_P(PngLayoutTest, LargePictureIsNotMistakenForABomb) {
   const std::size_t rowBytes = (std::size_t{layout.width} * samples * layout.bitDepth + 7) / 8;
   const std::size_t dataBytes = layout.height * (1 + rowBytes) + 4096;
   const PngLayout shape{.width = layout.width,
-                      .height = layout.height,
-                      .bitDepth = layout.bitDepth,
-                      .colorType = layout.colorType,
-                      .interlaced = layout.interlaced,
-                      .scanlines = {std::vector<std::uint8_t>(dataBytes - 1)},
-                      .palette = layout.colorType == ColorType::kPalette ? std::vector<Rgb>{kRed}
-                                                                         : std::vector<Rgb>{}};
+                        .height = layout.height,
+                        .bitDepth = layout.bitDepth,
+                        .colorType = layout.colorType,
+                        .interlaced = layout.interlaced,
+                        .scanlines = {std::vector<std::uint8_t>(dataBytes - 1)},
+                        .palette = layout.colorType == ColorType::kPalette ? std::vector<Rgb>{kRed}
+                                                                           : std::vector<Rgb>{}};
   const Picture picture = DecodePng(BuildPng(shape));
   EXPECT_EQ(picture.width, static_cast<int>(layout.width));
   EXPECT_EQ(picture.height, static_cast<int>(layout.height));
@@ -491,10 +491,9 @@ TEST(PngWriteTest, RefusedWriteNamesThePath) {
 // A gAMA chunk says how the file's values map to light; the bar's colours are the values.
 TEST(PngDecodeTest, StoredValuesAreReadWithoutGammaConversion) {
   for (const std::uint32_t gamma : {100000u, 20000u, 45455u}) {
-    const std::vector<std::uint8_t> value = {static_cast<std::uint8_t>(gamma >> 24),
-                                             static_cast<std::uint8_t>(gamma >> 16),
-                                             static_cast<std::uint8_t>(gamma >> 8),
-                                             static_cast<std::uint8_t>(gamma)};
+    const std::vector<std::uint8_t> value = {
+        static_cast<std::uint8_t>(gamma >> 24), static_cast<std::uint8_t>(gamma >> 16),
+        static_cast<std::uint8_t>(gamma >> 8), static_cast<std::uint8_t>(gamma)};
     const auto png = WithChunkAfterTheHeader(BuildPng({.scanlines = {{0, 7, 0}}}), "gAMA", value);
     EXPECT_EQ(DecodePng(png).pixels, (std::vector<Rgb>{{0, 7, 0}})) << gamma;
   }
@@ -604,8 +603,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(WindowCase{"RgbEightBitUp", ColorType::kRgb, 8, false, 2},
                       WindowCase{"RgbaSixteenBitSub", ColorType::kRgba, 16, false, 1},
                       WindowCase{"GreyOneBit", ColorType::kGrey, 1, false, 0},
-                      WindowCase{"PaletteFourBitSubWithTransparency", ColorType::kPalette, 4,
-                                 false, 1},
+                      WindowCase{"PaletteFourBitSubWithTransparency", ColorType::kPalette, 4, false,
+                                 1},
                       WindowCase{"InterlacedRgb", ColorType::kRgb, 8, true, 0}),
     [](const auto& test) { return test.param.name; });
 
