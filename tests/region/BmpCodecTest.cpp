@@ -409,8 +409,8 @@ BmpLayout EightBitRle(std::vector<std::uint8_t> data) {
 }
 
 std::vector<BrokenCase> BrokenCases() {
-  const std::string cutShort = "ストリームからの読み込みエラー";
-  const std::string invalid = "ビットマップイメージが不正です";
+  constexpr std::string_view cutShort = "ストリームからの読み込みエラー";
+  constexpr std::string_view invalid = "ビットマップイメージが不正です";
   const std::vector<std::uint8_t> good = BuildBmp(TwentyFourBit());
   const BmpLayout fiveSixFive = {.width = 1,
                                  .height = 1,
