@@ -50,7 +50,7 @@ class PngImage {
 };
 
 constexpr std::array<std::uint8_t, 8> kSignature = {137, 80, 78, 71, 13, 10, 26, 10};
-constexpr std::size_t kChunkHeadBytes = 8;    // length and type
+constexpr std::size_t kChunkHeadBytes = 8;  // length and type
 
 std::uint32_t ReadU32(const std::uint8_t* at) {
   return std::uint32_t{at[0]} << 24 | std::uint32_t{at[1]} << 16 | std::uint32_t{at[2]} << 8 |
