@@ -13,12 +13,43 @@ namespace orandu {
 
 namespace {
 
+std::filesystem::path FolderOf(const std::filesystem::path& target) {
+  return target.parent_path().empty() ? std::filesystem::path(".") : target.parent_path();
+}
+
+// A lock on a folder, held until the object goes away. Writers hold it shared while they create
+// and lock a temporary, the search for abandoned temporaries holds it alone: a temporary that is
+// made but not yet locked must not be taken for one whose writer was killed.
+class FolderLock {
+ public:
+  FolderLock(const std::filesystem::path& folder, int operation)
+      : descriptor_(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {
+    int result = -1;
+    while (descriptor_ >= 0 && (result = ::flock(descriptor_, operation)) != 0 && errno == EINTR) {
+    }
+    held_ = result == 0;
+  }
+  ~FolderLock() {
+    if (descriptor_ >= 0) ::close(descriptor_);
+  }
+  FolderLock(const FolderLock&) = delete;
+  FolderLock& operator=(const FolderLock&) = delete;
+
+  bool held() const { return held_; }
+
+ private:
+  int descriptor_;
+  bool held_ = false;
+};
+
 // Removes the temporaries of earlier writers of the same target that are no longer locked: their
-// writer was killed before it could finish or clean up.
+// writer was killed before it could finish or clean up. A folder that is busy with another
+// writer's start is left for a later save.
 void RemoveAbandonedTemporaries(const std::filesystem::path& target) {
+  const std::filesystem::path folder = FolderOf(target);
+  const FolderLock alone(folder, LOCK_EX | LOCK_NB);
+  if (!alone.held()) return;
   const std::string prefix = AtomicFileWriter::TemporaryPrefix(target);
-  const std::filesystem::path folder =
-      target.parent_path().empty() ? std::filesystem::path(".") : target.parent_path();
   std::error_code error;
   for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
     const std::string name = entry.path().filename().native();
@@ -34,6 +65,14 @@ void RemoveAbandonedTemporaries(const std::filesystem::path& target) {
     }
     ::close(descriptor);
   }
+}
+
+// A renamed file is only sure to keep its new name once its folder is on disk too.
+void SyncFolder(const std::filesystem::path& folder) {
+  const int descriptor = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (descriptor < 0) return;
+  ::fsync(descriptor);
+  ::close(descriptor);
 }
 
 // The new file takes the old one's mode, owner and group; a new file gets the usual permissions
@@ -63,6 +102,9 @@ std::string AtomicFileWriter::TemporaryPrefix(const std::filesystem::path& targe
 AtomicFileWriter::AtomicFileWriter(const std::filesystem::path& target) : target_(target) {
   RemoveAbandonedTemporaries(target);
   temporary_ = (target.parent_path() / (TemporaryPrefix(target) + "XXXXXX")).native();
+  // Without the folder's lock (a folder that cannot be opened) no search for abandoned
+  // temporaries can run there either.
+  const FolderLock creating(FolderOf(target), LOCK_SH);
   descriptor_ = ::mkostemp(temporary_.data(), O_CLOEXEC);
   if (descriptor_ < 0) return;
   if (::flock(descriptor_, LOCK_EX | LOCK_NB) != 0 || !TakeOverPermissions(descriptor_, target)) {
@@ -107,6 +149,7 @@ bool AtomicFileWriter::Commit() {
   }
   const bool closed = ::close(descriptor_) == 0;
   descriptor_ = -1;
+  SyncFolder(FolderOf(target_));
   return closed;
 }
 

@@ -13,8 +13,9 @@ namespace orandu {
 // renames it over the target. Until Commit succeeds the target is untouched; an abandoned or
 // failed writer removes its temporary. The temporary is locked while it is written, and a
 // temporary left unlocked by a writer that was killed is removed by the next writer of the same
-// target, so they do not pile up. A target that already exists keeps its mode and, where the
-// system allows, its owner and group.
+// target, so they do not pile up; writers of the same target at the same time never take each
+// other's temporaries. A target that already exists keeps its mode and, where the system
+// allows, its owner and group.
 class AtomicFileWriter {
  public:
   explicit AtomicFileWriter(const std::filesystem::path& target);

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "Errors.h"
+#include "PaletteFile.h"
 #include "PictureFormats.h"
 #include "SourceFile.h"
 
@@ -64,6 +65,7 @@ std::optional<PictureKind> KindOf(std::string extension) {
 
 Picture LoadColorBar(const std::filesystem::path& path) {
   const std::string extension = ExtensionOf(path);
+  if (const auto palette = PaletteFormatOf(extension)) return LoadPaletteBar(path, *palette);
   const std::optional<PictureKind> kind = KindOf(extension);
   if (!kind) throw OranduError(UnsupportedPictureMessage(extension));
 

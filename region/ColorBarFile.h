@@ -8,8 +8,9 @@
 namespace orandu {
 
 // Reads a colour bar picture, choosing its kind by the file name's extension, compared without
-// regard to case (bmp, jpg, jpeg, png). Throws OranduError with the message the user sees;
-// nothing is returned half-read, so the caller's previous bar stays whole on any failure.
+// regard to case (bmp, jpg, jpeg, png; the palettes cpt, txt and clr become a bar). Throws
+// OranduError with the message the user sees; nothing is returned half-read, so the caller's
+// previous bar stays whole on any failure.
 Picture LoadColorBar(const std::filesystem::path& path);
 
 }  // namespace orandu

@@ -1,36 +1,23 @@
 // Reading a user-chosen file with plain POSIX calls, so that a FIFO or a device can never block.
 #include "SourceFile.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
 
 #include "Errors.h"
+#include "RegularFile.h"
 
 namespace orandu {
 
 SourceFile::SourceFile(const std::filesystem::path& path) {
-  // O_NONBLOCK keeps the open itself from waiting for a writer on a FIFO.
-  descriptor_ = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-  if (descriptor_ < 0) throw OranduError(CannotOpenMessage(path, std::strerror(errno)));
-  struct stat status {};
-  int refusal = 0;
-  if (::fstat(descriptor_, &status) != 0) {
-    refusal = errno;
-  } else if (S_ISDIR(status.st_mode)) {
-    refusal = EISDIR;
-  } else if (!S_ISREG(status.st_mode)) {
-    // A FIFO, socket or device has no fixed size and may never end or never answer.
-    refusal = EINVAL;
+  const RegularFileOpening opening = OpenRegularFile(path);
+  if (opening.descriptor < 0) {
+    throw OranduError(CannotOpenMessage(path, std::strerror(opening.error)));
   }
-  if (refusal != 0) {
-    ::close(descriptor_);
-    throw OranduError(CannotOpenMessage(path, std::strerror(refusal)));
-  }
-  size_ = static_cast<std::uint64_t>(status.st_size);
+  descriptor_ = opening.descriptor;
+  size_ = opening.size;
 }
 
 SourceFile::~SourceFile() {

@@ -5,10 +5,10 @@ set -euo pipefail
 packages=(
   build-essential cmake pkg-config clang clang-format libclang-rt-14-dev
   qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev
-  libjpeg62-turbo-dev libpng-dev libsimpleini-dev libnetcdf-dev
+  libjpeg62-turbo-dev libpng-dev libnetcdf-dev
   libgtest-dev libbenchmark-dev
-  ferret-datasets fonts-ipafont-gothic
-  xvfb xdotool x11-apps imagemagick
+  ferret-datasets fonts-ipafont-gothic gmt-common
+  xvfb xdotool x11-apps imagemagick desktop-file-utils
 )
 
 missing=()

@@ -14,8 +14,9 @@ namespace orandu {
 inline constexpr std::size_t kMaxProfileFileBytes = std::size_t{1} << 20;
 
 // One reading of a profile file: the file is opened, read whole and released at once, and every
-// lookup is answered from memory. Section and key names match without regard to ASCII case;
-// values come back byte for byte, however long.
+// lookup is answered from memory. UTF-8 with or without a byte-order mark and UTF-16 with one are
+// read; values come back as UTF-8 (a file without a mark: byte for byte), however long. The lexical
+// rules, and which of a repeated key counts, are those of ProfileText.h.
 class ProfileSnapshot {
  public:
   // Never fails: a missing, unreadable, oversized or non-regular file (a folder, a FIFO) reads as
@@ -39,11 +40,15 @@ class ProfileSnapshot {
 std::string ReadSetting(const std::filesystem::path& file, std::string_view section,
                         std::string_view key, std::string_view fallback);
 
-// Creates the file and the section when missing and replaces the key's value, keeping every other
-// section, key and comment; the file is replaced atomically, so a failure leaves it as it was.
+// Creates the file and the section when missing and replaces the key's value; every other byte
+// of the file stays as it was (line breaks, comments, lines that mean nothing, order), and the
+// file is written back in the encoding it came in. A symbolic link is followed, even to a file
+// that does not exist yet. The file is replaced atomically, keeping its mode and, where the
+// system allows, its owner and group, so a failure leaves it as it was.
 // Throws OranduError(CannotWriteMessage(file)) when the system refuses the write, when the
-// existing file cannot be read back (too large, not a regular file, unreadable, read-only), and
-// when the value cannot live on one line (it holds a line break or a NUL byte).
+// existing file cannot be read back (too large, not a regular file, unreadable, read-only), when
+// the value cannot live on one line (it holds a line break or a NUL byte) or in the file's
+// encoding (not UTF-8 for a UTF-16 file), and when the result would be too large to read.
 void WriteSetting(const std::filesystem::path& file, std::string_view section, std::string_view key,
                   std::string_view value);
 

@@ -81,7 +81,7 @@ TEST_F(ColorBarFileTest, OtherExtensionsAreRefusedAsTheNameSpellsThem) {
     std::string extension;
   } cases[] = {
       {"bar.ico", "ico"}, {"bar.EMF", "EMF"},     {"bar.wmf", "wmf"},
-      {"bar.gif", "gif"}, {"bar.bmp.txt", "txt"}, {"bar", ""},
+      {"bar.gif", "gif"}, {"bar.bmp.doc", "doc"}, {"bar", ""},
       {"bar.", ""},       {"folder.bmp/bar", ""}, {"bar.ビットマップ", "ビットマップ"},
   };
   for (const auto& [name, extension] : cases) {

@@ -3,6 +3,7 @@
 
 #include "ColorBar.h"
 #include "HeightGrid.h"
+#include "PaletteFile.h"
 #include "PictureFormats.h"
 #include "RunTool.h"
 
@@ -84,6 +85,29 @@ TEST_F(RenderToolTest, ReportsTheProgramsMessageAndStatusOne) {
   EXPECT_NE(run.errors.find("No such file or directory は開けません"), std::string::npos)
       << run.errors;
   EXPECT_FALSE(std::filesystem::exists(dir_ / "x.png"));
+}
+
+// A palette paints exactly as the bar picture it becomes; a malformed one is the user's message.
+TEST_F(RenderToolTest, PaletteBarsRenderAsTheirPicture) {
+  const std::string palette =
+      "# HARD_HINGE\n# RANGE = -8000/6000\n-1 black 0 0/90/255\n0 30/120/40 1 white\nB 255\n";
+  const auto cpt = dir_.Write("relief.cpt", palette);
+  WriteBmp(dir_ / "relief.bmp", PaletteBar(palette, PaletteFormat::kColorPaletteTable));
+  for (const std::string bar : {"relief.cpt", "relief.bmp"}) {
+    ASSERT_EQ(Render({"--grid", grid_.string(), "--bar", (dir_ / bar).string(), "--center", "0,0",
+                      "--size", "100x48", "--out", (dir_ / (bar + ".png")).string()})
+                  .exit_status,
+              0)
+        << bar;
+  }
+  EXPECT_EQ(DecodePng(ReadFile(dir_ / "relief.cpt.png")).pixels,
+            DecodePng(ReadFile(dir_ / "relief.bmp.png")).pixels);
+
+  const ToolRun run = Render({"--grid", grid_.string(), "--bar",
+                              dir_.Write("bad.cpt", "0 red 1 red\n1 red 2 nocolour\n").string(),
+                              "--center", "0,0", "--out", (dir_ / "bad.png").string()});
+  EXPECT_EQ(run.exit_status, 1);
+  EXPECT_EQ(run.errors, "orandu-render: パレットが不正です (行 2)\n");
 }
 
 class RenderUsageTest : public RenderToolTest,

@@ -1,0 +1,53 @@
+#!/usr/bin/env bash
+# `cmake --install` into a fresh folder makes the self-contained program folder, and the
+# installed tools find their data beside themselves.
+#
+#   install_layout.sh CMAKE BUILD_DIR SOURCE_DIR
+set -euo pipefail
+cmake=$1
+build=$2
+source=$3
+
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+# A space in the folder's name: the desktop entry must quote the program's path.
+prefix="$scratch/My Orandu"
+fail() {
+  echo "FAIL: $*" >&2
+  exit 1
+}
+
+"$cmake" --install "$build" --prefix "$prefix" >"$scratch/install.log"
+
+for program in orandu orandu-render etopo5-import make-worldmap make-design-bar; do
+  [ -x "$prefix/$program" ] || fail "$program is not installed at the top of the folder"
+done
+
+entry="$prefix/share/applications/orandu.desktop"
+[ -f "$entry" ] || fail "no desktop entry"
+for line in 'Type=Application' 'Name=Orandu' 'Name[ja]=オランドゥ' 'Icon=orandu' \
+  'Categories=Science;Geography;Education;' "Exec=\"$prefix/orandu\""; do
+  grep -qxF "$line" "$entry" || fail "the desktop entry lacks: $line"
+done
+if command -v desktop-file-validate >/dev/null; then
+  desktop-file-validate "$entry" || fail "the desktop entry does not validate"
+fi
+
+icon="$prefix/share/icons/hicolor/64x64/apps/orandu.png"
+cmp -s "$icon" "$source/resources/orandu.png" || fail "the 64 x 64 icon is not installed"
+
+if [ -f "$build/data/ETOPO5.DOS" ] && [ -f "$build/data/P1.BMP" ]; then
+  cmp -s "$prefix/data/ETOPO5.DOS" "$build/data/ETOPO5.DOS" || fail "data/ETOPO5.DOS differs"
+  cmp -s "$prefix/data/P1.BMP" "$build/data/P1.BMP" || fail "data/P1.BMP differs"
+  # Without --grid and --bar the installed tool reads its own data folder, and paints what the
+  # built tool paints from the build's data.
+  (cd "$scratch" && "$prefix/orandu-render" --center 138,35 --size 60x40 --out installed.png) \
+    >/dev/null || fail "the installed orandu-render does not find its data"
+  "$build/orandu-render" --grid "$build/data/ETOPO5.DOS" --bar "$build/data/P1.BMP" \
+    --center 138,35 --size 60x40 --out "$scratch/built.png" >/dev/null
+  cmp -s "$scratch/installed.png" "$scratch/built.png" ||
+    fail "the installed orandu-render paints differently"
+else
+  [ ! -e "$prefix/data/ETOPO5.DOS" ] || fail "data installed that was never prepared"
+fi
+echo "installed layout ok: $prefix"
