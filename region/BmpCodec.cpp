@@ -1,5 +1,6 @@
 // Reads the Windows and OS/2 bitmap files that paint programs write.
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cstddef>
 #include <cstdint>
@@ -244,88 +245,134 @@ Rgb PaletteColor(const BitmapLayout& layout, unsigned index) {
   return layout.palette[index];
 }
 
-void DecodeUncompressed(std::span<const std::uint8_t> bytes, const BitmapLayout& layout,
-                        Picture& picture) {
-  const std::uint64_t bitsPerRow = static_cast<std::uint64_t>(layout.width) * layout.bitsPerPixel;
-  const std::uint64_t stride = (bitsPerRow + 31) / 32 * 4;
-  RequireBytes(bytes, layout.pixelOffset);
-  if (static_cast<std::uint64_t>(layout.height) > (bytes.size() - layout.pixelOffset) / stride) {
-    ThrowCutShort();
-  }
-  CheckPictureSize(layout.width, layout.height);
-  picture.pixels.resize(static_cast<std::size_t>(layout.width * layout.height));
+// The part of the picture that is kept: the window's columns of its rows, from the top.
+struct KeptPart {
+  std::int64_t width = 0;
+  std::int64_t height = 0;
+};
 
-  const auto width = static_cast<std::size_t>(layout.width);
-  for (std::int64_t fileRow = 0; fileRow < layout.height; ++fileRow) {
-    const std::int64_t y = layout.topDown ? fileRow : layout.height - 1 - fileRow;
-    const std::size_t row = layout.pixelOffset + static_cast<std::size_t>(fileRow * stride);
-    Rgb* out = picture.pixels.data() + static_cast<std::size_t>(y) * width;
-    for (std::size_t x = 0; x < width; ++x) {
-      switch (layout.bitsPerPixel) {
-        case 1:
-          out[x] = PaletteColor(layout, bytes[row + x / 8] >> (7 - x % 8) & 1u);
-          break;
-        case 4:
-          out[x] = PaletteColor(layout, bytes[row + x / 2] >> (x % 2 == 0 ? 4 : 0) & 0xFu);
-          break;
-        case 8:
-          out[x] = PaletteColor(layout, bytes[row + x]);
-          break;
-        case 16:
-          out[x] = layout.masks.Extract(ReadU16(bytes, row + 2 * x));
-          break;
-        case 24: {
-          const std::size_t pixel = row + 3 * x;
-          out[x] = {bytes[pixel + 2], bytes[pixel + 1], bytes[pixel]};
-          break;
-        }
-        default:
-          out[x] = layout.masks.Extract(ReadU32(bytes, row + 4 * x));
-          break;
+KeptPart KeptPartOf(const BitmapLayout& layout, PictureWindow window) {
+  return {std::min<std::int64_t>(layout.width, window.columns),
+          std::min<std::int64_t>(layout.height, window.rows)};
+}
+
+// The first `width` pixels of one row of an uncompressed bitmap, from that row's bytes.
+void DecodeRow(std::span<const std::uint8_t> row, const BitmapLayout& layout, Rgb* out,
+               std::size_t width) {
+  for (std::size_t x = 0; x < width; ++x) {
+    switch (layout.bitsPerPixel) {
+      case 1:
+        out[x] = PaletteColor(layout, row[x / 8] >> (7 - x % 8) & 1u);
+        break;
+      case 4:
+        out[x] = PaletteColor(layout, row[x / 2] >> (x % 2 == 0 ? 4 : 0) & 0xFu);
+        break;
+      case 8:
+        out[x] = PaletteColor(layout, row[x]);
+        break;
+      case 16:
+        out[x] = layout.masks.Extract(ReadU16(row, 2 * x));
+        break;
+      case 24: {
+        const std::size_t pixel = 3 * x;
+        out[x] = {row[pixel + 2], row[pixel + 1], row[pixel]};
+        break;
       }
+      default:
+        out[x] = layout.masks.Extract(ReadU32(row, 4 * x));
+        break;
     }
   }
 }
 
+// Reads only the kept rows, each from where it lies in the file: a bottom-up bitmap keeps its
+// top row at the end.
+void DecodeUncompressed(PictureBytes& file, const BitmapLayout& layout, const KeptPart& kept,
+                        Picture& picture) {
+  const std::uint64_t bitsPerRow = static_cast<std::uint64_t>(layout.width) * layout.bitsPerPixel;
+  const std::uint64_t stride = (bitsPerRow + 31) / 32 * 4;
+  if (file.size() < layout.pixelOffset ||
+      static_cast<std::uint64_t>(layout.height) > (file.size() - layout.pixelOffset) / stride) {
+    ThrowCutShort();
+  }
+  CheckPictureSize(layout.width, layout.height);
+  picture.pixels.resize(static_cast<std::size_t>(kept.width * kept.height));
+
+  const auto width = static_cast<std::size_t>(kept.width);
+  std::vector<std::uint8_t> row((width * layout.bitsPerPixel + 7) / 8);
+  for (std::int64_t y = 0; y < kept.height; ++y) {
+    const std::int64_t fileRow = layout.topDown ? y : layout.height - 1 - y;
+    const std::uint64_t at = layout.pixelOffset + static_cast<std::uint64_t>(fileRow) * stride;
+    if (file.ReadAt(at, row) < row.size()) ThrowCutShort();
+    DecodeRow(row, layout, picture.pixels.data() + static_cast<std::size_t>(y) * width, width);
+  }
+}
+
+// The most RLE data a picture can need: two bytes a pixel (runs of one pixel, or absolute runs
+// of three with their padding) and an end of line for every row, with room for an encoder that
+// writes a little more. Data that goes on beyond this only moves the pen over clipped pixels.
+std::uint64_t MaxRunLengthBytes(const BitmapLayout& layout) {
+  constexpr std::uint64_t kSlack = 4096;
+  const auto width = static_cast<std::uint64_t>(layout.width);
+  const auto height = static_cast<std::uint64_t>(layout.height);
+  return 2 * (width + 2) * height + kSlack;
+}
+
+// The most RLE data read before the kept rows are complete: run data is read a pair of bytes at
+// a time, and more than this takes longer than a bar may take to load.
+constexpr std::uint64_t kMaxRunLengthReadBytes = std::uint64_t{16} << 20;
+
 // RLE8 and RLE4 data, always bottom-up. Pixels that no run sets stay black; runs and deltas
-// that go past the right or top edge are clipped.
-void DecodeRunLength(std::span<const std::uint8_t> bytes, const BitmapLayout& layout,
+// that go past the right or top edge are clipped. Decoding ends where nothing later can reach a
+// kept pixel any more: at the top row, past the kept columns. A run costs the same however much
+// of it is clipped.
+void DecodeRunLength(PictureBytes& file, const BitmapLayout& layout, const KeptPart& kept,
                      Picture& picture) {
-  std::uint64_t end = bytes.size();
+  std::uint64_t end = file.size();
   if (layout.imageSize != 0) {
     end = std::uint64_t{layout.pixelOffset} + layout.imageSize;
-    RequireBytes(bytes, end);
+    if (end > file.size()) ThrowCutShort();
   }
-  RequireBytes(bytes, layout.pixelOffset);
+  if (file.size() < layout.pixelOffset) ThrowCutShort();
   CheckPictureSize(layout.width, layout.height);
-  picture.pixels.resize(static_cast<std::size_t>(layout.width * layout.height));
+  picture.pixels.resize(static_cast<std::size_t>(kept.width * kept.height));
 
   const bool fourBit = layout.compression == Compression::kRle4;
-  std::uint64_t position = layout.pixelOffset;
+  const std::uint64_t validEnd = layout.pixelOffset + MaxRunLengthBytes(layout);
+  const std::uint64_t workEnd = layout.pixelOffset + kMaxRunLengthReadBytes;
+  PictureByteStream data(file, layout.pixelOffset, end);
   std::int64_t x = 0;
   std::int64_t y = 0;  // counted from the bottom row
-  const auto next = [&]() -> std::uint8_t {
-    if (position >= end) ThrowCutShort();
-    return bytes[position++];
+  const std::int64_t firstKeptY = layout.height - kept.height;
+  const auto keptRow = [&]() -> Rgb* {
+    if (y < firstKeptY || y >= layout.height) return nullptr;
+    return picture.pixels.data() + static_cast<std::size_t>((layout.height - 1 - y) * kept.width);
   };
-  const auto put = [&](unsigned index) {
-    const Rgb color = PaletteColor(layout, index);
-    if (x < layout.width && y < layout.height) {
-      picture.pixels[static_cast<std::size_t>((layout.height - 1 - y) * layout.width + x)] = color;
+  // `count` pixels from x on, the i-th of them `indexAt(i)`; only the kept ones are touched.
+  const auto put = [&](std::int64_t count, const auto& indexAt) {
+    if (Rgb* row = keptRow(); row != nullptr && x < kept.width) {
+      const std::int64_t last = std::min(x + count, kept.width);
+      for (std::int64_t at = x; at < last; ++at) row[at] = PaletteColor(layout, indexAt(at - x));
     }
-    ++x;
+    x += count;
   };
 
   for (;;) {
-    if (position >= end) {
-      if (y >= layout.height) return;  // the last row's end-of-line closed the picture
-      ThrowCutShort();
-    }
-    const std::uint8_t count = next();
-    const std::uint8_t code = next();
+    if (y > layout.height - 1 || (y == layout.height - 1 && x >= kept.width)) return;
+    if (data.AtEnd()) ThrowCutShort();
+    if (data.position() > validEnd) ThrowInvalid();
+    if (data.position() > workEnd)
+      throw OranduError(PictureTooLargeMessage(layout.width, layout.height));
+    const std::uint8_t count = data.Next();
+    const std::uint8_t code = data.Next();
     if (count > 0) {  // a run of one index, or of two alternating nibbles
-      for (unsigned i = 0; i < count; ++i) {
-        put(fourBit ? (i % 2 == 0 ? code >> 4 : code & 0xFu) : code);
+      if (fourBit) {
+        PaletteColor(layout, code >> 4);
+        if (count > 1) PaletteColor(layout, code & 0xFu);
+        put(count, [&](std::int64_t i) { return i % 2 == 0 ? code >> 4 : code & 0xFu; });
+      } else {
+        PaletteColor(layout, code);
+        put(count, [&](std::int64_t) { return unsigned{code}; });
       }
       continue;
     }
@@ -337,39 +384,53 @@ void DecodeRunLength(std::span<const std::uint8_t> bytes, const BitmapLayout& la
       case RleEscape::kEndOfBitmap:
         return;
       case RleEscape::kDelta:
-        x += next();
-        y += next();
+        x += data.Next();
+        y += data.Next();
         continue;
     }
     // An absolute run of `code` indices, padded to a 2-byte boundary.
     const unsigned dataBytes = fourBit ? (code + 1u) / 2 : code;
-    if (fourBit) {
-      for (unsigned i = 0; i < code; i += 2) {
-        const std::uint8_t pair = next();
-        put(pair >> 4);
-        if (i + 1 < code) put(pair & 0xFu);
+    std::array<std::uint8_t, 256> indices;
+    for (unsigned i = 0; i < dataBytes; ++i) {
+      const std::uint8_t byte = data.Next();
+      if (fourBit) {
+        indices[2 * i] = byte >> 4;
+        if (2 * i + 1 < code) indices[2 * i + 1] = byte & 0xFu;
+      } else {
+        indices[i] = byte;
       }
-    } else {
-      for (unsigned i = 0; i < code; ++i) put(next());
     }
-    if (dataBytes % 2 != 0) ++position;
+    for (unsigned i = 0; i < code; ++i) PaletteColor(layout, indices[i]);
+    put(code, [&](std::int64_t i) { return unsigned{indices[static_cast<std::size_t>(i)]}; });
+    if (dataBytes % 2 != 0 && !data.Skip(1)) ThrowCutShort();
   }
 }
 
+// The headers and the palette come before the pixels, within this many bytes of the start.
+constexpr std::size_t kMaxHeadersBytes = kFileHeaderBytes + 124 + kMaskBytes + 256 * 4;
+
 }  // namespace
 
-Picture DecodeBmp(std::span<const std::uint8_t> bytes) {
-  if (bytes.empty()) return {};
-  const BitmapLayout layout = ReadLayout(bytes);
+Picture DecodeBmp(PictureBytes& file, PictureWindow window) {
+  if (file.size() == 0) return {};
+  std::vector<std::uint8_t> headers(std::min<std::uint64_t>(file.size(), kMaxHeadersBytes));
+  headers.resize(file.ReadAt(0, headers));
+  const BitmapLayout layout = ReadLayout(headers);
+  const KeptPart kept = KeptPartOf(layout, window);
   Picture picture;
-  picture.width = static_cast<int>(layout.width);
-  picture.height = static_cast<int>(layout.height);
+  picture.width = static_cast<int>(kept.width);
+  picture.height = static_cast<int>(kept.height);
   if (layout.compression == Compression::kRle8 || layout.compression == Compression::kRle4) {
-    DecodeRunLength(bytes, layout, picture);
+    DecodeRunLength(file, layout, kept, picture);
   } else {
-    DecodeUncompressed(bytes, layout, picture);
+    DecodeUncompressed(file, layout, kept, picture);
   }
   return picture;
+}
+
+Picture DecodeBmp(std::span<const std::uint8_t> bytes) {
+  PictureBytesInMemory file(bytes);
+  return DecodeBmp(file, PictureWindow{});
 }
 
 }  // namespace orandu

@@ -1,10 +1,10 @@
-// Chooses a colour bar file's decoder by its extension and decodes the file read whole.
+// Chooses a colour bar file's decoder by its extension and decodes the part of it that is used.
 #include "ColorBarFile.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <optional>
 #include <string>
-#include <vector>
 
 #include "Errors.h"
 #include "PaletteFile.h"
@@ -20,6 +20,25 @@ enum class PictureKind { kBmp, kJpeg, kPng };
 // Larger than any file the decoders could accept (a 16-bit RGBA PNG stored without compression
 // at the largest pixel count is 512 MiB); a bigger file is refused before it is read.
 constexpr std::uint64_t kMaxPictureFileBytes = std::uint64_t{1} << 30;
+
+// Only the top row is looked up, and only its columns 0 to 399 (heights from -55535 to
+// +10000 m); the legend shows no more than the first 402 columns and 30 rows, where the main
+// window ends. Nothing beyond this part of a bar is decoded or kept.
+constexpr PictureWindow kUsedPartOfABar{.columns = 402, .rows = 30};
+
+// The file read in ranges as the decoder asks for them, never more than its size at the open.
+class PictureFile : public PictureBytes {
+ public:
+  explicit PictureFile(const std::filesystem::path& path) : file_(path) {}
+  std::uint64_t size() const override { return file_.size(); }
+  std::size_t ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) override {
+    if (offset >= file_.size()) return 0;
+    return file_.ReadAt(offset, out.first(std::min<std::uint64_t>(out.size(), size() - offset)));
+  }
+
+ private:
+  SourceFile file_;
+};
 
 std::string PictureFileTooLargeMessage(std::uint64_t bytes) {
   return "画像ファイルが大きすぎます (" + std::to_string(bytes) + " バイト)";
@@ -50,21 +69,17 @@ Picture LoadColorBar(const std::filesystem::path& path) {
   const std::optional<PictureKind> kind = KindOf(extension);
   if (!kind) throw OranduError(UnsupportedPictureMessage(extension));
 
-  std::vector<std::uint8_t> bytes;
-  {
-    SourceFile file(path);
-    if (file.size() > kMaxPictureFileBytes) {
-      throw OranduError(PictureFileTooLargeMessage(file.size()));
-    }
-    bytes = file.ReadAll();
+  PictureFile file(path);
+  if (file.size() > kMaxPictureFileBytes) {
+    throw OranduError(PictureFileTooLargeMessage(file.size()));
   }
   switch (*kind) {
     case PictureKind::kBmp:
-      return DecodeBmp(bytes);
+      return DecodeBmp(file, kUsedPartOfABar);
     case PictureKind::kJpeg:
-      return DecodeJpeg(bytes);
+      return DecodeJpeg(file, kUsedPartOfABar);
     case PictureKind::kPng:
-      return DecodePng(bytes);
+      return DecodePng(file, kUsedPartOfABar);
   }
   return {};
 }

@@ -1,4 +1,6 @@
 // Decodes JPEG pictures to 24-bit colour through libjpeg, refusing damaged or hostile files.
+#include <algorithm>
+#include <array>
 #include <csetjmp>
 #include <cstddef>
 #include <cstdint>
@@ -20,11 +22,16 @@ namespace {
 // A progressive picture needs a dozen scans or so; thousands of them only make decoding slow.
 constexpr int kMaxScans = 500;
 
+// A picture of several scans (progressive, or one scan per colour) keeps every coefficient of
+// the whole picture in memory until its last scan: two bytes a sample. Beyond this the picture
+// is refused from its header, before any of it is decoded.
+constexpr std::int64_t kMaxCoefficientBytes = std::int64_t{16} << 20;
+
 // Each scan passes over the whole picture, so the work grows with scans times pixels: a file of
-// a few hundred kilobytes could hold 500 scans of a picture of the largest size and keep the
-// decoder busy for minutes. A picture of that size may have 24 scans, more than any encoder
-// writes; a smaller one proportionally more, up to kMaxScans.
-constexpr std::int64_t kMaxScannedPixels = kMaxPicturePixels * 24;
+// a few hundred kilobytes could hold 500 scans of a large picture and keep the decoder busy for
+// minutes. A scan that would take the work past this is refused as it starts: a 2-megapixel
+// picture may have 16 scans, more than any encoder writes for it; a smaller one more.
+constexpr std::int64_t kMaxScannedPixels = std::int64_t{32} * 1024 * 1024;
 
 constexpr std::string_view kInvalidJpegMessage = "JPEG イメージが不正です";
 
@@ -73,21 +80,27 @@ void OnMessage(j_common_ptr info, int level) {
   Fail(info, code == JWRN_JPEG_EOF ? Failure::kCutShort : Failure::kCorrupt);
 }
 
+// Stops decoding as a damaged picture, for the reason already written in the message.
+[[noreturn]] void RefuseWithMessage(j_common_ptr info) {
+  ErrorManager& errors = ErrorsOf(info);
+  errors.failure = Failure::kCorrupt;
+  std::longjmp(errors.jump, 1);
+}
+
 void OnProgress(j_common_ptr info) {
   if (!info->is_decompressor) return;
   const auto& decompress = *reinterpret_cast<j_decompress_ptr>(info);
   const int scans = decompress.input_scan_number;
   const std::int64_t pixels = std::int64_t{decompress.image_width} * decompress.image_height;
   if (scans <= kMaxScans && scans * pixels <= kMaxScannedPixels) return;
-  ErrorManager& errors = ErrorsOf(info);
-  errors.failure = Failure::kCorrupt;
+  char* const message = ErrorsOf(info).message;
   if (scans > kMaxScans) {
-    std::snprintf(errors.message, sizeof errors.message, "more than %d scans", kMaxScans);
+    std::snprintf(message, JMSG_LENGTH_MAX, "more than %d scans", kMaxScans);
   } else {
-    std::snprintf(errors.message, sizeof errors.message, "%d scans of %lld pixels", scans,
+    std::snprintf(message, JMSG_LENGTH_MAX, "%d scans of %lld pixels", scans,
                   static_cast<long long>(pixels));
   }
-  std::longjmp(errors.jump, 1);
+  RefuseWithMessage(info);
 }
 
 // Calls `step` so that an error jumps back here and returns false.
@@ -96,6 +109,83 @@ bool Guarded(ErrorManager& errors, const Step& step) {
   if (setjmp(errors.jump) != 0) return false;
   step();
   return true;
+}
+
+// Feeds libjpeg from the file a piece at a time. At the end of the file it does what libjpeg's
+// own sources do: it warns of a premature end (an error here) and hands over an end marker.
+struct FileSource {
+  jpeg_source_mgr library;  // first, so that libjpeg's pointer to it is a pointer to the whole
+  PictureBytes* file;
+  std::uint64_t position;
+  std::uint64_t readBytes;  // skipped ones are not read
+  std::uint64_t maxReadBytes;
+  std::array<JOCTET, 65536> buffer;
+};
+
+// The most bytes read before the first scan: the markers that describe the picture are small,
+// and the large ones libjpeg has no use for are skipped unread.
+constexpr std::uint64_t kMaxHeadersReadBytes = std::uint64_t{16} << 20;
+
+// Entropy-coded data larger than the coefficients it holds is made of padding and junk
+// between markers, which libjpeg reads byte by byte; the slack is for the markers.
+constexpr std::uint64_t kReadSlackBytes = std::uint64_t{1} << 20;
+
+FileSource& SourceOf(j_decompress_ptr info) {
+  return *reinterpret_cast<FileSource*>(info->src);
+}
+
+void InitSource(j_decompress_ptr) {}
+void TermSource(j_decompress_ptr) {}
+
+boolean FillInputBuffer(j_decompress_ptr info) {
+  FileSource& source = SourceOf(info);
+  std::size_t got = 0;
+  bool failed = false;
+  try {
+    got = source.file->ReadAt(source.position, source.buffer);
+  } catch (const OranduError&) {
+    failed = true;  // the jump out of libjpeg must not start inside a handler
+  }
+  if (failed) ERREXIT(info, JERR_INPUT_EOF);  // a stream read error, like a short file
+  source.position += got;
+  source.readBytes += got;
+  if (source.readBytes > source.maxReadBytes) {
+    const auto common = reinterpret_cast<j_common_ptr>(info);
+    std::snprintf(ErrorsOf(common).message, JMSG_LENGTH_MAX, "more data than its pixels hold");
+    RefuseWithMessage(common);
+  }
+  if (got == 0) {
+    WARNMS(info, JWRN_JPEG_EOF);
+    source.buffer[0] = 0xFF;
+    source.buffer[1] = JPEG_EOI;
+    got = 2;
+  }
+  source.library.next_input_byte = source.buffer.data();
+  source.library.bytes_in_buffer = got;
+  return TRUE;
+}
+
+void SkipInputData(j_decompress_ptr info, long count) {
+  if (count <= 0) return;
+  FileSource& source = SourceOf(info);
+  const auto skipped = static_cast<std::size_t>(count);
+  if (skipped <= source.library.bytes_in_buffer) {
+    source.library.next_input_byte += skipped;
+    source.library.bytes_in_buffer -= skipped;
+    return;
+  }
+  source.position += skipped - source.library.bytes_in_buffer;
+  source.library.bytes_in_buffer = 0;
+}
+
+std::int64_t CoefficientBytes(const jpeg_decompress_struct& info) {
+  std::int64_t bytes = 0;
+  for (int c = 0; c < info.num_components; ++c) {
+    const jpeg_component_info& component = info.comp_info[c];
+    bytes += std::int64_t{component.width_in_blocks} * component.height_in_blocks * DCTSIZE2 *
+             static_cast<std::int64_t>(sizeof(JCOEF));
+  }
+  return bytes;
 }
 
 std::uint8_t Scale(unsigned a, unsigned b) {
@@ -147,31 +237,51 @@ class Decompressor {
 
 }  // namespace
 
-Picture DecodeJpeg(std::span<const std::uint8_t> bytes) {
+Picture DecodeJpeg(PictureBytes& file, PictureWindow window) {
   Decompressor decompressor;
   jpeg_decompress_struct& info = decompressor.info();
-  decompressor.Run([&] {
-    jpeg_mem_src(&info, bytes.data(), static_cast<unsigned long>(bytes.size()));
-    jpeg_read_header(&info, TRUE);
-  });
-  // Checked before libjpeg sizes its own buffers: a progressive picture keeps every
-  // coefficient of the whole picture in memory.
+  FileSource source{};
+  source.file = &file;
+  source.maxReadBytes = kMaxHeadersReadBytes;
+  source.library.init_source = InitSource;
+  source.library.fill_input_buffer = FillInputBuffer;
+  source.library.skip_input_data = SkipInputData;
+  source.library.resync_to_restart = jpeg_resync_to_restart;
+  source.library.term_source = TermSource;
+  info.src = &source.library;
+  decompressor.Run([&] { jpeg_read_header(&info, TRUE); });
+  // Checked before libjpeg sizes its own buffers.
   CheckPictureSize(info.image_width, info.image_height);
+  const bool multipleScans = jpeg_has_multiple_scans(&info);
+  const std::int64_t coefficientBytes = CoefficientBytes(info);
+  if (multipleScans && coefficientBytes > kMaxCoefficientBytes) {
+    throw OranduError(PictureTooLargeMessage(info.image_width, info.image_height));
+  }
+  // A single scan is read only down to the kept rows and the band of blocks that holds them.
+  constexpr std::int64_t kTallestBlockRow = 4 * DCTSIZE;
+  const std::int64_t height = info.image_height;
+  const std::int64_t rowsRead =
+      multipleScans ? height : std::min(height, std::int64_t{window.rows} + kTallestBlockRow);
+  source.maxReadBytes = source.readBytes + kReadSlackBytes +
+                        static_cast<std::uint64_t>(coefficientBytes / height * rowsRead);
   const bool cmyk = info.jpeg_color_space == JCS_CMYK || info.jpeg_color_space == JCS_YCCK;
   info.out_color_space = cmyk ? JCS_CMYK : JCS_RGB;  // libjpeg widens grey to RGB itself
+  // A picture of one scan is decoded row by row, so only the kept rows are; one of several
+  // scans has all of them read here.
   decompressor.Run([&] { jpeg_start_decompress(&info); });
 
   Picture picture;
-  picture.width = static_cast<int>(info.output_width);
-  picture.height = static_cast<int>(info.output_height);
-  const auto width = static_cast<std::size_t>(info.output_width);
-  picture.pixels.resize(width * info.output_height);
-  std::vector<JSAMPLE> row(width * static_cast<std::size_t>(info.output_components));
+  picture.width = static_cast<int>(std::min<JDIMENSION>(info.output_width, window.columns));
+  picture.height = static_cast<int>(std::min<JDIMENSION>(info.output_height, window.rows));
+  const auto width = static_cast<std::size_t>(picture.width);
+  picture.pixels.resize(width * picture.height);
+  std::vector<JSAMPLE> row(info.output_width * static_cast<std::size_t>(info.output_components));
   Rgb* const pixels = picture.pixels.data();
   JSAMPROW rowPointer = row.data();
   const bool inverted = info.saw_Adobe_marker != 0;
+  const auto keptRows = static_cast<JDIMENSION>(picture.height);
   decompressor.Run([&] {
-    while (info.output_scanline < info.output_height) {
+    while (info.output_scanline < keptRows) {
       Rgb* const out = pixels + width * info.output_scanline;
       jpeg_read_scanlines(&info, &rowPointer, 1);
       if (cmyk) {
@@ -180,9 +290,19 @@ Picture DecodeJpeg(std::span<const std::uint8_t> bytes) {
         CopyRgbRow(rowPointer, out, width);
       }
     }
-    jpeg_finish_decompress(&info);
+    // The rest of a whole picture's file is read to its end marker; a kept part leaves it.
+    if (keptRows == info.output_height) {
+      jpeg_finish_decompress(&info);
+    } else {
+      jpeg_abort_decompress(&info);
+    }
   });
   return picture;
+}
+
+Picture DecodeJpeg(std::span<const std::uint8_t> bytes) {
+  PictureBytesInMemory file(bytes);
+  return DecodeJpeg(file, PictureWindow{});
 }
 
 }  // namespace orandu

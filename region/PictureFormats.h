@@ -3,11 +3,13 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <limits>
 #include <span>
 #include <string>
 
 #include "Errors.h"
 #include "Picture.h"
+#include "PictureBytes.h"
 
 namespace orandu {
 
@@ -28,8 +30,20 @@ inline void CheckPictureSize(std::int64_t width, std::int64_t height) {
   }
 }
 
-// Each decoder takes the whole file's bytes and throws OranduError with the user's message.
-// An empty (0-byte) BMP decodes to an empty 0 x 0 picture.
+// The part of a picture its reader can use: the first `columns` columns of the first `rows`
+// rows. A decoder keeps only that part and stops reading the file once it has it; what lies
+// beyond is neither decoded nor checked. The whole picture is still refused when its declared
+// size is over the limit.
+struct PictureWindow {
+  int columns = std::numeric_limits<int>::max();
+  int rows = std::numeric_limits<int>::max();
+};
+
+// Each decoder throws OranduError with the user's message. An empty (0-byte) BMP decodes to an
+// empty 0 x 0 picture. The forms taking bytes in memory decode the whole picture.
+Picture DecodeBmp(PictureBytes& file, PictureWindow window);
+Picture DecodeJpeg(PictureBytes& file, PictureWindow window);
+Picture DecodePng(PictureBytes& file, PictureWindow window);
 Picture DecodeBmp(std::span<const std::uint8_t> bytes);
 Picture DecodeJpeg(std::span<const std::uint8_t> bytes);
 Picture DecodePng(std::span<const std::uint8_t> bytes);

@@ -43,6 +43,21 @@ std::size_t SourceFile::Read(std::span<std::uint8_t> buffer) {
   return total;
 }
 
+std::size_t SourceFile::ReadAt(std::uint64_t offset, std::span<std::uint8_t> buffer) {
+  std::size_t total = 0;
+  while (total < buffer.size()) {
+    const ssize_t got = ::pread(descriptor_, buffer.data() + total, buffer.size() - total,
+                                static_cast<off_t>(offset + total));
+    if (got == 0) break;
+    if (got < 0) {
+      if (errno == EINTR) continue;
+      throw OranduError(std::string(kStreamReadErrorMessage));
+    }
+    total += static_cast<std::size_t>(got);
+  }
+  return total;
+}
+
 std::vector<std::uint8_t> SourceFile::ReadAll() {
   std::vector<std::uint8_t> bytes(size_);
   Seek(0);

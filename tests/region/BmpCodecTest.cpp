@@ -5,6 +5,7 @@
 #include <initializer_list>
 #include <optional>
 #include <ostream>
+#include <span>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -48,7 +49,7 @@ enum class Compression : std::uint32_t {
 };
 
 // What goes into a hand-made bitmap file; the builder lays the bytes out as a writer would.
-struct BmpSpec {
+struct BmpLayout {
   HeaderSize header = HeaderSize::kWindows3;
   std::int32_t width = 1;
   std::int32_t height = 1;
@@ -84,7 +85,7 @@ class LittleEndian {
   std::vector<std::uint8_t> bytes_{};
 };
 
-std::vector<std::uint8_t> BuildBmp(const BmpSpec& layout) {
+std::vector<std::uint8_t> BuildBmp(const BmpLayout& layout) {
   const auto headerSize = static_cast<std::uint32_t>(layout.header);
   const bool core = layout.header == HeaderSize::kOs2Core;
   const std::size_t masksAfterHeader =
@@ -154,7 +155,7 @@ const std::vector<std::uint8_t> kRgbRowsBottomUp = {
 };
 const Picture kRgbPicture = MakePicture(3, 2, {kRed, kGreen, kBlue, kYellow, kWhite, kBlack});
 
-BmpSpec TwentyFourBit() {
+BmpLayout TwentyFourBit() {
   return {.width = 3, .height = 2, .pixels = kRgbRowsBottomUp};
 }
 
@@ -186,7 +187,7 @@ std::vector<KindCase> KindCases() {
   std::vector<KindCase> cases;
   cases.push_back({"TwentyFourBitBottomUp", BuildBmp(TwentyFourBit()), kRgbPicture});
 
-  BmpSpec topDown = TwentyFourBit();
+  BmpLayout topDown = TwentyFourBit();
   topDown.height = -2;
   topDown.pixels = {kRgbRowsBottomUp.begin() + 12, kRgbRowsBottomUp.end()};
   topDown.pixels.insert(topDown.pixels.end(), kRgbRowsBottomUp.begin(),
@@ -194,7 +195,7 @@ std::vector<KindCase> KindCases() {
   cases.push_back({"TwentyFourBitTopDown", BuildBmp(topDown), kRgbPicture});
 
   for (HeaderSize header : {HeaderSize::kOs2Core, HeaderSize::kWindows95, HeaderSize::kWindows98}) {
-    BmpSpec layout = TwentyFourBit();
+    BmpLayout layout = TwentyFourBit();
     layout.header = header;
     cases.push_back({"TwentyFourBitHeader" + std::to_string(static_cast<int>(header)),
                      BuildBmp(layout), kRgbPicture});
@@ -393,12 +394,12 @@ std::vector<std::uint8_t> WithU32(std::vector<std::uint8_t> bytes, std::size_t a
   return bytes;
 }
 
-BmpSpec Modified(BmpSpec layout, auto change) {
+BmpLayout Modified(BmpLayout layout, auto change) {
   change(layout);
   return layout;
 }
 
-BmpSpec EightBitRle(std::vector<std::uint8_t> data) {
+BmpLayout EightBitRle(std::vector<std::uint8_t> data) {
   return {.width = 2,
           .height = 2,
           .bits = 8,
@@ -408,17 +409,17 @@ BmpSpec EightBitRle(std::vector<std::uint8_t> data) {
 }
 
 std::vector<BrokenCase> BrokenCases() {
-  const auto& cutShort = kStreamReadErrorMessage;
-  const auto& invalid = kInvalidBitmapMessage;
+  constexpr std::string_view cutShort = "ストリームからの読み込みエラー";
+  constexpr std::string_view invalid = "ビットマップイメージが不正です";
   const std::vector<std::uint8_t> good = BuildBmp(TwentyFourBit());
-  const BmpSpec fiveSixFive = {.width = 1,
-                               .height = 1,
-                               .bits = 16,
-                               .compression = Compression::kBitfields,
-                               .masks = {0xF800, 0x07E0, 0x001F},
-                               .pixels = {0, 0, 0, 0}};
+  const BmpLayout fiveSixFive = {.width = 1,
+                                 .height = 1,
+                                 .bits = 16,
+                                 .compression = Compression::kBitfields,
+                                 .masks = {0xF800, 0x07E0, 0x001F},
+                                 .pixels = {0, 0, 0, 0}};
   const auto withMasks = [&](std::vector<std::uint32_t> masks) {
-    return BuildBmp(Modified(fiveSixFive, [&](BmpSpec& s) { s.masks = masks; }));
+    return BuildBmp(Modified(fiveSixFive, [&](BmpLayout& s) { s.masks = masks; }));
   };
   const auto withHeader = [&](auto change) { return BuildBmp(Modified(TwentyFourBit(), change)); };
 
@@ -431,7 +432,7 @@ std::vector<BrokenCase> BrokenCases() {
       {"InfoHeaderCutShort", Truncated(good, 30), cutShort},
       {"PixelDataOneByteShort", Truncated(good, good.size() - 1), cutShort},
       {"PixelOffsetPastTheEnd", WithU32(good, 10, 100000), cutShort},
-      {"HugeHeaderInATinyFile", withHeader([](BmpSpec& s) { s.width = s.height = 60000; }),
+      {"HugeHeaderInATinyFile", withHeader([](BmpLayout& s) { s.width = s.height = 60000; }),
        cutShort},
       {"PaletteCutShort",
        Truncated(BuildBmp({.bits = 8, .palette = {kRed, kGreen}, .pixels = {0, 0, 0, 0}}), 58),
@@ -441,34 +442,34 @@ std::vector<BrokenCase> BrokenCases() {
       {"RleAbsoluteRunCutShort", BuildBmp(EightBitRle({0, 2, 1})), cutShort},
       {"RleEndsBeforeTheLastRow", BuildBmp(EightBitRle({2, 1, 0, 0})), cutShort},
       {"RleImageSizePastTheEnd",
-       BuildBmp(Modified(EightBitRle({0, 1}), [](BmpSpec& s) { s.imageSize = 1000; })), cutShort},
+       BuildBmp(Modified(EightBitRle({0, 1}), [](BmpLayout& s) { s.imageSize = 1000; })), cutShort},
 
       {"NotStartingWithBm", notBm, invalid},
-      {"UnknownHeaderSize", withHeader([](BmpSpec& s) { s.header = HeaderSize::kUnknown; }),
+      {"UnknownHeaderSize", withHeader([](BmpLayout& s) { s.header = HeaderSize::kUnknown; }),
        invalid},
-      {"ZeroWidth", withHeader([](BmpSpec& s) { s.width = 0; }), invalid},
-      {"NegativeWidth", withHeader([](BmpSpec& s) { s.width = -3; }), invalid},
-      {"ZeroHeight", withHeader([](BmpSpec& s) { s.height = 0; }), invalid},
-      {"TwoBitsPerPixel", withHeader([](BmpSpec& s) { s.bits = 2; }), invalid},
-      {"ZeroBitsPerPixel", withHeader([](BmpSpec& s) { s.bits = 0; }), invalid},
-      {"Os2SixteenBits", withHeader([](BmpSpec& s) {
+      {"ZeroWidth", withHeader([](BmpLayout& s) { s.width = 0; }), invalid},
+      {"NegativeWidth", withHeader([](BmpLayout& s) { s.width = -3; }), invalid},
+      {"ZeroHeight", withHeader([](BmpLayout& s) { s.height = 0; }), invalid},
+      {"TwoBitsPerPixel", withHeader([](BmpLayout& s) { s.bits = 2; }), invalid},
+      {"ZeroBitsPerPixel", withHeader([](BmpLayout& s) { s.bits = 0; }), invalid},
+      {"Os2SixteenBits", withHeader([](BmpLayout& s) {
          s.header = HeaderSize::kOs2Core;
          s.bits = 16;
        }),
        invalid},
-      {"JpegCompression", withHeader([](BmpSpec& s) { s.compression = Compression::kJpeg; }),
+      {"JpegCompression", withHeader([](BmpLayout& s) { s.compression = Compression::kJpeg; }),
        invalid},
-      {"UnknownCompression", withHeader([](BmpSpec& s) { s.compression = Compression::kUnknown; }),
-       invalid},
-      {"Rle8OfTwentyFourBits", withHeader([](BmpSpec& s) { s.compression = Compression::kRle8; }),
+      {"UnknownCompression",
+       withHeader([](BmpLayout& s) { s.compression = Compression::kUnknown; }), invalid},
+      {"Rle8OfTwentyFourBits", withHeader([](BmpLayout& s) { s.compression = Compression::kRle8; }),
        invalid},
       {"Rle4OfEightBits",
        BuildBmp(
-           Modified(EightBitRle({0, 1}), [](BmpSpec& s) { s.compression = Compression::kRle4; })),
+           Modified(EightBitRle({0, 1}), [](BmpLayout& s) { s.compression = Compression::kRle4; })),
        invalid},
-      {"TopDownRle", BuildBmp(Modified(EightBitRle({0, 1}), [](BmpSpec& s) { s.height = -2; })),
+      {"TopDownRle", BuildBmp(Modified(EightBitRle({0, 1}), [](BmpLayout& s) { s.height = -2; })),
        invalid},
-      {"BitfieldsOfTwentyFourBits", withHeader([](BmpSpec& s) {
+      {"BitfieldsOfTwentyFourBits", withHeader([](BmpLayout& s) {
          s.compression = Compression::kBitfields;
          s.masks = {0xFF0000, 0xFF00, 0xFF};
        }),
@@ -490,11 +491,11 @@ INSTANTIATE_TEST_SUITE_P(Broken, BmpBrokenTest, ::testing::ValuesIn(BrokenCases(
 
 TEST(BmpDecodeTest, RefusesPicturesOverThePixelLimit) {
   // Run-length data can claim any size in a few bytes; the limit stops it before allocation.
-  const auto rle = BuildBmp(Modified(EightBitRle({0, 1}), [](BmpSpec& s) {
+  const auto rle = BuildBmp(Modified(EightBitRle({0, 1}), [](BmpLayout& s) {
     s.width = 10000;
     s.height = 10000;
   }));
-  EXPECT_EQ(DecodeError(rle), PictureTooLargeMessage(10000, 10000));
+  EXPECT_EQ(DecodeError(rle), "画像が大きすぎます (10000 x 10000 ピクセル)");
 
   // One pixel over the limit, with every byte of its pixel data present.
   constexpr int kSide = 8193;
@@ -504,7 +505,150 @@ TEST(BmpDecodeTest, RefusesPicturesOverThePixelLimit) {
                                 .bits = 1,
                                 .palette = {kBlack, kWhite},
                                 .pixels = std::vector<std::uint8_t>(stride * kSide)});
-  EXPECT_EQ(DecodeError(oneBit), PictureTooLargeMessage(kSide, kSide));
+  EXPECT_EQ(DecodeError(oneBit), "画像が大きすぎます (8193 x 8193 ピクセル)");
+}
+
+// ---- Only the part of a picture that is used -------------------------------------------------
+
+// What a colour bar can use: its first 402 columns and 30 rows.
+constexpr PictureWindow kBarWindow{.columns = 402, .rows = 30};
+
+// Bytes in memory that count how many of them a decoder reads.
+class CountedBytes : public PictureBytes {
+ public:
+  explicit CountedBytes(std::vector<std::uint8_t> bytes) : bytes_(std::move(bytes)) {}
+  std::uint64_t size() const override { return bytes_.size(); }
+  std::size_t ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) override {
+    const std::size_t got = PictureBytesInMemory(bytes_).ReadAt(offset, out);
+    read_ += got;
+    return got;
+  }
+  std::uint64_t read() const { return read_; }
+
+ private:
+  std::vector<std::uint8_t> bytes_;
+  std::uint64_t read_ = 0;
+};
+
+std::string WindowError(const std::vector<std::uint8_t>& bytes) {
+  try {
+    CountedBytes file(bytes);
+    DecodeBmp(file, kBarWindow);
+  } catch (const OranduError& error) {
+    return error.what();
+  }
+  return "no error";
+}
+
+// A 3000 x 2000 picture of 8-bit indices: (column + row counted from the top) % 4. A bottom-up
+// file holds its top rows at its very end.
+TEST(BmpWindowTest, KeptRowsAreReadFromWhereTheyLieAndNothingElse) {
+  constexpr int kWidth = 3000;
+  constexpr int kHeight = 2000;
+  const std::vector<Rgb> palette = {kRed, kGreen, kBlue, kWhite};
+  for (const bool topDown : {false, true}) {
+    std::vector<std::uint8_t> pixels(std::size_t{kWidth} * kHeight);
+    for (int fileRow = 0; fileRow < kHeight; ++fileRow) {
+      const int y = topDown ? fileRow : kHeight - 1 - fileRow;
+      for (int x = 0; x < kWidth; ++x) {
+        pixels[std::size_t{kWidth} * fileRow + x] = static_cast<std::uint8_t>((x + y) % 4);
+      }
+    }
+    CountedBytes file(BuildBmp({.width = kWidth,
+                                .height = topDown ? -kHeight : kHeight,
+                                .bits = 8,
+                                .palette = palette,
+                                .pixels = pixels}));
+    const Picture picture = DecodeBmp(file, kBarWindow);
+    ASSERT_EQ(picture.width, 402);
+    ASSERT_EQ(picture.height, 30);
+    for (int y = 0; y < 30; ++y) {
+      for (int x = 0; x < 402; ++x) {
+        ASSERT_EQ(picture.at(x, y), palette[(x + y) % 4]) << x << "," << y << " " << topDown;
+      }
+    }
+    // The headers and 30 rows of 402 bytes: not even one whole row of 3000.
+    EXPECT_LT(file.read(), 30u * 402 + 2000) << topDown;
+  }
+}
+
+// Run-length data of a picture 60,000 pixels wide: the kept columns of its top row are exactly
+// what the runs put there, whether a run starts inside them or reaches into them.
+TEST(BmpWindowTest, RunLengthPictureOfHugeWidthKeepsItsTopRowExactly) {
+  std::vector<std::uint8_t> data = {255, 1, 0, 0};    // bottom row: 255 greens, end of line
+  data.insert(data.end(), {0, 5, 2, 3, 1, 2, 3, 0});  // top row: 5 absolute indices, padded
+  data.insert(data.end(), {0, 2, 130, 0});            // a delta to column 135
+  data.insert(data.end(), {10, 2});                   // blue at 135 ... 144
+  data.insert(data.end(), {0, 2, 252, 0});            // a delta to column 397
+  data.insert(data.end(), {255, 3});                  // white from 397 on, past the window
+  for (int i = 0; i < 1000; ++i) data.insert(data.end(), {255, 1});  // clipped runs
+  data.insert(data.end(), {0, 1});
+  const std::vector<Rgb> palette = {kBlack, kGreen, kBlue, kWhite};
+  CountedBytes file(BuildBmp({.width = 60000,
+                              .height = 2,
+                              .bits = 8,
+                              .compression = Compression::kRle8,
+                              .palette = palette,
+                              .pixels = data}));
+  const Picture picture = DecodeBmp(file, kBarWindow);
+  ASSERT_EQ(picture.width, 402);
+  ASSERT_EQ(picture.height, 2);
+  std::vector<Rgb> top(402, kBlack);
+  top[0] = kBlue;
+  top[1] = kWhite;
+  top[2] = kGreen;
+  top[3] = kBlue;
+  top[4] = kWhite;
+  for (int x = 135; x < 145; ++x) top[x] = kBlue;
+  for (int x = 397; x < 402; ++x) top[x] = kWhite;
+  std::vector<Rgb> bottom(402, kBlack);
+  for (int x = 0; x < 255; ++x) bottom[x] = kGreen;
+  EXPECT_EQ(std::vector<Rgb>(picture.pixels.begin(), picture.pixels.begin() + 402), top);
+  EXPECT_EQ(std::vector<Rgb>(picture.pixels.begin() + 402, picture.pixels.end()), bottom);
+}
+
+// Once the kept columns of the top row are set nothing later can change them, so a file made of
+// endless runs past the edge is not read on: 2 MB of them, of which a few kilobytes are read.
+TEST(BmpWindowTest, RunLengthDataEndsWhereTheTopRowIsDone) {
+  std::vector<std::uint8_t> data(std::size_t{2} << 20, 255);
+  for (std::size_t i = 1; i < data.size(); i += 2) data[i] = 1;
+  CountedBytes file(BuildBmp({.width = 1,
+                              .height = 1,
+                              .bits = 8,
+                              .compression = Compression::kRle8,
+                              .palette = {kBlack, kTeal},
+                              .pixels = data}));
+  EXPECT_EQ(DecodeBmp(file, kBarWindow).pixels, std::vector<Rgb>{kTeal});
+  EXPECT_LT(file.read(), 100'000u);
+}
+
+// Run data longer than any encoding of the picture only moves the pen over clipped pixels; run
+// data too long to read in time before the top row is a picture too large.
+TEST(BmpWindowTest, RunLengthDataBeyondWhatThePictureNeedsIsRefused) {
+  std::vector<std::uint8_t> clipped;  // 1 x 2000: runs of 255 in the bottom row
+  for (int i = 0; i < 10000; ++i) clipped.insert(clipped.end(), {255, 0});
+  EXPECT_EQ(WindowError(BuildBmp({.width = 1,
+                                  .height = 2000,
+                                  .bits = 8,
+                                  .compression = Compression::kRle8,
+                                  .palette = {kBlack},
+                                  .pixels = clipped})),
+            "ビットマップイメージが不正です");
+
+  std::vector<std::uint8_t> row(2 * 4000, 0);  // 4000 x 4000: every pixel a run, 17 MB
+  for (std::size_t i = 0; i < row.size(); i += 2) row[i] = 1;
+  row.insert(row.end(), {0, 0});
+  std::vector<std::uint8_t> onePixelRuns;
+  while (onePixelRuns.size() < (std::size_t{17} << 20)) {
+    onePixelRuns.insert(onePixelRuns.end(), row.begin(), row.end());
+  }
+  EXPECT_EQ(WindowError(BuildBmp({.width = 4000,
+                                  .height = 4000,
+                                  .bits = 8,
+                                  .compression = Compression::kRle8,
+                                  .palette = {kBlack},
+                                  .pixels = onePixelRuns})),
+            "画像が大きすぎます (4000 x 4000 ピクセル)");
 }
 
 TEST(BmpWriteTest, WritesTwentyFourBitBottomUpRowsPaddedToFourBytes) {
@@ -523,7 +667,7 @@ TEST(BmpWriteTest, RefusedWriteNamesThePathAndKeepsTheOldFile) {
     WriteBmp(missingFolder, kRgbPicture);
     ADD_FAILURE() << "no error";
   } catch (const OranduError& error) {
-    EXPECT_EQ(error.what(), CannotWriteMessage(missingFolder));
+    EXPECT_EQ(error.what(), missingFolder.string() + " に書き込めません");
   }
   const auto folderInTheWay = dir / "taken.bmp";
   std::filesystem::create_directory(folderInTheWay);

@@ -111,6 +111,9 @@ std::string DecodeError(const std::vector<std::uint8_t>& bytes) {
   return "no error";
 }
 
+constexpr Rgb kRedish{200, 40, 30};
+constexpr Rgb kBluish{20, 60, 210};
+
 void ExpectNear(Rgb actual, Rgb expected) {
   constexpr int kTolerance = 3;
   EXPECT_NEAR(actual.red, expected.red, kTolerance);
@@ -188,7 +191,7 @@ TEST_P(JpegCutShortTest, IsAStreamReadError) {
   std::vector<std::uint8_t> bytes = EncodeJpeg(Noise(), GetParam().progression);
   const std::ptrdiff_t keep = GetParam().keep;
   bytes.resize(static_cast<std::size_t>(keep >= 0 ? keep : std::ssize(bytes) + keep));
-  EXPECT_EQ(DecodeError(bytes), kStreamReadErrorMessage);
+  EXPECT_EQ(DecodeError(bytes), "ストリームからの読み込みエラー");
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -229,7 +232,7 @@ TEST(JpegDecodeTest, HugeDimensionsAreRefusedBeforeDecoding) {
     bytes[field] = 65000 >> 8;
     bytes[field + 1] = 65000 & 0xFF;
   }
-  EXPECT_EQ(DecodeError(bytes), PictureTooLargeMessage(65000, 65000));
+  EXPECT_EQ(DecodeError(bytes), "画像が大きすぎます (65000 x 65000 ピクセル)");
 }
 
 // Every coefficient refined one bit at a time: a valid file of 704 scans over one 8 x 8 block,
@@ -268,6 +271,79 @@ TEST(JpegDecodeTest, ManyScansOfALargePictureAreRefused) {
   const std::string message = DecodeError(bytes);
   EXPECT_TRUE(IsInvalidJpegError(message));
   EXPECT_NE(message.find("scans of 4194304 pixels"), std::string::npos) << message;
+}
+
+// ---- Only the part of a picture that is used -------------------------------------------------
+
+constexpr PictureWindow kBarWindow{.columns = 402, .rows = 30};
+
+std::string WindowError(const std::vector<std::uint8_t>& bytes) {
+  try {
+    PictureBytesInMemory file(bytes);
+    DecodeJpeg(file, kBarWindow);
+  } catch (const OranduError& error) {
+    return error.what();
+  }
+  return "no error";
+}
+
+// 1024 x 512: red left of column 200, blue from there on; the rows from 64 down are noise.
+JpegSource WideBar() {
+  JpegSource source{.width = 1024, .height = 512};
+  std::uint32_t state = 99;
+  for (int y = 0; y < source.height; ++y) {
+    for (int x = 0; x < source.width; ++x) {
+      state = state * 1103515245 + 12345;
+      const auto noise = static_cast<std::uint8_t>(state >> 16);
+      const Rgb color = y >= 64 ? Rgb{noise, noise, noise} : x < 200 ? kRedish : kBluish;
+      source.samples.insert(source.samples.end(), {color.red, color.green, color.blue});
+    }
+  }
+  return source;
+}
+
+// A picture of one scan is decoded only down to the kept rows: a file cut far below them is no
+// loss, while the whole picture is a stream read error.
+TEST(JpegWindowTest, OneScanPictureIsReadOnlyDownToTheKeptRows) {
+  std::vector<std::uint8_t> bytes = EncodeJpeg(WideBar());
+  bytes.resize(bytes.size() / 2);
+  EXPECT_EQ(DecodeError(bytes), "ストリームからの読み込みエラー");
+  PictureBytesInMemory file(bytes);
+  const Picture picture = DecodeJpeg(file, kBarWindow);
+  ASSERT_EQ(picture.width, 402);
+  ASSERT_EQ(picture.height, 30);
+  ExpectNear(picture.at(0, 0), kRedish);
+  ExpectNear(picture.at(195, 29), kRedish);
+  ExpectNear(picture.at(204, 0), kBluish);
+  ExpectNear(picture.at(401, 29), kBluish);
+}
+
+// Several scans keep every coefficient of the picture until the last: 2 bytes a sample. Over
+// 16 MiB of them the picture is refused from its header, however it is cut.
+TEST(JpegWindowTest, ManyScanPictureTooLargeToHoldIsRefusedFromItsHeader) {
+  JpegSource grey{.width = 2900, .height = 2900, .space = JCS_GRAYSCALE, .components = 1};
+  grey.samples.assign(std::size_t{2900} * 2900, 128);
+  std::vector<std::uint8_t> progressive = EncodeJpeg(grey, Progression::kProgressive);
+  progressive.resize(FindMarker(progressive, 0xDA) + 20);  // the first scan has hardly begun
+  EXPECT_EQ(WindowError(progressive), "画像が大きすぎます (2900 x 2900 ピクセル)");
+  // One colour to a scan is several scans too.
+  const std::vector<jpeg_scan_info> perColour = {
+      {1, {0}, 0, 63, 0, 0}, {1, {1}, 0, 63, 0, 0}, {1, {2}, 0, 63, 0, 0}};
+  JpegSource colour{.width = 1700, .height = 1700};
+  colour.samples.assign(std::size_t{1700} * 1700 * 3, 128);
+  EXPECT_EQ(WindowError(EncodeJpeg(colour, Progression::kBaseline, perColour)),
+            "画像が大きすぎます (1700 x 1700 ピクセル)");
+  // The same picture in one scan holds only a band of blocks at a time.
+  EXPECT_EQ(WindowError(EncodeJpeg(colour)), "no error");
+}
+
+// Junk between markers is read byte by byte; more of it than the picture's coefficients is
+// refused as it is read rather than scanned to the end.
+TEST(JpegWindowTest, JunkFarBeyondThePicturesDataIsRefused) {
+  std::vector<std::uint8_t> bytes = EncodeJpeg(Quadrants());
+  const std::size_t scan = FindMarker(bytes, 0xDA);
+  bytes.insert(bytes.begin() + static_cast<std::ptrdiff_t>(scan), std::size_t{20} << 20, 0x55);
+  EXPECT_EQ(WindowError(bytes), "JPEG イメージが不正です (more data than its pixels hold)");
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <zlib.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <filesystem>
 #include <ostream>
@@ -38,7 +39,7 @@ enum class ColorType : std::uint8_t {
 };
 
 // What goes into a hand-made PNG file: chunks, checksums and compressed data are made here.
-struct PngSpec {
+struct PngLayout {
   std::uint32_t width = 1;
   std::uint32_t height = 1;
   std::uint8_t bitDepth = 8;
@@ -47,6 +48,7 @@ struct PngSpec {
   std::vector<std::vector<std::uint8_t>> scanlines{};  // packed samples as stored, no filter byte
   std::vector<Rgb> palette{};
   std::vector<std::uint8_t> transparency{};  // the tRNS chunk's content
+  std::uint8_t filter = 0;                   // 0 none, 1 Sub, 2 Up; each row the same
 };
 
 void PutU32(std::vector<std::uint8_t>& out, std::uint32_t value) {
@@ -72,7 +74,7 @@ std::vector<std::uint8_t> Compress(const std::vector<std::uint8_t>& data) {
   return out;
 }
 
-std::vector<std::uint8_t> BuildPng(const PngSpec& shape) {
+std::vector<std::uint8_t> BuildPng(const PngLayout& shape) {
   std::vector<std::uint8_t> out = {137, 'P', 'N', 'G', '\r', '\n', 26, '\n'};
   std::vector<std::uint8_t> header;
   PutU32(header, shape.width);
@@ -87,10 +89,22 @@ std::vector<std::uint8_t> BuildPng(const PngSpec& shape) {
     PutChunk(out, "PLTE", entries);
   }
   if (!shape.transparency.empty()) PutChunk(out, "tRNS", shape.transparency);
+  const std::size_t samples = shape.colorType == ColorType::kRgb         ? 3
+                              : shape.colorType == ColorType::kRgba      ? 4
+                              : shape.colorType == ColorType::kGreyAlpha ? 2
+                                                                         : 1;
+  const std::size_t left = std::max<std::size_t>(1, samples * shape.bitDepth / 8);
   std::vector<std::uint8_t> filtered;
+  const std::vector<std::uint8_t>* above = nullptr;
   for (const auto& scanline : shape.scanlines) {
-    filtered.push_back(0);  // no filter
-    filtered.insert(filtered.end(), scanline.begin(), scanline.end());
+    filtered.push_back(shape.filter);
+    for (std::size_t i = 0; i < scanline.size(); ++i) {
+      std::uint8_t predicted = 0;
+      if (shape.filter == 1 && i >= left) predicted = scanline[i - left];
+      if (shape.filter == 2 && above != nullptr) predicted = (*above)[i];
+      filtered.push_back(static_cast<std::uint8_t>(scanline[i] - predicted));
+    }
+    above = &scanline;
   }
   PutChunk(out, "IDAT", Compress(filtered));
   PutChunk(out, "IEND", {});
@@ -141,7 +155,7 @@ const Picture kNineColours = {3,
 
 struct KindCase {
   std::string name;
-  PngSpec shape;
+  PngLayout shape;
   std::vector<Rgb> expected{};  // top row first
 };
 
@@ -152,7 +166,7 @@ void PrintTo(const KindCase& test, std::ostream* out) {
 class PngKindTest : public ::testing::TestWithParam<KindCase> {};
 
 TEST_P(PngKindTest, DecodesToEightBitRgb) {
-  const PngSpec& shape = GetParam().shape;
+  const PngLayout& shape = GetParam().shape;
   const Picture picture = DecodePng(BuildPng(shape));
   EXPECT_EQ(picture.width, static_cast<int>(shape.width));
   EXPECT_EQ(picture.height, static_cast<int>(shape.height));
@@ -217,7 +231,7 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& test) { return test.param.name; });
 
 TEST(PngDecodeTest, HalfTransparentPixelIsBlendedOntoBlackInLinearLight) {
-  const PngSpec shape{.colorType = ColorType::kRgba, .scanlines = {{255, 255, 255, 128}}};
+  const PngLayout shape{.colorType = ColorType::kRgba, .scanlines = {{255, 255, 255, 128}}};
   const Rgb pixel = DecodePng(BuildPng(shape)).at(0, 0);
   EXPECT_NEAR(pixel.red, 188, 2);  // half the light of white, in sRGB terms
   EXPECT_EQ(pixel.red, pixel.green);
@@ -226,7 +240,7 @@ TEST(PngDecodeTest, HalfTransparentPixelIsBlendedOntoBlackInLinearLight) {
 
 // 96 x 96 of noise: compressed data large enough to cut in the middle.
 std::vector<std::uint8_t> NoisyPng() {
-  PngSpec shape{.width = 96, .height = 96};
+  PngLayout shape{.width = 96, .height = 96};
   std::uint32_t state = 7;
   for (int y = 0; y < 96; ++y) {
     std::vector<std::uint8_t>& line = shape.scanlines.emplace_back();
@@ -247,7 +261,8 @@ TEST(PngDecodeTest, CutShortFilesAreStreamReadErrors) {
   const std::vector<std::uint8_t> whole = NoisyPng();
   for (const std::size_t size :
        {std::size_t{0}, std::size_t{8}, std::size_t{20}, whole.size() / 2}) {
-    EXPECT_EQ(DecodeError(Truncated(whole, size)), kStreamReadErrorMessage) << size << " bytes";
+    EXPECT_EQ(DecodeError(Truncated(whole, size)), "ストリームからの読み込みエラー")
+        << size << " bytes";
   }
 }
 
@@ -290,7 +305,7 @@ INSTANTIATE_TEST_SUITE_P(Damaged, PngDamagedTest, ::testing::ValuesIn(DamagedCas
 TEST(PngDecodeTest, HugeDimensionsInATinyFileAreRefusedBeforeDecoding) {
   const auto bomb = BuildPng({.width = 60000, .height = 60000, .scanlines = {{0, 0, 0}}});
   ASSERT_LT(bomb.size(), 100u);
-  EXPECT_EQ(DecodeError(bomb), PictureTooLargeMessage(60000, 60000));
+  EXPECT_EQ(DecodeError(bomb), "画像が大きすぎます (60000 x 60000 ピクセル)");
 }
 
 // ---- Compression bombs: a small file whose compressed data inflates to far more ------------
@@ -379,7 +394,7 @@ TEST(PngDecodeTest, InterlacedPicturesOfEverySmallSizeGetExactlyTheirData) {
   for (const auto& kind : kinds) {
     for (std::uint32_t width = 1; width <= 9; ++width) {
       for (std::uint32_t height = 1; height <= 9; ++height) {
-        const PngSpec shape{
+        const PngLayout shape{
             .width = width,
             .height = height,
             .bitDepth = kind.bitDepth,
@@ -420,14 +435,14 @@ TEST_P(PngLayoutTest, LargePictureIsNotMistakenForABomb) {
                                                                   : 1;
   const std::size_t rowBytes = (std::size_t{layout.width} * samples * layout.bitDepth + 7) / 8;
   const std::size_t dataBytes = layout.height * (1 + rowBytes) + 4096;
-  const PngSpec shape{.width = layout.width,
-                      .height = layout.height,
-                      .bitDepth = layout.bitDepth,
-                      .colorType = layout.colorType,
-                      .interlaced = layout.interlaced,
-                      .scanlines = {std::vector<std::uint8_t>(dataBytes - 1)},
-                      .palette = layout.colorType == ColorType::kPalette ? std::vector<Rgb>{kRed}
-                                                                         : std::vector<Rgb>{}};
+  const PngLayout shape{.width = layout.width,
+                        .height = layout.height,
+                        .bitDepth = layout.bitDepth,
+                        .colorType = layout.colorType,
+                        .interlaced = layout.interlaced,
+                        .scanlines = {std::vector<std::uint8_t>(dataBytes - 1)},
+                        .palette = layout.colorType == ColorType::kPalette ? std::vector<Rgb>{kRed}
+                                                                           : std::vector<Rgb>{}};
   const Picture picture = DecodePng(BuildPng(shape));
   EXPECT_EQ(picture.width, static_cast<int>(layout.width));
   EXPECT_EQ(picture.height, static_cast<int>(layout.height));
@@ -465,10 +480,149 @@ TEST(PngWriteTest, RefusedWriteNamesThePath) {
     WritePng(missingFolder, kNineColours);
     ADD_FAILURE() << "no error";
   } catch (const OranduError& error) {
-    EXPECT_EQ(error.what(), CannotWriteMessage(missingFolder));
+    EXPECT_EQ(error.what(), missingFolder.string() + " に書き込めません");
   }
   EXPECT_THROW(WritePng(dir / "empty.png", Picture{}), std::invalid_argument);
   EXPECT_FALSE(std::filesystem::exists(dir / "empty.png"));
+}
+
+// ---- Stored colours, and only the part of a picture that is used ----------------------------
+
+// A gAMA chunk says how the file's values map to light; the bar's colours are the values.
+TEST(PngDecodeTest, StoredValuesAreReadWithoutGammaConversion) {
+  for (const std::uint32_t gamma : {100000u, 20000u, 45455u}) {
+    const std::vector<std::uint8_t> value = {
+        static_cast<std::uint8_t>(gamma >> 24), static_cast<std::uint8_t>(gamma >> 16),
+        static_cast<std::uint8_t>(gamma >> 8), static_cast<std::uint8_t>(gamma)};
+    const auto png = WithChunkAfterTheHeader(BuildPng({.scanlines = {{0, 7, 0}}}), "gAMA", value);
+    EXPECT_EQ(DecodePng(png).pixels, (std::vector<Rgb>{{0, 7, 0}})) << gamma;
+  }
+}
+
+constexpr PictureWindow kBarWindow{.columns = 402, .rows = 30};
+
+Picture DecodeWindow(const std::vector<std::uint8_t>& bytes) {
+  PictureBytesInMemory file(bytes);
+  return DecodePng(file, kBarWindow);
+}
+
+std::string WindowError(const std::vector<std::uint8_t>& bytes) {
+  try {
+    DecodeWindow(bytes);
+  } catch (const OranduError& error) {
+    return error.what();
+  }
+  return "no error";
+}
+
+// A 1000 x 60 picture whose pixel (x, y) is colour (x / 3 + y) % 4 of these.
+const Rgb kFourColours[] = {kRed, kGreen, kBlue, kWhite};
+int ColourIndex(int x, int y) {
+  return (x / 3 + y) % 4;
+}
+
+struct WindowCase {
+  std::string name;
+  ColorType colorType;
+  std::uint8_t bitDepth;
+  bool interlaced;
+  std::uint8_t filter;
+};
+
+void PrintTo(const WindowCase& test, std::ostream* out) {
+  *out << test.name;
+}
+
+PngLayout FourColourPicture(const WindowCase& kind) {
+  constexpr int kWidth = 1000;
+  constexpr int kHeight = 60;
+  PngLayout shape{.width = kWidth,
+                  .height = kHeight,
+                  .bitDepth = kind.bitDepth,
+                  .colorType = kind.colorType,
+                  .interlaced = kind.interlaced,
+                  .filter = kind.filter};
+  if (kind.interlaced) {
+    Picture picture{kWidth, kHeight, {}};
+    for (int y = 0; y < kHeight; ++y) {
+      for (int x = 0; x < kWidth; ++x) picture.pixels.push_back(kFourColours[ColourIndex(x, y)]);
+    }
+    shape.scanlines = Adam7Scanlines(picture);
+    return shape;
+  }
+  for (int y = 0; y < kHeight; ++y) {
+    std::vector<std::uint8_t>& line = shape.scanlines.emplace_back();
+    for (int x = 0; x < kWidth; ++x) {
+      const int index = ColourIndex(x, y);
+      const Rgb color = kFourColours[index];
+      switch (kind.colorType) {
+        case ColorType::kRgba:  // 16-bit: each sample twice, fully opaque
+          line.insert(line.end(), {color.red, color.red, color.green, color.green, color.blue,
+                                   color.blue, 0xFF, 0xFF});
+          break;
+        case ColorType::kPalette:  // 4-bit indices, two to a byte
+          if (x % 2 == 0) line.push_back(static_cast<std::uint8_t>(index << 4));
+          if (x % 2 == 1) line.back() = static_cast<std::uint8_t>(line.back() | index);
+          break;
+        case ColorType::kGrey:  // 1-bit: odd colours white
+          if (x % 8 == 0) line.push_back(0);
+          if (index % 2 == 1) line.back() = static_cast<std::uint8_t>(line.back() | 0x80 >> x % 8);
+          break;
+        default:
+          line.insert(line.end(), {color.red, color.green, color.blue});
+      }
+    }
+  }
+  if (kind.colorType == ColorType::kPalette) {
+    shape.palette.assign(std::begin(kFourColours), std::end(kFourColours));
+    shape.transparency = {255, 255, 255, 255};
+  }
+  return shape;
+}
+
+class PngWindowTest : public ::testing::TestWithParam<WindowCase> {};
+
+// Rows are cut after column 401 inside their packed bytes, even between the bits of one byte,
+// and rows filtered against the pixels to their left or above them still decode exactly.
+TEST_P(PngWindowTest, KeepsExactlyTheFirst402ColumnsOf30Rows) {
+  const Picture picture = DecodeWindow(BuildPng(FourColourPicture(GetParam())));
+  ASSERT_EQ(picture.width, 402);
+  ASSERT_EQ(picture.height, 30);
+  const bool oneBitGrey = GetParam().colorType == ColorType::kGrey;
+  for (int y = 0; y < 30; ++y) {
+    for (int x = 0; x < 402; ++x) {
+      const int index = ColourIndex(x, y);
+      const Rgb expected = oneBitGrey ? (index % 2 == 1 ? kWhite : kBlack) : kFourColours[index];
+      ASSERT_EQ(picture.at(x, y), expected) << x << ", " << y;
+    }
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Kinds, PngWindowTest,
+    ::testing::Values(WindowCase{"RgbEightBitUp", ColorType::kRgb, 8, false, 2},
+                      WindowCase{"RgbaSixteenBitSub", ColorType::kRgba, 16, false, 1},
+                      WindowCase{"GreyOneBit", ColorType::kGrey, 1, false, 0},
+                      WindowCase{"PaletteFourBitSubWithTransparency", ColorType::kPalette, 4, false,
+                                 1},
+                      WindowCase{"InterlacedRgb", ColorType::kRgb, 8, true, 0}),
+    [](const auto& test) { return test.param.name; });
+
+// Image data is inflated only down to the kept rows: a file cut below them is no loss.
+TEST(PngWindowTest, ImageDataIsReadOnlyDownToTheKeptRows) {
+  const std::vector<std::uint8_t> whole = NoisyPng();
+  const std::vector<std::uint8_t> cut(whole.begin(), whole.begin() + whole.size() * 3 / 4);
+  EXPECT_EQ(DecodeError(cut), "ストリームからの読み込みエラー");
+  EXPECT_EQ(DecodeWindow(cut).pixels.size(), std::size_t{96} * 30);
+}
+
+// An interlaced picture spreads its top rows over all of its data, so all of it is decoded:
+// beyond 48 MiB of data and pixels that is refused from the header.
+TEST(PngWindowTest, LargeInterlacedPictureIsRefusedFromItsHeader) {
+  const auto tiny =
+      BuildPng({.width = 4000, .height = 4000, .interlaced = true, .scanlines = {{0, 0, 0}}});
+  EXPECT_EQ(WindowError(tiny), "画像が大きすぎます (4000 x 4000 ピクセル)");
+  EXPECT_EQ(DecodeError(tiny), std::string(kInvalidPng) + " (not enough image data)");
 }
 
 }  // namespace
