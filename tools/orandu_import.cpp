@@ -65,9 +65,8 @@ int main(int argc, char** argv) {
     const orandu::import::ImportSummary summary =
         orandu::import::ImportGrid(arguments->input, arguments->output, options);
     bar.Clear();
-    std::fputs(
-        orandu::import::FormatSummary(summary, arguments->input, arguments->output).c_str(),
-        stdout);
+    std::fputs(orandu::import::FormatSummary(summary, arguments->input, arguments->output).c_str(),
+               stdout);
   } catch (const orandu::import::OutputError& error) {
     bar.Clear();
     std::fprintf(stderr, "orandu-import: %s\n", error.what());

@@ -15,9 +15,13 @@ constexpr double kOutputStep = 1.0 / SamplesPerDegree;
 constexpr double kSameSpacing = 1e-6;
 constexpr double kSamePosition = 1e-6;
 
-double Radians(double degrees) { return degrees * std::numbers::pi / 180; }
+double Radians(double degrees) {
+  return degrees * std::numbers::pi / 180;
+}
 
-bool IsFiner(double step) { return step < kOutputStep * (1 - kSameSpacing); }
+bool IsFiner(double step) {
+  return step < kOutputStep * (1 - kSameSpacing);
+}
 
 // Linear weights at position u, counted in input steps from sample 0; `wrap` samples make a
 // circle, or 0 for an axis that ends (positions beyond its ends take the end sample).

@@ -10,7 +10,12 @@
 namespace orandu::import {
 namespace {
 
-enum class Tag : std::uint32_t { kAbsent = 0, kDimension = 0x0A, kVariable = 0x0B, kAttribute = 0x0C };
+enum class Tag : std::uint32_t {
+  kAbsent = 0,
+  kDimension = 0x0A,
+  kVariable = 0x0B,
+  kAttribute = 0x0C
+};
 
 std::uint64_t TypeSize(std::uint32_t type) {
   switch (type) {
@@ -35,7 +40,9 @@ std::uint64_t TypeSize(std::uint32_t type) {
   }
 }
 
-std::uint64_t PaddedToFour(std::uint64_t bytes) { return (bytes + 3) / 4 * 4; }
+std::uint64_t PaddedToFour(std::uint64_t bytes) {
+  return (bytes + 3) / 4 * 4;
+}
 
 class HeaderReader {
  public:

@@ -13,7 +13,7 @@
 namespace orandu::import {
 
 struct ImportOptions {
-  std::optional<std::string> variable;       // the height variable, when the file holds several
+  std::optional<std::string> variable;        // the height variable, when the file holds several
   std::function<void(double done)> progress;  // told the fraction done, 0 ... 1, now and then
 };
 

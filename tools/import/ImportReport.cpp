@@ -45,8 +45,7 @@ std::string FormatSummary(const ImportSummary& summary, const std::filesystem::p
        << ", longitude from " << Number(summary.longitude.first) << "°\n";
   text << "method:    " << Method(summary) << "\n";
   if (summary.lowest && summary.highest) {
-    text << "values:    " << Number(*summary.lowest) << " … " << Number(*summary.highest)
-         << " m\n";
+    text << "values:    " << Number(*summary.lowest) << " … " << Number(*summary.highest) << " m\n";
   } else {
     text << "values:    none (every value is missing)\n";
   }

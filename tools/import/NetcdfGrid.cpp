@@ -75,12 +75,12 @@ AxisKind Classify(int file, int variable) {
   const std::string standard = Lower(TextAttribute(file, variable, "standard_name"));
   const std::string axis = Lower(TextAttribute(file, variable, "axis"));
   const std::string long_name = Lower(TextAttribute(file, variable, "long_name"));
-  for (const char* north : {"degrees_north", "degree_north", "degrees_n", "degree_n", "degreesn",
-                            "degreen"}) {
+  for (const char* north :
+       {"degrees_north", "degree_north", "degrees_n", "degree_n", "degreesn", "degreen"}) {
     if (units.find(north) != std::string::npos) return AxisKind::kLatitude;
   }
-  for (const char* east : {"degrees_east", "degree_east", "degrees_e", "degree_e", "degreese",
-                           "degreee"}) {
+  for (const char* east :
+       {"degrees_east", "degree_east", "degrees_e", "degree_e", "degreese", "degreee"}) {
     if (units.find(east) != std::string::npos) return AxisKind::kLongitude;
   }
   const bool in_degrees = units.empty() || units.starts_with("degree");
@@ -211,8 +211,8 @@ void Decode(const unsigned char* stored, std::span<float> heights, const ValueCo
     T value;
     std::memcpy(&value, stored + i * sizeof(T), sizeof(T));
     const auto as_double = static_cast<double>(value);
-    bool missing = !std::isfinite(as_double) || as_double < coding.valid_min ||
-                   as_double > coding.valid_max;
+    bool missing =
+        !std::isfinite(as_double) || as_double < coding.valid_min || as_double > coding.valid_max;
     for (const double fill : coding.missing) missing = missing || as_double == fill;
     if (missing) {
       heights[i] = std::numeric_limits<float>::quiet_NaN();
@@ -241,6 +241,10 @@ NetcdfGrid::NetcdfGrid(const std::filesystem::path& input,
   std::error_code error;
   const std::filesystem::file_status status = std::filesystem::status(input, error);
   if (error) throw ImportError("cannot open: " + error.message());
+  if (status.type() == std::filesystem::file_type::not_found) {
+    throw ImportError("cannot open: " +
+                      std::make_error_code(std::errc::no_such_file_or_directory).message());
+  }
   // A FIFO or a device would keep the reader waiting for ever.
   if (!std::filesystem::is_regular_file(status)) {
     throw ImportError("cannot open: not a regular file");

@@ -17,7 +17,7 @@ namespace orandu::import {
 struct ValueCoding {
   double scale = 1;
   double offset = 0;
-  std::vector<double> missing;  // _FillValue and missing_value, as stored
+  std::vector<double> missing;   // _FillValue and missing_value, as stored
   double valid_min = -HUGE_VAL;  // valid_min / valid_max / valid_range, as stored
   double valid_max = HUGE_VAL;
 };
