@@ -129,30 +129,40 @@ TEST_P(SameSpacingTest, CopiesEverySampleToItsPlace) {
 
 INSTANTIATE_TEST_SUITE_P(
     Conventions, SameSpacingTest,
-    ::testing::Values(Convention{"AscendingFrom0East",
-                                 [](TestGridFile& g) {
-                                   g.latitude.values = Spaced(2161, -90, kFiveMinutes);
-                                   g.longitude.values = Spaced(4320, 0, kFiveMinutes);
-                                 }},
-                      Convention{"DescendingFrom180WestCompressed",
-                                 [](TestGridFile& g) {
-                                   g.latitude.values = Spaced(2161, 90, -kFiveMinutes);
-                                   g.longitude.values = Spaced(4320, -180, kFiveMinutes);
-                                   g.netcdf4 = true;
-                                 }},
-                      Convention{"LastLongitudeRepeatsTheFirst",
-                                 [](TestGridFile& g) {
-                                   g.latitude.values = Spaced(2161, -90, kFiveMinutes);
-                                   g.longitude.values = Spaced(4321, 0, kFiveMinutes);
-                                 }},
-                      Convention{"PackedShorts",
-                                 [](TestGridFile& g) {
-                                   g.latitude.values = Spaced(2161, 90, -kFiveMinutes);
-                                   g.longitude.values = Spaced(4321, -180, kFiveMinutes);
-                                   g.type = NC_SHORT;
-                                   g.scale = 0.5;
-                                   g.offset = -1000;
-                                 }}),
+    ::testing::Values(
+        Convention{"AscendingFrom0East",
+                   [](TestGridFile& g) {
+                     g.latitude.values = Spaced(2161, -90, kFiveMinutes);
+                     g.longitude.values = Spaced(4320, 0, kFiveMinutes);
+                   }},
+        Convention{"DescendingFrom180WestCompressed",
+                   [](TestGridFile& g) {
+                     g.latitude.values = Spaced(2161, 90, -kFiveMinutes);
+                     g.longitude.values = Spaced(4320, -180, kFiveMinutes);
+                     g.netcdf4 = true;
+                   }},
+        // Chunks taller than the rows the tool holds at once are read in thinner bands.
+        Convention{"AscendingInTallChunks",
+                   [](TestGridFile& g) {
+                     g.latitude.values = Spaced(2161, -90, kFiveMinutes);
+                     g.longitude.values = Spaced(4320, -180, kFiveMinutes);
+                     g.netcdf4 = true;
+                     g.chunk_rows = 2161;
+                     g.chunk_columns = 96;
+                   }},
+        Convention{"LastLongitudeRepeatsTheFirst",
+                   [](TestGridFile& g) {
+                     g.latitude.values = Spaced(2161, -90, kFiveMinutes);
+                     g.longitude.values = Spaced(4321, 0, kFiveMinutes);
+                   }},
+        Convention{"PackedShorts",
+                   [](TestGridFile& g) {
+                     g.latitude.values = Spaced(2161, 90, -kFiveMinutes);
+                     g.longitude.values = Spaced(4321, -180, kFiveMinutes);
+                     g.type = NC_SHORT;
+                     g.scale = 0.5;
+                     g.offset = -1000;
+                   }}),
     [](const auto& row) { return std::string(row.param.name); });
 
 TEST(OranduImportTest, RoundsHalvesToEvenClampsAndZeroesMissingSamples) {

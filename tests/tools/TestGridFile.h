@@ -34,6 +34,8 @@ struct TestGridFile {
   TestAxis longitude{"lon", "degrees_east", Spaced(361, -180, 1)};
   nc_type type = NC_FLOAT;
   bool netcdf4 = false;  // deflated and chunked, else the classic format
+  std::size_t chunk_rows = 64;
+  std::size_t chunk_columns = 512;
   std::optional<double> fill;
   std::optional<double> scale;
   std::optional<double> offset;
@@ -77,9 +79,14 @@ struct TestGridFile {
       int id = -1;
       Check(nc_def_var(file, name.c_str(), type, 2, dimensions, &id));
       if (netcdf4) {
-        const std::size_t chunks[2] = {64, 512};
+        const std::size_t chunks[2] = {chunk_rows, chunk_columns};
         Check(nc_def_var_chunking(file, id, NC_CHUNKED, chunks));
         Check(nc_def_var_deflate(file, id, 0, 1, 1));
+        // Rows are written one at a time: the cache must hold a whole row of chunks, or each
+        // row would inflate and deflate every chunk it crosses again.
+        const std::size_t across = (longitude.values.size() + chunk_columns - 1) / chunk_columns;
+        Check(nc_set_var_chunk_cache(file, id, across * chunk_rows * chunk_columns * 8 + (1 << 20),
+                                     4 * across + 1, 1.0f));
       }
       if (fill) Check(nc_put_att_double(file, id, "_FillValue", type, 1, &*fill));
       if (scale) Check(nc_put_att_double(file, id, "scale_factor", NC_DOUBLE, 1, &*scale));

@@ -2,6 +2,8 @@
 // rows across latitude, encode and write the output rows as they are finished.
 #include "GridImport.h"
 
+#include <malloc.h>
+
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -17,9 +19,11 @@
 namespace orandu::import {
 namespace {
 
-// Input values held at once, both as stored and as heights; with the chunk cache (at most
-// 96 MB) and the library's own needs this keeps the process well under 256 MB.
-constexpr std::size_t kReadBudgetBytes = 32u << 20;
+// Input values held at once as heights (and as many bytes again as stored), and input rows held
+// reduced across longitude; with the library's own buffers (a chunk cache of at most 128 MB,
+// or the few chunks being inflated) the process stays under 256 MB.
+constexpr std::size_t kReadBudgetBytes = 24u << 20;
+constexpr std::size_t kReducedBudgetBytes = 112u << 20;
 
 // One input row reduced to the output's columns: for each column the weighted sum of its valid
 // input samples, their total weight, and whether any sample with weight was missing.
@@ -27,67 +31,114 @@ struct ReducedRow {
   std::vector<double> sum = std::vector<double>(GridColumns);
   std::vector<double> weight = std::vector<double>(GridColumns);
   std::vector<std::uint8_t> missing = std::vector<std::uint8_t>(GridColumns);
+
+  void Clear() {
+    std::fill(sum.begin(), sum.end(), 0.0);
+    std::fill(weight.begin(), weight.end(), 0.0);
+    std::fill(missing.begin(), missing.end(), 0);
+  }
+};
+constexpr std::size_t kReducedRowBytes = GridColumns * (2 * sizeof(double) + 1);
+
+// A run of input columns read at once, and the column weights whose samples lie in it.
+struct Strip {
+  struct Entry {
+    std::size_t output_column;
+    std::size_t offset;  // of the input column within the strip
+    double weight;
+  };
+  std::size_t first_column = 0;
+  std::size_t columns = 0;
+  std::vector<Entry> entries;
 };
 
-void Reduce(std::span<const float> heights, const AxisWeights& columns, ReducedRow& reduced) {
-  for (std::size_t column = 0; column < GridColumns; ++column) {
-    double sum = 0;
-    double weight = 0;
-    std::uint8_t missing = 0;
-    for (const WeightedSample& sample : columns.For(column)) {
-      const float height = heights[sample.index];
-      if (std::isnan(height)) {
-        missing = 1;
-      } else {
-        sum += sample.weight * height;
-        weight += sample.weight;
-      }
-    }
-    reduced.sum[column] = sum;
-    reduced.weight[column] = weight;
-    reduced.missing[column] = missing;
+// Cuts the input columns into strips `width` wide and sorts the column weights into them.
+std::vector<Strip> MakeStrips(const AxisWeights& columns, std::size_t input_columns,
+                              std::size_t width) {
+  std::vector<Strip> strips((input_columns + width - 1) / width);
+  for (std::size_t i = 0; i < strips.size(); ++i) {
+    strips[i].first_column = i * width;
+    strips[i].columns = std::min(width, input_columns - i * width);
   }
+  for (std::size_t column = 0; column < GridColumns; ++column) {
+    for (const WeightedSample& sample : columns.For(column)) {
+      strips[sample.index / width].entries.push_back({column, sample.index % width, sample.weight});
+    }
+  }
+  return strips;
 }
 
-// Input rows in order from the north, read a band at a time, each reduced as it is read.
+// Input rows in order from the north, read a band at a time and reduced across longitude as
+// they are read. A chunked file is read a whole row of chunks at a time, chunk by chunk, when
+// the reduced rows of that band fit the budget: each chunk is then inflated once and the
+// library keeps no cache. Otherwise bands are thinner and read whole across.
 class ReducedRows {
  public:
-  ReducedRows(NetcdfGrid& grid, const AxisWeights& columns, std::size_t window)
-      : grid_(grid), columns_(columns), window_(window) {
+  ReducedRows(NetcdfGrid& grid, const AxisWeights& columns, std::size_t span) : grid_(grid) {
     const std::size_t width = grid.longitude().count;
-    band_rows_ = std::max<std::size_t>(1, grid.RowsPerRead(kReadBudgetBytes / 2));
-    band_rows_ = std::min(band_rows_, std::max<std::size_t>(1, kReadBudgetBytes / 2 / 4 / width));
-    band_.resize(band_rows_ * width);
+    const std::size_t chunk_rows = grid.chunk_rows();
+    const std::size_t chunk_block = chunk_rows * grid.chunk_columns();
+    by_chunks_ = chunk_rows > 0 && (chunk_rows + span) * kReducedRowBytes <= kReducedBudgetBytes &&
+                 chunk_block * sizeof(float) <= kReadBudgetBytes;
+    grid.CacheChunkRows(by_chunks_);
+    if (chunk_rows > 0 && !by_chunks_) {
+      // The cached chunks are buffers of many megabytes, grown while inflating. Left to itself,
+      // glibc raises its mmap threshold once the first is freed and serves the later ones from
+      // the heap, where every page ever touched stays counted; a fixed threshold keeps each
+      // buffer in its own mapping, counted only for what it holds.
+      mallopt(M_MMAP_THRESHOLD, 1 << 20);
+    }
+    if (by_chunks_) {
+      band_rows_ = chunk_rows;
+      strips_ = MakeStrips(columns, width, grid.chunk_columns());
+      block_.resize(chunk_block);
+    } else {
+      band_rows_ = std::min(grid.RowsPerRead(kReadBudgetBytes / 2),
+                            std::max<std::size_t>(1, kReadBudgetBytes / 2 / sizeof(float) / width));
+      strips_ = MakeStrips(columns, width, width);
+      block_.resize(band_rows_ * width);
+    }
+    ring_.resize(band_rows_ + span);
   }
 
-  // Row k; rows are asked for in order, and no earlier than `window` rows before the latest.
+  // Row k; rows are asked for in order, and never more than `span` rows behind the latest.
   const ReducedRow& Row(std::size_t k) {
-    while (next_ <= k) {
-      if (next_ >= band_first_ + band_count_) ReadBand();
-      const std::size_t width = grid_.longitude().count;
-      const std::span<const float> row =
-          std::span(band_).subspan((next_ - band_first_) * width, width);
-      Reduce(row, columns_, ring_[next_ % window_]);
-      ++next_;
-    }
-    return ring_[k % window_];
+    while (next_ <= k) ReadBand();
+    return ring_[k % ring_.size()];
   }
 
  private:
   void ReadBand() {
-    band_first_ = next_;
-    band_count_ = std::min(band_rows_, grid_.latitude().count - next_);
-    grid_.ReadRows(band_first_, band_count_, std::span(band_));
+    const std::size_t first = next_;
+    const std::size_t count =
+        std::min({band_rows_, grid_.latitude().count - first, grid_.RowsToChunkEdge(first)});
+    for (std::size_t k = first; k < first + count; ++k) ring_[k % ring_.size()].Clear();
+    for (const Strip& strip : strips_) {
+      const std::span<float> block = std::span(block_).first(count * strip.columns);
+      grid_.ReadBlock(first, count, strip.first_column, strip.columns, block);
+      for (std::size_t row = 0; row < count; ++row) {
+        ReducedRow& reduced = ring_[(first + row) % ring_.size()];
+        const float* heights = block.data() + row * strip.columns;
+        for (const Strip::Entry& entry : strip.entries) {
+          const float height = heights[entry.offset];
+          if (std::isnan(height)) {
+            reduced.missing[entry.output_column] = 1;
+          } else {
+            reduced.sum[entry.output_column] += entry.weight * height;
+            reduced.weight[entry.output_column] += entry.weight;
+          }
+        }
+      }
+    }
+    next_ = first + count;
   }
 
   NetcdfGrid& grid_;
-  const AxisWeights& columns_;
-  std::size_t window_;
-  std::vector<ReducedRow> ring_ = std::vector<ReducedRow>(window_);
-  std::vector<float> band_;
+  bool by_chunks_ = false;
   std::size_t band_rows_ = 1;
-  std::size_t band_first_ = 0;
-  std::size_t band_count_ = 0;
+  std::vector<Strip> strips_;
+  std::vector<float> block_;
+  std::vector<ReducedRow> ring_;
   std::size_t next_ = 0;
 };
 
@@ -119,7 +170,7 @@ ImportSummary ImportGrid(const std::filesystem::path& input, const std::filesyst
   summary.across_latitudes = rows.resampling;
   summary.across_longitudes = columns.resampling;
 
-  ReducedRows reduced(grid, columns, WidestSpan(rows) + 1);
+  ReducedRows reduced(grid, columns, WidestSpan(rows));
   AtomicFileWriter writer(output);
   if (!writer.ok()) throw OutputError("cannot write " + output.string());
   std::vector<std::uint8_t> encoded(static_cast<std::size_t>(RowBytes) * RowsPerRead);

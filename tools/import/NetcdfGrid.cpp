@@ -17,9 +17,9 @@
 namespace orandu::import {
 namespace {
 
-// The values of one chunk row are cached whole, so that a band cut through a chunk does not
-// inflate that chunk again for the next band; beyond this the budget would be at risk.
-constexpr std::size_t kLargestChunkCache = 96u << 20;
+// One row of chunks is cached whole, so that the bands read within it inflate each chunk once;
+// beyond this the memory budget would be at risk, and chunks are inflated again per band.
+constexpr std::size_t kLargestChunkCache = 128u << 20;
 // A row wider than this (a 10″ grid has 129600 columns) is no height grid a viewer needs.
 constexpr std::size_t kMostColumns = 1u << 22;
 
@@ -258,7 +258,7 @@ NetcdfGrid::NetcdfGrid(const std::filesystem::path& input,
   if (format != NC_FORMAT_NETCDF4 && format != NC_FORMAT_NETCDF4_CLASSIC) {
     RequireWholeClassicVariable(input, variable_name_);
   }
-  SizeChunkCache();
+  FindChunks();
 }
 
 NetcdfGrid::~NetcdfGrid() {
@@ -345,17 +345,23 @@ void NetcdfGrid::ReadCoding() {
   }
 }
 
-void NetcdfGrid::SizeChunkCache() {
+void NetcdfGrid::FindChunks() {
   int storage = 0;
   std::size_t chunks[2] = {0, 0};
   Check(nc_inq_var_chunking(file_, variable_id_, &storage, chunks),
         "cannot inspect the storage of " + variable_name_);
-  if (storage != NC_CHUNKED || chunks[0] == 0) return;
+  if (storage != NC_CHUNKED || chunks[0] == 0 || chunks[1] == 0) return;
   chunk_rows_ = chunks[0];
-  const std::size_t row_of_chunks = chunks[0] * longitude_.count * type_size_;
-  // Two chunk rows: a band that crosses from one into the next needs both.
-  const std::size_t size = std::min(2 * row_of_chunks, kLargestChunkCache);
-  const std::size_t chunks_across = (longitude_.count + chunks[1] - 1) / chunks[1];
+  chunk_columns_ = std::min(chunks[1], longitude_.count);
+}
+
+void NetcdfGrid::CacheChunkRows(bool whole_row) {
+  if (chunk_rows_ == 0) return;
+  const std::size_t chunks_across = (longitude_.count + chunk_columns_ - 1) / chunk_columns_;
+  const std::size_t chunk_bytes = chunk_rows_ * chunk_columns_ * type_size_;
+  // Whole chunks read at once need no cache; bands thinner than a chunk reuse its row of chunks.
+  const std::size_t size =
+      whole_row ? 0 : std::min(chunks_across * chunk_bytes, kLargestChunkCache);
   Check(nc_set_var_chunk_cache(file_, variable_id_, size, 4 * chunks_across + 1, 1.0f),
         "cannot size the chunk cache");
 }
@@ -389,18 +395,24 @@ std::string NetcdfGrid::TypeName() const {
 
 std::size_t NetcdfGrid::RowsPerRead(std::size_t budget_bytes) const {
   const std::size_t row_bytes = longitude_.count * type_size_;
-  std::size_t rows = std::max<std::size_t>(1, budget_bytes / row_bytes);
-  // Whole chunk rows when they fit, so that each chunk is inflated once.
-  if (chunk_rows_ > 0 && rows > chunk_rows_) rows -= rows % chunk_rows_;
-  return std::min(rows, latitude_.count);
+  return std::min(std::max<std::size_t>(1, budget_bytes / row_bytes), latitude_.count);
 }
 
-void NetcdfGrid::ReadRows(std::size_t first, std::size_t count, std::span<float> heights) {
-  const std::size_t columns = longitude_.count;
+std::size_t NetcdfGrid::RowsToChunkEdge(std::size_t first) const {
+  const std::size_t rows_left = latitude_.count - first;
+  if (chunk_rows_ == 0) return rows_left;
+  if (!latitude_.ascending) return std::min(rows_left, chunk_rows_ - first % chunk_rows_);
+  // Read from the north, an ascending file's rows run down through each chunk.
+  const std::size_t file_row = latitude_.count - 1 - first;
+  return std::min(rows_left, file_row % chunk_rows_ + 1);
+}
+
+void NetcdfGrid::ReadBlock(std::size_t first, std::size_t count, std::size_t first_column,
+                           std::size_t columns, std::span<float> heights) {
   stored_.resize(count * columns * type_size_);
   // The file's rows run from the south when latitudes ascend.
   const std::size_t file_first = latitude_.ascending ? latitude_.count - first - count : first;
-  const std::size_t start[2] = {file_first, 0};
+  const std::size_t start[2] = {file_first, first_column};
   const std::size_t counts[2] = {count, columns};
   Check(nc_get_vara(file_, variable_id_, start, counts, stored_.data()),
         "cannot read " + variable_name_ + " at latitude index " + std::to_string(file_first));

@@ -35,12 +35,23 @@ class NetcdfGrid {
   std::string TypeName() const;
   const LatitudeAxis& latitude() const { return latitude_; }
   const LongitudeAxis& longitude() const { return longitude_; }
-  // Rows read at once that best suit the file's storage, within `budget_bytes` of stored values.
+  // Rows read at once within `budget_bytes` of stored values.
   std::size_t RowsPerRead(std::size_t budget_bytes) const;
+  // Rows from `first` (counted from the north) to the end of its row of chunks, so that bands
+  // stopping there never need two rows of chunks at once.
+  std::size_t RowsToChunkEdge(std::size_t first) const;
+  // The values' chunks, rows by columns; 0 by 0 when they are stored contiguously.
+  std::size_t chunk_rows() const { return chunk_rows_; }
+  std::size_t chunk_columns() const { return chunk_columns_; }
+  // Sizes the chunk cache for reads of whole rows of chunks (`whole_row`, no cache needed) or of
+  // bands thinner than a chunk (one row of chunks cached, up to a limit).
+  void CacheChunkRows(bool whole_row);
 
-  // Reads `count` rows counted from the northernmost, `first` the northernmost of them, as
-  // heights in metres, NaN where a value is missing; `heights` holds count * columns.
-  void ReadRows(std::size_t first, std::size_t count, std::span<float> heights);
+  // Reads `count` rows counted from the northernmost, `first` the northernmost of them, and
+  // `columns` columns from `first_column`, as heights in metres, NaN where a value is missing;
+  // `heights` receives count * columns values, row by row.
+  void ReadBlock(std::size_t first, std::size_t count, std::size_t first_column,
+                 std::size_t columns, std::span<float> heights);
 
   // The lowest and highest heights read so far; nullopt before any value is read.
   std::optional<double> lowest() const { return lowest_; }
@@ -49,13 +60,14 @@ class NetcdfGrid {
  private:
   void FindVariable(const std::optional<std::string>& variable);
   void ReadCoding();
-  void SizeChunkCache();
+  void FindChunks();
 
   int file_ = -1;
   int variable_id_ = -1;
   int type_ = 0;
   std::size_t type_size_ = 0;
   std::size_t chunk_rows_ = 0;  // 0 when the values are stored contiguously
+  std::size_t chunk_columns_ = 0;
   std::string variable_name_;
   LatitudeAxis latitude_;
   LongitudeAxis longitude_;
