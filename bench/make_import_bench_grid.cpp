@@ -45,15 +45,14 @@ int main(int argc, char** argv) {
   int heights = -1;
   const char* north = "degrees_north";
   const char* east = "degrees_east";
-  const bool defined =
-      Check(nc_def_dim(file, "lat", kRows, &dimensions[0])) &&
-      Check(nc_def_dim(file, "lon", kColumns, &dimensions[1])) &&
-      Check(nc_def_var(file, "lat", NC_DOUBLE, 1, &dimensions[0], &latitude)) &&
-      Check(nc_put_att_text(file, latitude, "units", 13, north)) &&
-      Check(nc_def_var(file, "lon", NC_DOUBLE, 1, &dimensions[1], &longitude)) &&
-      Check(nc_put_att_text(file, longitude, "units", 12, east)) &&
-      Check(nc_def_var(file, "z", NC_FLOAT, 2, dimensions, &heights)) &&
-      Check(nc_def_var_deflate(file, heights, 0, 1, 1)) && Check(nc_enddef(file));
+  const bool defined = Check(nc_def_dim(file, "lat", kRows, &dimensions[0])) &&
+                       Check(nc_def_dim(file, "lon", kColumns, &dimensions[1])) &&
+                       Check(nc_def_var(file, "lat", NC_DOUBLE, 1, &dimensions[0], &latitude)) &&
+                       Check(nc_put_att_text(file, latitude, "units", 13, north)) &&
+                       Check(nc_def_var(file, "lon", NC_DOUBLE, 1, &dimensions[1], &longitude)) &&
+                       Check(nc_put_att_text(file, longitude, "units", 12, east)) &&
+                       Check(nc_def_var(file, "z", NC_FLOAT, 2, dimensions, &heights)) &&
+                       Check(nc_def_var_deflate(file, heights, 0, 1, 1)) && Check(nc_enddef(file));
   if (!defined) return 1;
   std::vector<double> values(kColumns);
   for (std::size_t i = 0; i < kRows; ++i) values[i] = -90 + (static_cast<double>(i) + 0.5) * kStep;

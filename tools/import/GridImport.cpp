@@ -81,11 +81,14 @@ class ReducedRows {
     by_chunks_ = chunk_rows > 0 && (chunk_rows + span) * kReducedRowBytes <= kReducedBudgetBytes &&
                  chunk_block * sizeof(float) <= kReadBudgetBytes;
     grid.CacheChunkRows(by_chunks_);
-    if (chunk_rows > 0 && !by_chunks_) {
-      // The cached chunks are buffers of many megabytes, grown while inflating. Left to itself,
-      // glibc raises its mmap threshold once the first is freed and serves the later ones from
-      // the heap, where every page ever touched stays counted; a fixed threshold keeps each
-      // buffer in its own mapping, counted only for what it holds.
+    // The library inflates each chunk into fresh buffers of many megabytes. Read whole, they are
+    // the same few sizes over and over: kept in the heap and never handed back, they are reused
+    // without a page fault. Cached, they live long and grow while inflating, and in the heap
+    // every page they ever touched would stay counted: each then gets a mapping of its own.
+    if (chunk_rows == 0 || by_chunks_) {
+      mallopt(M_MMAP_THRESHOLD, 32 << 20);
+      mallopt(M_TRIM_THRESHOLD, 256 << 20);
+    } else {
       mallopt(M_MMAP_THRESHOLD, 1 << 20);
     }
     if (by_chunks_) {
