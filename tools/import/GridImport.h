@@ -1,0 +1,39 @@
+// Turns a global netCDF height grid into the program's 5' grid file, a band of rows at a time.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "AxisWeights.h"
+#include "GridAxes.h"
+
+namespace orandu::import {
+
+struct ImportOptions {
+  std::optional<std::string> variable;        // the height variable, when the file holds several
+  std::function<void(double done)> progress;  // told the fraction done, 0 ... 1, now and then
+};
+
+struct ImportSummary {
+  std::string variable;
+  std::string type;
+  LatitudeAxis latitude;
+  LongitudeAxis longitude;
+  AxisResampling across_latitudes = AxisResampling::kIdentity;  // how rows were made
+  AxisResampling across_longitudes = AxisResampling::kIdentity;
+  std::optional<double> lowest;  // input heights in metres, nullopt when all were missing
+  std::optional<double> highest;
+  std::uint64_t clamped = 0;      // output samples beyond what the grid file holds
+  std::uint64_t filled = 0;       // output samples with some input missing, made from the rest
+  std::uint64_t all_missing = 0;  // output samples with every input missing, set to 0
+};
+
+// Throws ImportError when the input cannot be turned into the grid or the output not written;
+// OUTPUT is then left as it was.
+ImportSummary ImportGrid(const std::filesystem::path& input, const std::filesystem::path& output,
+                         const ImportOptions& options);
+
+}  // namespace orandu::import

@@ -1,0 +1,458 @@
+// Finding the heights in a netCDF file and reading them a band of rows at a time.
+#include "NetcdfGrid.h"
+
+#include <netcdf.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <limits>
+#include <system_error>
+
+#include "ClassicLayout.h"
+#include "ImportError.h"
+
+namespace orandu::import {
+namespace {
+
+// One row of chunks is cached whole, so that the bands read within it inflate each chunk once;
+// beyond this the memory budget would be at risk, and chunks are inflated again per band.
+constexpr std::size_t kLargestChunkCache = 128u << 20;
+// A row wider than this (a 10″ grid has 129600 columns) is no height grid a viewer needs.
+constexpr std::size_t kMostColumns = 1u << 22;
+
+void Check(int status, const std::string& what) {
+  if (status != NC_NOERR) throw ImportError(what + ": " + nc_strerror(status));
+}
+
+std::string Lower(std::string text) {
+  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return text;
+}
+
+std::string TextAttribute(int file, int variable, const char* name) {
+  nc_type type = NC_NAT;
+  std::size_t length = 0;
+  if (nc_inq_att(file, variable, name, &type, &length) != NC_NOERR || type != NC_CHAR) return {};
+  std::string text(length, '\0');
+  if (nc_get_att_text(file, variable, name, text.data()) != NC_NOERR) return {};
+  text.erase(std::find(text.begin(), text.end(), '\0'), text.end());
+  return text;
+}
+
+std::vector<double> NumberAttribute(int file, int variable, const char* name) {
+  nc_type type = NC_NAT;
+  std::size_t length = 0;
+  if (nc_inq_att(file, variable, name, &type, &length) != NC_NOERR || type == NC_CHAR ||
+      type == NC_STRING || length == 0 || length > 16) {
+    return {};
+  }
+  std::vector<double> values(length);
+  if (nc_get_att_double(file, variable, name, values.data()) != NC_NOERR) return {};
+  return values;
+}
+
+std::string VariableName(int file, int variable) {
+  char name[NC_MAX_NAME + 1] = {};
+  Check(nc_inq_varname(file, variable, name), "cannot read a variable's name");
+  return name;
+}
+
+std::string DimensionName(int file, int dimension) {
+  char name[NC_MAX_NAME + 1] = {};
+  Check(nc_inq_dimname(file, dimension, name), "cannot read a dimension's name");
+  return name;
+}
+
+enum class AxisKind { kLatitude, kLongitude, kProjected, kUnknown };
+
+// What a coordinate variable measures, from CF attributes or, failing them, its usual names.
+AxisKind Classify(int file, int variable) {
+  const std::string name = Lower(VariableName(file, variable));
+  const std::string units = Lower(TextAttribute(file, variable, "units"));
+  const std::string standard = Lower(TextAttribute(file, variable, "standard_name"));
+  const std::string axis = Lower(TextAttribute(file, variable, "axis"));
+  const std::string long_name = Lower(TextAttribute(file, variable, "long_name"));
+  for (const char* north :
+       {"degrees_north", "degree_north", "degrees_n", "degree_n", "degreesn", "degreen"}) {
+    if (units.find(north) != std::string::npos) return AxisKind::kLatitude;
+  }
+  for (const char* east :
+       {"degrees_east", "degree_east", "degrees_e", "degree_e", "degreese", "degreee"}) {
+    if (units.find(east) != std::string::npos) return AxisKind::kLongitude;
+  }
+  const bool in_degrees = units.empty() || units.starts_with("degree");
+  const bool is_y = name == "y" || axis == "y";
+  const bool is_x = name == "x" || axis == "x";
+  if (in_degrees) {
+    if (standard == "latitude" || name == "lat" || name == "latitude" ||
+        (is_y && long_name.find("latitude") != std::string::npos)) {
+      return AxisKind::kLatitude;
+    }
+    if (standard == "longitude" || name == "lon" || name == "longitude" ||
+        (is_x && long_name.find("longitude") != std::string::npos)) {
+      return AxisKind::kLongitude;
+    }
+  }
+  if (is_x || is_y || standard.starts_with("projection_")) return AxisKind::kProjected;
+  return AxisKind::kUnknown;
+}
+
+// The coordinate variable of a dimension: a 1-D variable of the same name over it.
+std::optional<int> CoordinateVariable(int file, int dimension) {
+  const std::string name = DimensionName(file, dimension);
+  int variable = -1;
+  if (nc_inq_varid(file, name.c_str(), &variable) != NC_NOERR) return std::nullopt;
+  int dimensions = 0;
+  int over = -1;
+  if (nc_inq_varndims(file, variable, &dimensions) != NC_NOERR || dimensions != 1) {
+    return std::nullopt;
+  }
+  Check(nc_inq_vardimid(file, variable, &over), "cannot inspect " + name);
+  if (over != dimension) return std::nullopt;
+  return variable;
+}
+
+AxisKind DimensionKind(int file, int dimension) {
+  const std::optional<int> coordinate = CoordinateVariable(file, dimension);
+  return coordinate ? Classify(file, *coordinate) : AxisKind::kUnknown;
+}
+
+// A 2-D variable and what its dimensions measure.
+struct Candidate {
+  int id = -1;
+  std::string name;
+  int dimensions[2] = {-1, -1};
+  AxisKind kinds[2] = {AxisKind::kUnknown, AxisKind::kUnknown};
+  bool IsHeightGrid() const {
+    return kinds[0] == AxisKind::kLatitude && kinds[1] == AxisKind::kLongitude;
+  }
+};
+
+std::vector<Candidate> TwoDimensionalVariables(int file) {
+  int count = 0;
+  Check(nc_inq_nvars(file, &count), "cannot list the variables");
+  std::vector<Candidate> candidates;
+  for (int id = 0; id < count; ++id) {
+    int dimensions = 0;
+    Check(nc_inq_varndims(file, id, &dimensions), "cannot inspect a variable");
+    if (dimensions != 2) continue;
+    Candidate candidate;
+    candidate.id = id;
+    candidate.name = VariableName(file, id);
+    Check(nc_inq_vardimid(file, id, candidate.dimensions), "cannot inspect " + candidate.name);
+    for (int i = 0; i < 2; ++i) candidate.kinds[i] = DimensionKind(file, candidate.dimensions[i]);
+    candidates.push_back(candidate);
+  }
+  return candidates;
+}
+
+std::string Dimensions(int file, const Candidate& candidate) {
+  return candidate.name + "(" + DimensionName(file, candidate.dimensions[0]) + ", " +
+         DimensionName(file, candidate.dimensions[1]) + ")";
+}
+
+// Why a 2-D variable is not a height grid this tool can read.
+std::string WhyNotAHeightGrid(int file, const Candidate& candidate) {
+  const std::string shape = Dimensions(file, candidate);
+  if (candidate.kinds[0] == AxisKind::kLongitude && candidate.kinds[1] == AxisKind::kLatitude) {
+    return shape + " is stored longitude before latitude, which is not supported";
+  }
+  if (candidate.kinds[0] == AxisKind::kProjected || candidate.kinds[1] == AxisKind::kProjected) {
+    return shape + " is on projected x/y coordinates: not a geographic latitude/longitude grid";
+  }
+  return shape + " has no latitude and longitude coordinates: not a geographic grid";
+}
+
+std::vector<double> ReadCoordinates(int file, int dimension) {
+  const std::optional<int> variable = CoordinateVariable(file, dimension);
+  const std::string name = DimensionName(file, dimension);
+  std::size_t length = 0;
+  Check(nc_inq_dimlen(file, dimension, &length), "cannot read the length of " + name);
+  if (length > kMostColumns) {
+    throw ImportError(name + " has " + std::to_string(length) + " values, more than " +
+                      std::to_string(kMostColumns) + " this tool reads");
+  }
+  std::vector<double> values(length);
+  Check(nc_get_var_double(file, *variable, values.data()), "cannot read " + name);
+  return values;
+}
+
+std::size_t TypeSize(int type) {
+  switch (type) {
+    case NC_BYTE:
+    case NC_UBYTE:
+      return 1;
+    case NC_SHORT:
+    case NC_USHORT:
+      return 2;
+    case NC_INT:
+    case NC_UINT:
+    case NC_FLOAT:
+      return 4;
+    case NC_INT64:
+    case NC_UINT64:
+    case NC_DOUBLE:
+      return 8;
+    default:
+      return 0;
+  }
+}
+
+// Turns stored values of type T into metres, NaN where missing, and widens the range seen.
+template <typename T>
+void Decode(const unsigned char* stored, std::span<float> heights, const ValueCoding& coding,
+            std::optional<double>& lowest, std::optional<double>& highest) {
+  double low = lowest.value_or(HUGE_VAL);
+  double high = highest.value_or(-HUGE_VAL);
+  for (std::size_t i = 0; i < heights.size(); ++i) {
+    T value;
+    std::memcpy(&value, stored + i * sizeof(T), sizeof(T));
+    const auto as_double = static_cast<double>(value);
+    bool missing =
+        !std::isfinite(as_double) || as_double < coding.valid_min || as_double > coding.valid_max;
+    for (const double fill : coding.missing) missing = missing || as_double == fill;
+    if (missing) {
+      heights[i] = std::numeric_limits<float>::quiet_NaN();
+      continue;
+    }
+    const double metres = as_double * coding.scale + coding.offset;
+    low = std::min(low, metres);
+    high = std::max(high, metres);
+    heights[i] = static_cast<float>(metres);
+  }
+  if (low <= high) {
+    lowest = low;
+    highest = high;
+  }
+}
+
+// A fill value as the type stores it: a double fill on a float variable compares as a float.
+double AsStored(double fill, int type) {
+  return type == NC_FLOAT ? static_cast<double>(static_cast<float>(fill)) : fill;
+}
+
+}  // namespace
+
+NetcdfGrid::NetcdfGrid(const std::filesystem::path& input,
+                       const std::optional<std::string>& variable) {
+  std::error_code error;
+  const std::filesystem::file_status status = std::filesystem::status(input, error);
+  if (error) throw ImportError("cannot open: " + error.message());
+  if (status.type() == std::filesystem::file_type::not_found) {
+    throw ImportError("cannot open: " +
+                      std::make_error_code(std::errc::no_such_file_or_directory).message());
+  }
+  // A FIFO or a device would keep the reader waiting for ever.
+  if (!std::filesystem::is_regular_file(status)) {
+    throw ImportError("cannot open: not a regular file");
+  }
+  Check(nc_open(input.c_str(), NC_NOWRITE, &file_), "cannot open");
+  FindVariable(variable);
+  ReadCoding();
+  // The classic formats read a cut-short file's missing end as zeros, so its length is checked.
+  int format = 0;
+  Check(nc_inq_format(file_, &format), "cannot read the format");
+  if (format != NC_FORMAT_NETCDF4 && format != NC_FORMAT_NETCDF4_CLASSIC) {
+    RequireWholeClassicVariable(input, variable_name_);
+  }
+  FindChunks();
+}
+
+NetcdfGrid::~NetcdfGrid() {
+  if (file_ >= 0) nc_close(file_);
+}
+
+void NetcdfGrid::FindVariable(const std::optional<std::string>& variable) {
+  const std::vector<Candidate> candidates = TwoDimensionalVariables(file_);
+  const Candidate* chosen = nullptr;
+  if (variable) {
+    int id = -1;
+    if (nc_inq_varid(file_, variable->c_str(), &id) != NC_NOERR) {
+      throw ImportError("no variable " + *variable + " in the file");
+    }
+    const auto found = std::find_if(candidates.begin(), candidates.end(),
+                                    [&](const Candidate& c) { return c.id == id; });
+    if (found == candidates.end()) {
+      throw ImportError(*variable + " is not a 2-D grid over latitude and longitude");
+    }
+    if (!found->IsHeightGrid()) throw ImportError(WhyNotAHeightGrid(file_, *found));
+    chosen = &*found;
+  } else {
+    std::vector<const Candidate*> grids;
+    for (const Candidate& candidate : candidates) {
+      if (candidate.IsHeightGrid()) grids.push_back(&candidate);
+    }
+    if (grids.size() > 1) {
+      std::string names;
+      for (const Candidate* grid : grids) names += (names.empty() ? "" : ", ") + grid->name;
+      throw ImportError("several height variables (" + names +
+                        "): choose one with --variable NAME");
+    }
+    if (grids.empty()) {
+      if (!candidates.empty()) throw ImportError(WhyNotAHeightGrid(file_, candidates.front()));
+      throw ImportError("no height variable: no 2-D variable over latitude and longitude");
+    }
+    chosen = grids.front();
+  }
+  variable_id_ = chosen->id;
+  variable_name_ = chosen->name;
+  latitude_ = FitLatitudeAxis(DimensionName(file_, chosen->dimensions[0]),
+                              ReadCoordinates(file_, chosen->dimensions[0]));
+  longitude_ = FitLongitudeAxis(DimensionName(file_, chosen->dimensions[1]),
+                                ReadCoordinates(file_, chosen->dimensions[1]));
+  nc_type type = NC_NAT;
+  Check(nc_inq_vartype(file_, variable_id_, &type), "cannot inspect " + variable_name_);
+  type_ = type;
+  type_size_ = TypeSize(type_);
+  if (type_size_ == 0) {
+    throw ImportError(variable_name_ + " holds " + TypeName() + " values, not numbers");
+  }
+}
+
+void NetcdfGrid::ReadCoding() {
+  if (const auto scale = NumberAttribute(file_, variable_id_, "scale_factor"); !scale.empty()) {
+    coding_.scale = scale.front();
+  }
+  if (const auto offset = NumberAttribute(file_, variable_id_, "add_offset"); !offset.empty()) {
+    coding_.offset = offset.front();
+  }
+  for (const char* name : {"_FillValue", "missing_value"}) {
+    for (const double value : NumberAttribute(file_, variable_id_, name)) {
+      coding_.missing.push_back(AsStored(value, type_));
+    }
+  }
+  // Values never written read as the default fill, which marks them missing when the variable
+  // names no fill of its own; only the floating-point default lies far outside any height.
+  if (NumberAttribute(file_, variable_id_, "_FillValue").empty()) {
+    if (type_ == NC_FLOAT) coding_.missing.push_back(AsStored(NC_FILL_FLOAT, type_));
+    if (type_ == NC_DOUBLE) coding_.missing.push_back(NC_FILL_DOUBLE);
+  }
+  if (const auto range = NumberAttribute(file_, variable_id_, "valid_range"); range.size() == 2) {
+    coding_.valid_min = range[0];
+    coding_.valid_max = range[1];
+  }
+  if (const auto low = NumberAttribute(file_, variable_id_, "valid_min"); !low.empty()) {
+    coding_.valid_min = low.front();
+  }
+  if (const auto high = NumberAttribute(file_, variable_id_, "valid_max"); !high.empty()) {
+    coding_.valid_max = high.front();
+  }
+  if (!std::isfinite(coding_.scale) || !std::isfinite(coding_.offset) || coding_.scale == 0) {
+    throw ImportError(variable_name_ + " has an unusable scale_factor or add_offset");
+  }
+}
+
+void NetcdfGrid::FindChunks() {
+  int storage = 0;
+  std::size_t chunks[2] = {0, 0};
+  Check(nc_inq_var_chunking(file_, variable_id_, &storage, chunks),
+        "cannot inspect the storage of " + variable_name_);
+  if (storage != NC_CHUNKED || chunks[0] == 0 || chunks[1] == 0) return;
+  chunk_rows_ = chunks[0];
+  chunk_columns_ = std::min(chunks[1], longitude_.count);
+}
+
+void NetcdfGrid::CacheChunkRows(bool whole_row) {
+  if (chunk_rows_ == 0) return;
+  const std::size_t chunks_across = (longitude_.count + chunk_columns_ - 1) / chunk_columns_;
+  const std::size_t chunk_bytes = chunk_rows_ * chunk_columns_ * type_size_;
+  // Whole chunks read at once need no cache; bands thinner than a chunk reuse its row of chunks.
+  const std::size_t size =
+      whole_row ? 0 : std::min(chunks_across * chunk_bytes, kLargestChunkCache);
+  Check(nc_set_var_chunk_cache(file_, variable_id_, size, 4 * chunks_across + 1, 1.0f),
+        "cannot size the chunk cache");
+}
+
+std::string NetcdfGrid::TypeName() const {
+  switch (type_) {
+    case NC_BYTE:
+      return "byte";
+    case NC_UBYTE:
+      return "unsigned byte";
+    case NC_SHORT:
+      return "short";
+    case NC_USHORT:
+      return "unsigned short";
+    case NC_INT:
+      return "int";
+    case NC_UINT:
+      return "unsigned int";
+    case NC_INT64:
+      return "int64";
+    case NC_UINT64:
+      return "unsigned int64";
+    case NC_FLOAT:
+      return "float";
+    case NC_DOUBLE:
+      return "double";
+    default:
+      return "type " + std::to_string(type_);
+  }
+}
+
+std::size_t NetcdfGrid::RowsPerRead(std::size_t budget_bytes) const {
+  const std::size_t row_bytes = longitude_.count * type_size_;
+  return std::min(std::max<std::size_t>(1, budget_bytes / row_bytes), latitude_.count);
+}
+
+std::size_t NetcdfGrid::RowsToChunkEdge(std::size_t first) const {
+  const std::size_t rows_left = latitude_.count - first;
+  if (chunk_rows_ == 0) return rows_left;
+  if (!latitude_.ascending) return std::min(rows_left, chunk_rows_ - first % chunk_rows_);
+  // Read from the north, an ascending file's rows run down through each chunk.
+  const std::size_t file_row = latitude_.count - 1 - first;
+  return std::min(rows_left, file_row % chunk_rows_ + 1);
+}
+
+void NetcdfGrid::ReadBlock(std::size_t first, std::size_t count, std::size_t first_column,
+                           std::size_t columns, std::span<float> heights) {
+  stored_.resize(count * columns * type_size_);
+  // The file's rows run from the south when latitudes ascend.
+  const std::size_t file_first = latitude_.ascending ? latitude_.count - first - count : first;
+  const std::size_t start[2] = {file_first, first_column};
+  const std::size_t counts[2] = {count, columns};
+  Check(nc_get_vara(file_, variable_id_, start, counts, stored_.data()),
+        "cannot read " + variable_name_ + " at latitude index " + std::to_string(file_first));
+  for (std::size_t row = 0; row < count; ++row) {
+    const std::size_t stored_row = latitude_.ascending ? count - 1 - row : row;
+    const unsigned char* from = stored_.data() + stored_row * columns * type_size_;
+    const std::span<float> to = heights.subspan(row * columns, columns);
+    switch (type_) {
+      case NC_BYTE:
+        Decode<std::int8_t>(from, to, coding_, lowest_, highest_);
+        break;
+      case NC_UBYTE:
+        Decode<std::uint8_t>(from, to, coding_, lowest_, highest_);
+        break;
+      case NC_SHORT:
+        Decode<std::int16_t>(from, to, coding_, lowest_, highest_);
+        break;
+      case NC_USHORT:
+        Decode<std::uint16_t>(from, to, coding_, lowest_, highest_);
+        break;
+      case NC_INT:
+        Decode<std::int32_t>(from, to, coding_, lowest_, highest_);
+        break;
+      case NC_UINT:
+        Decode<std::uint32_t>(from, to, coding_, lowest_, highest_);
+        break;
+      case NC_INT64:
+        Decode<std::int64_t>(from, to, coding_, lowest_, highest_);
+        break;
+      case NC_UINT64:
+        Decode<std::uint64_t>(from, to, coding_, lowest_, highest_);
+        break;
+      case NC_FLOAT:
+        Decode<float>(from, to, coding_, lowest_, highest_);
+        break;
+      default:
+        Decode<double>(from, to, coding_, lowest_, highest_);
+        break;
+    }
+  }
+}
+
+}  // namespace orandu::import
