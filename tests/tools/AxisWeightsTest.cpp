@@ -38,7 +38,8 @@ TEST(AxisWeightsTest, FifteenSecondCellsGiveTwentyByTwentyPerSample) {
 TEST(AxisWeightsTest, LatitudeWeightsFollowTheAreaOfTheCells) {
   // 2.5' cells: output row 540 (45° N) takes the cells just north and just south of 45°.
   const LatitudeAxis rows{4320, 1.0 / 24, false, false};
-  const auto samples = LatitudeWeights(rows).For(540);
+  const AxisWeights weights = LatitudeWeights(rows);
+  const auto samples = weights.For(540);
   ASSERT_EQ(samples.size(), 2u);
   const double north = SinDegrees(45 + 1.0 / 24) - SinDegrees(45);
   const double south = SinDegrees(45) - SinDegrees(45 - 1.0 / 24);

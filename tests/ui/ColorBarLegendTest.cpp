@@ -7,11 +7,13 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <vector>
 
 #include "ColorBarLegend.h"
 #include "Errors.h"
 #include "FileNames.h"
 #include "PictureFormats.h"
+#include "PictureImage.h"
 #include "UiTestSupport.h"
 #include "support/TempDir.h"
 
@@ -46,7 +48,7 @@ QByteArray HugeBitmapHeader() {
 }
 
 // An 8-bit run-length bitmap of 1,082 bytes declaring 8192 x 8192 pixels: one end of line, then
-// the end of the bitmap. It decodes to the largest picture allowed, 192 MiB of pixels.
+// the end of the bitmap: the largest picture allowed, 192 MiB of pixels were it decoded whole.
 QByteArray LargestRunLengthBitmap() {
   QByteArray bytes(14 + 40 + 256 * 4, '\0');
   const auto put32 = [&](int at, quint32 value) {
@@ -216,9 +218,9 @@ class ColorBarLegendTest : public QObject {
     ExpectTheDesignTimeBarWhole(legend);
   }
 
-  // Under a memory limit the decoded picture fits but its copy for the screen does not: the
-  // toolkit's null image is refused with the size, never written to.
-  void barTooLargeForMemoryLeavesTheBarWhole() {
+  // The 1,082-byte bitmap declaring 8192 x 8192 once took 192 MiB to decode and then a second
+  // copy for the screen; under a limit that leaves no room for either it loads what is used.
+  void hugeBarUnderAMemoryLimitLoadsWhatIsUsed() {
 #ifdef __SANITIZE_ADDRESS__
     QSKIP("AddressSanitizer maps far more address space than any limit here would allow");
 #endif
@@ -227,18 +229,34 @@ class ColorBarLegendTest : public QObject {
     QCOMPARE(bitmap.size(), 1082);
     const auto file = dir.Write("large.bmp", bitmap.toStdString());
     TColorBarLegend legend;
+    {
+      const AddressSpaceLimit limit(AddressSpaceInUse() + rlim_t{64} * 1024 * 1024);
+      legend.LoadColorBar(orandu::FromPath(file));
+    }
+    // The data sets no pixel: what is kept of the bar is palette index 0, black.
+    QCOMPARE(legend.Bar().width, 402);
+    QCOMPARE(legend.Bar().height, 30);
+    QCOMPARE(legend.Colors()[0], orandu::Pack({0, 0, 0}));
+  }
+
+  // Under a memory limit a picture fits but its copy for the screen does not: the toolkit's null
+  // image is refused with the size, never written to.
+  void pictureTooLargeForTheScreenCopyIsRefused() {
+#ifdef __SANITIZE_ADDRESS__
+    QSKIP("AddressSanitizer maps far more address space than any limit here would allow");
+#endif
+    const orandu::Picture picture{8192, 8192, std::vector<orandu::Rgb>(std::size_t{8192} * 8192)};
     QString message;
     {
-      // Room for the 192 MiB picture and what decoding it takes, not for a second copy.
-      const AddressSpaceLimit limit(AddressSpaceInUse() + rlim_t{300} * 1024 * 1024);
+      // Room for what is in use now, not for a second 192 MiB.
+      const AddressSpaceLimit limit(AddressSpaceInUse() + rlim_t{100} * 1024 * 1024);
       try {
-        legend.LoadColorBar(orandu::FromPath(file));
+        ToQImage(picture);
       } catch (const orandu::OranduError& error) {
         message = QString::fromUtf8(error.what());
       }
     }
     QCOMPARE(message, QStringLiteral("画像が大きすぎます (8192 x 8192 ピクセル)"));
-    ExpectTheDesignTimeBarWhole(legend);
   }
 
   // /dev/zero under a bitmap's name would be read for ever; it is refused unread.

@@ -30,9 +30,11 @@ struct AxisWeights {
   std::vector<std::size_t> begin;  // output i draws on samples[begin[i] ... begin[i + 1])
   std::vector<WeightedSample> samples;
 
-  std::span<const WeightedSample> For(std::size_t output) const {
+  std::span<const WeightedSample> For(std::size_t output) const& {
     return std::span(samples).subspan(begin[output], begin[output + 1] - begin[output]);
   }
+  // The span would outlive a temporary's samples.
+  void For(std::size_t output) const&& = delete;
 };
 
 // Output rows run southwards from 90° N every 5', input rows are counted from the northernmost
