@@ -7,6 +7,7 @@
 #include <QGuiApplication>
 #include <QThread>
 #include <QWidget>
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -73,18 +74,23 @@ QMargins ExpectedFrameMargins(QWidget& window) {
           .empty()) {
     return {};  // no window manager
   }
-  const auto id = static_cast<xcb_window_t>(window.winId());
+  // A window manager that does not announce the request would never answer it.
   const xcb_atom_t extents = Atom(connection, "_NET_FRAME_EXTENTS");
+  const std::vector<std::uint32_t> supported =
+      Cardinals(connection, root, Atom(connection, "_NET_SUPPORTED"), XCB_ATOM_ATOM, 4096);
+  const xcb_atom_t requestExtents = Atom(connection, "_NET_REQUEST_FRAME_EXTENTS");
+  if (std::find(supported.begin(), supported.end(), requestExtents) == supported.end()) return {};
+  const auto id = static_cast<xcb_window_t>(window.winId());
   xcb_client_message_event_t request{};
   request.response_type = XCB_CLIENT_MESSAGE;
   request.format = 32;
   request.window = id;
-  request.type = Atom(connection, "_NET_REQUEST_FRAME_EXTENTS");
+  request.type = requestExtents;
   xcb_send_event(connection, 0, root,
                  XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
                  reinterpret_cast<const char*>(&request));
   xcb_flush(connection);
-  for (int attempt = 0; attempt < 20; ++attempt) {
+  for (int attempt = 0; attempt < 200; ++attempt) {
     const std::vector<std::uint32_t> ltrb =
         Cardinals(connection, id, extents, XCB_ATOM_CARDINAL, 4);
     if (ltrb.size() == 4) {

@@ -13,5 +13,6 @@ void ClearWindowManagerTitle(QWidget& window);
 
 // The frame the window manager will draw around the window, asked before the window is first
 // mapped (the toolkit learns it only afterwards). No margins where no window manager runs or
-// none answers within a fifth of a second, and on other window systems.
+// none answers within two seconds (a busy machine can keep it that long), and on other window
+// systems.
 QMargins ExpectedFrameMargins(QWidget& window);

@@ -2,21 +2,12 @@
 # End to end: the real program under a file-size limit of 0 bytes (`ulimit -f 0`) opens 設定 and
 # presses Save. The write is refused, so the user gets the "cannot write" box, the program goes
 # on, and the settings file is as it was, with no temporary left beside it.
-# Usage: save_under_file_size_limit.sh BUILD_DIR DATA_DIR
+# Usage: save_under_file_size_limit.sh BUILD_DIR DATA_DIR DISPLAY_NUMBER
 set -euo pipefail
+source "$(dirname "$0")/x_session.sh"
 build=$(cd "$1" && pwd)
 data=$(cd "$2" && pwd)
-skip=77
-
-[ -s "$data/P1.BMP" ] || { echo "SKIP: no colour bar in $data"; exit $skip; }
-
-work=$(mktemp -d)
-cleanup() {
-  [ -n "${program:-}" ] && kill "$program" 2>/dev/null || true
-  [ -n "${xserver:-}" ] && kill "$xserver" 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
+[ -s "$data/P1.BMP" ] || { echo "SKIP: no colour bar in $data"; exit 77; }
 
 cp "$build/orandu" "$work/orandu"
 ln -s "$data" "$work/data"
@@ -24,10 +15,7 @@ printf '; mine\r\n[SYSTEM]\r\nETOPO5=%s/ETOPO5.DOS\r\nColorBar=%s/P1.BMP\r\n' "$
   >"$work/orandu.ini"
 cp "$work/orandu.ini" "$work/before.ini"
 
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
-xserver=$!
-for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
-export DISPLAY=":$(cat "$work/display")"
+start_x "$3"
 
 # Only the program runs under the limit; the signal a write past it raises is left as it comes.
 # What it prints goes through a pipe, which the limit does not cover.

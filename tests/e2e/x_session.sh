@@ -20,7 +20,14 @@ fail() {
 
 # Waits up to five seconds for a command to succeed.
 wait_for() {
-  for _ in $(seq 50); do "$@" >/dev/null 2>&1 && return 0; sleep 0.1; done
+  wait_long 5 "$@"
+}
+
+# wait_long SECONDS COMMAND...: the same for things a busy machine can hold up for longer.
+wait_long() {
+  local tries=$(($1 * 10))
+  shift
+  for _ in $(seq "$tries"); do "$@" >/dev/null 2>&1 && return 0; sleep 0.1; done
   return 1
 }
 
@@ -29,12 +36,12 @@ start_x() {
   Xvfb ":$1" -screen 0 1280x1024x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
   xserver=$!
   export DISPLAY=":$1"
-  wait_for xdpyinfo || fail "no X server on :$1 ($(cat "$work/xvfb.log"))"
+  wait_long 20 xdpyinfo || fail "no X server on :$1 ($(cat "$work/xvfb.log"))"
   if [ "${2:-}" = openbox ]; then
     openbox --sm-disable >"$work/openbox.log" 2>&1 &
     wm=$!
-    wait_for sh -c 'xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id"' ||
-      fail "openbox did not start"
+    wait_long 20 sh -c 'xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id"' ||
+      fail "openbox did not start ($(cat "$work/openbox.log"))"
   fi
 }
 
