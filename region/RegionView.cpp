@@ -17,6 +17,7 @@ namespace {
 
 constexpr int kLastLon = 359;
 constexpr int kLastLat = 179;
+constexpr std::size_t kBlockBytes = std::size_t{RowsPerRead} * RowBytes;
 
 // The 3-byte layouts store each pixel as a 4-byte word whose first three bytes, in memory
 // order, are the pixel's bytes: on a little-endian machine a PackedColor is already blue, green,
@@ -139,7 +140,7 @@ std::span<const std::uint8_t> RegionPainter::GridRowOf(int y) {
   ReadBlockHolding(y);
   const std::size_t offset = static_cast<std::size_t>(y - blockFirst_) * RowBytes;
   if (offset >= blockBytes_) return {};
-  return std::span(block_).subspan(offset, std::min<std::size_t>(blockBytes_ - offset, RowBytes));
+  return {block_.get() + offset, std::min<std::size_t>(blockBytes_ - offset, RowBytes)};
 }
 
 void RegionPainter::ReadBlockHolding(int y) {
@@ -147,10 +148,9 @@ void RegionPainter::ReadBlockHolding(int y) {
   // Blocks start at multiples of RowsPerRead, so painting upwards reads each row once too.
   blockFirst_ = y / RowsPerRead * RowsPerRead;
   blockRows_ = std::min(RowsPerRead, height_ - blockFirst_);
-  block_.resize(static_cast<std::size_t>(RowsPerRead) * RowBytes);
+  if (!block_) block_ = std::make_unique_for_overwrite<std::uint8_t[]>(kBlockBytes);
   grid_.SeekRow(firstGridRow_ + blockFirst_);
-  blockBytes_ =
-      grid_.ReadRows(std::span(block_).first(static_cast<std::size_t>(blockRows_) * RowBytes));
+  blockBytes_ = grid_.ReadRows({block_.get(), static_cast<std::size_t>(blockRows_) * RowBytes});
   if (shown_ != nullptr) shown_->Read(blockBytes_);
 }
 

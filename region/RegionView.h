@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <span>
 #include <vector>
 
@@ -109,7 +110,8 @@ class RegionPainter {
   int firstGridRow_;  // the grid row shown in region row 0
   std::vector<ColumnRun> runs_;
   std::vector<std::uint32_t> fileOrderColors_;  // the 3-byte layouts' colours, bytes in file order
-  std::vector<std::uint8_t> block_;             // the grid rows of region rows blockFirst_ ...
+  // The grid rows of region rows blockFirst_ ...; never zero-filled, as reads overwrite it.
+  std::unique_ptr<std::uint8_t[]> block_;
   ShownSamples* shown_;
   int blockFirst_ = 0;
   int blockRows_ = 0;
