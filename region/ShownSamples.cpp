@@ -1,10 +1,11 @@
-// Keeping the rows a paint read, and finding the pixels it did not reach.
+// Where a paint's samples lie, their heights read back, and the pixels the paint did not reach.
 #include "ShownSamples.h"
 
 #include <algorithm>
 #include <array>
 
 #include "Errors.h"
+#include "SourceFile.h"
 
 namespace orandu {
 
@@ -21,15 +22,9 @@ std::optional<GridSample> SampleUnderPixel(int centerLon, int centerLat, int wid
   return GridSample{row, WrapColumn(FirstColumn(centerLon, width) + x)};
 }
 
-ShownSamples::ShownSamples() = default;
-ShownSamples::~ShownSamples() = default;
-ShownSamples::ShownSamples(ShownSamples&&) noexcept = default;
-ShownSamples& ShownSamples::operator=(ShownSamples&&) noexcept = default;
-
 void ShownSamples::Begin(const std::filesystem::path& gridPath, int centerLon, int centerLat,
                          int width, int height) {
   gridPath_ = gridPath;
-  grid_.reset();
   centerLon_ = centerLon;
   centerLat_ = centerLat;
   width_ = width;
@@ -46,13 +41,14 @@ bool ShownSamples::Painted(GridSample sample) const {
          bytesRead_;
 }
 
-std::optional<HeightSample> ShownSamples::HeightAt(GridSample sample) {
+std::optional<HeightSample> ShownSamples::HeightAt(GridSample sample) const {
   if (!Painted(sample)) return std::nullopt;
   try {
-    if (!grid_) grid_ = std::make_unique<SourceFile>(gridPath_);
-    grid_->Seek(std::int64_t{sample.row} * RowBytes + std::int64_t{sample.column} * 2);
+    const SourceFile grid(gridPath_);  // one read, in this handler: nothing held open
     std::array<std::uint8_t, 2> raw{};
-    if (grid_->Read(raw) != raw.size()) return std::nullopt;  // the file has shrunk since
+    const auto offset = static_cast<std::uint64_t>(sample.row) * RowBytes +
+                        static_cast<std::uint64_t>(sample.column) * 2;
+    if (grid.ReadAt(offset, raw) != raw.size()) return std::nullopt;  // the file has shrunk since
     return DecodeSample(RawSampleAt(raw.data(), 0));
   } catch (const OranduError&) {
     return std::nullopt;

@@ -5,12 +5,10 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
-#include <memory>
 #include <optional>
 
 #include "HeightGrid.h"
 #include "RegionView.h"
-#include "SourceFile.h"
 
 namespace orandu {
 
@@ -37,11 +35,6 @@ std::optional<GridSample> SampleUnderPixel(int centerLon, int centerLat, int wid
 // keeping the rows themselves would make every paint slower.
 class ShownSamples {
  public:
-  ShownSamples();
-  ~ShownSamples();
-  ShownSamples(ShownSamples&&) noexcept;
-  ShownSamples& operator=(ShownSamples&&) noexcept;
-
   // Started by the paint before it opens the file: forgets the last paint.
   void Begin(const std::filesystem::path& gridPath, int centerLon, int centerLat, int width,
              int height);
@@ -51,10 +44,10 @@ class ShownSamples {
   // Whether the last paint showed this sample: it lies in the area's rows and the file held it.
   bool Painted(GridSample sample) const;
 
-  // The height of a sample the last paint showed, read from the grid file it was painted from
-  // (opened at the first look-up after a paint and kept open). Nothing when the sample was not
-  // painted or the file can no longer be read: a look-up never raises an error.
-  std::optional<HeightSample> HeightAt(GridSample sample);
+  // The height of a sample the last paint showed, read from the grid file it was painted from,
+  // opened for this one read. Nothing when the sample was not painted or the file can no longer
+  // be read: a look-up never raises an error.
+  std::optional<HeightSample> HeightAt(GridSample sample) const;
 
   // Sets every pixel of the area that the last paint did not reach: rows past the end of a short
   // file, the unread part of its short last row, everything after a failed open or with an empty
@@ -63,7 +56,6 @@ class ShownSamples {
 
  private:
   std::filesystem::path gridPath_;
-  std::unique_ptr<SourceFile> grid_;  // open from the first look-up after a paint
   int centerLon_ = 0;
   int centerLat_ = 0;
   int width_ = 0;

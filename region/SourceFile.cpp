@@ -56,7 +56,7 @@ std::size_t SourceFile::Read(std::span<std::uint8_t> buffer) {
   });
 }
 
-std::size_t SourceFile::ReadAt(std::uint64_t offset, std::span<std::uint8_t> buffer) {
+std::size_t SourceFile::ReadAt(std::uint64_t offset, std::span<std::uint8_t> buffer) const {
   return ReadUntilFullOrEnd(buffer, [this, offset](std::span<std::uint8_t> rest, std::size_t done) {
     return ::pread(descriptor_, rest.data(), rest.size(), static_cast<off_t>(offset + done));
   });

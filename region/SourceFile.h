@@ -32,7 +32,7 @@ class SourceFile {
 
   // Reads up to buffer.size() bytes from the offset, leaving the position alone; returns how
   // many were read, fewer only at the end of the file. An I/O error raises the stream read error.
-  std::size_t ReadAt(std::uint64_t offset, std::span<std::uint8_t> buffer);
+  std::size_t ReadAt(std::uint64_t offset, std::span<std::uint8_t> buffer) const;
 
   // Reads the whole file, never more than the size it had when opened: a file that keeps
   // growing cannot make this read run on.
