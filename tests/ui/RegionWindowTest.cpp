@@ -112,6 +112,21 @@ class RegionWindowTest : public QObject {
     QVERIFY(recorder.texts().last().contains("second.dos"));
   }
 
+  // A netCDF file chosen as the grid is refused in the paint's report, not painted as noise.
+  void netcdfGridIsRefusedByNameInThePaintsReport() {
+    ReportRecorder recorder;
+    Pick({100, 50});
+    const auto cdf = program_->dir() / "etopo5.cdf";
+    program_->dir().Write("etopo5.cdf",
+                          std::string("CDF\x01", 4) + std::string(4 * orandu::RowBytes, 'z'));
+    BreakGridPath(orandu::FromPath(cdf));
+    const QImage painted = Exposure();
+    QCOMPARE(recorder.texts(),
+             QStringList{"ファイル \"" + orandu::FromPath(cdf) +
+                         "\" は netCDF 形式です (orandu-import で変換してください)"});
+    QCOMPARE(painted.pixel(244, 220), qRgb(0, 0, 0));
+  }
+
   void browsedColorBarColoursTheNextPaint() {
     Pick({187, 87});
     const orandu::Picture red{400, 1, std::vector<orandu::Rgb>(400, orandu::Rgb{255, 0, 0})};
