@@ -112,6 +112,20 @@ class RegionWindowTest : public QObject {
     QVERIFY(recorder.texts().last().contains("second.dos"));
   }
 
+  // Typed relative, the grid path means the file in the program's folder, whatever the working
+  // folder is.
+  void relativeGridPathIsReadFromTheProgramsFolder() {
+    ReportRecorder recorder;
+    const auto previous = std::filesystem::current_path();
+    std::filesystem::current_path("/");
+    Pick({187, 87});
+    BreakGridPath("data/ETOPO5.DOS");
+    const QImage painted = Exposure();
+    std::filesystem::current_path(previous);
+    QCOMPARE(recorder.texts(), QStringList());
+    QCOMPARE(painted, program_->ExpectedPaint());
+  }
+
   // A netCDF file chosen as the grid is refused in the paint's report, not painted as noise.
   void netcdfGridIsRefusedByNameInThePaintsReport() {
     ReportRecorder recorder;
