@@ -21,6 +21,8 @@ class ToolkitTextsTest : public QObject {
     QTest::newRow("No") << int(QMessageBox::No) << QStringLiteral("いいえ(&N)");
     QTest::newRow("Cancel") << int(QMessageBox::Cancel) << QStringLiteral("キャンセル");
     QTest::newRow("Open") << int(QMessageBox::Open) << QStringLiteral("開く");
+    // The error box's one button reads "OK" in Japanese too.
+    QTest::newRow("OK") << int(QMessageBox::Ok) << QStringLiteral("OK");
   }
   void standardButtonsAreJapanese() {
     QFETCH(int, button);
