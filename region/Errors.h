@@ -21,6 +21,16 @@ inline constexpr std::string_view kStreamReadErrorMessage = "ストリームか�
 // "ファイル "<path>". <reason> は開けません": path is made absolute before it is quoted.
 std::string CannotOpenMessage(const std::filesystem::path& path, std::string_view reason);
 
+// The container formats orandu-import converts into a grid, known by their first bytes.
+enum class ContainerFormat {
+  kNetcdf,  // classic netCDF: "CDF" and a version byte
+  kHdf5,    // HDF5, which netCDF-4 files are
+};
+
+// "ファイル "<path>" は <format> 形式です (orandu-import で変換してください)", path made absolute
+// as in CannotOpenMessage; the format reads "netCDF" or "netCDF-4/HDF5".
+std::string ContainerGridMessage(const std::filesystem::path& path, ContainerFormat format);
+
 // "拡張子 .<ext> の画像形式は処理できません", ext as the file name spells it, without its dot.
 std::string UnsupportedPictureMessage(std::string_view extension);
 

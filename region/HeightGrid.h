@@ -55,7 +55,9 @@ inline std::uint16_t RawSampleAt(const std::uint8_t* row, int column) {
 // size, so a short file simply ends the reading early.
 class HeightGrid {
  public:
-  explicit HeightGrid(const std::filesystem::path& path) : file_(path) {}
+  // Opens the file; throws OranduError when it cannot be opened, or when its first bytes are the
+  // signature of a netCDF or HDF5 file (orandu-import converts those into a grid).
+  explicit HeightGrid(const std::filesystem::path& path);
 
   // Positions at the start of a row; a negative row leaves the position at the start of the file.
   void SeekRow(int row) { file_.Seek(std::int64_t{row} * RowBytes); }

@@ -76,4 +76,9 @@ std::filesystem::path SettingsLocation::DefaultColorBarPath() const {
   return DataDir() / "P1.BMP";
 }
 
+std::filesystem::path SettingsLocation::Resolve(const std::filesystem::path& path) const {
+  if (path.empty() || path.is_absolute()) return path;
+  return Folder() / path;
+}
+
 }  // namespace orandu

@@ -32,6 +32,11 @@ class SettingsLocation {
   std::filesystem::path DefaultGridPath() const;      // DataDir() / "ETOPO5.DOS"
   std::filesystem::path DefaultColorBarPath() const;  // DataDir() / "P1.BMP"
 
+  // A path as the settings file or the settings dialog holds it, ready to open: a relative one
+  // is taken from Folder(), where the settings file and the data folder are, whatever the working
+  // folder. An empty or absolute path is returned as it is.
+  std::filesystem::path Resolve(const std::filesystem::path& path) const;
+
  private:
   explicit SettingsLocation(std::optional<std::filesystem::path> executable);
 

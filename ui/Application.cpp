@@ -2,6 +2,8 @@
 #include "Application.h"
 
 #include <QIcon>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QStringList>
 
 #include "ErrorReport.h"
@@ -40,6 +42,10 @@ Application::Application(int& argc, char** argv) : QApplication(WithoutScaling(a
   RegisterBuiltInPictures();
   setFont(ProgramFont());
   setWindowIcon(QIcon(QStringLiteral(":/icons/orandu.png")));
+  if (toolkitTexts_.load(QLocale(QLocale::Japanese, QLocale::Japan), QStringLiteral("qtbase"),
+                         QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+    installTranslator(&toolkitTexts_);
+  }
 }
 
 bool Application::notify(QObject* receiver, QEvent* event) {

@@ -31,7 +31,7 @@ TFormOrandu_Config::TFormOrandu_Config(TColorBarLegend& legend, orandu::Settings
 
 void TFormOrandu_Config::FormCreate() {
   ReadSettingsIntoFields();
-  legend_.LoadColorBar(Edit_ColorBar->text());
+  LoadColorBarOfField();
 }
 
 void TFormOrandu_Config::FormShow() {
@@ -57,7 +57,7 @@ void TFormOrandu_Config::SpeedButton4Click() {
   OpenDialog1.InitialDir = orandu::FromPath(location_.DataDir());
   if (!OpenDialog1.Execute()) return;
   Edit_ColorBar->setText(OpenDialog1.FileName);
-  legend_.LoadColorBar(Edit_ColorBar->text());
+  LoadColorBarOfField();
 }
 
 void TFormOrandu_Config::showEvent(QShowEvent* event) {
@@ -69,6 +69,14 @@ void TFormOrandu_Config::showEvent(QShowEvent* event) {
     CentreOnScreen(*this);
   }
   orandu::RunReportingErrors([this] { FormShow(); });
+}
+
+std::filesystem::path TFormOrandu_Config::GridPath() const {
+  return location_.Resolve(orandu::ToPath(Edit_ETOPO5->text()));
+}
+
+void TFormOrandu_Config::LoadColorBarOfField() {
+  legend_.LoadColorBar(orandu::FromPath(location_.Resolve(orandu::ToPath(Edit_ColorBar->text()))));
 }
 
 void TFormOrandu_Config::ReadSettingsIntoFields() {

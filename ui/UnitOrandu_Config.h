@@ -37,11 +37,16 @@ class TFormOrandu_Config : public QDialog, public Ui::TFormOrandu_Config {
 
   const orandu::SettingsLocation& Location() const { return location_; }
 
+  // The grid file the field names, ready to open: a relative path is taken from the program's
+  // folder, not the working folder. The field itself keeps the text as typed or read.
+  std::filesystem::path GridPath() const;
+
  protected:
   void showEvent(QShowEvent* event) override;
 
  private:
   void ReadSettingsIntoFields();
+  void LoadColorBarOfField();  // the bar Edit_ColorBar names, resolved as GridPath() is
 
   TColorBarLegend& legend_;
   orandu::SettingsLocation location_;

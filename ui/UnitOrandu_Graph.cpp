@@ -102,7 +102,7 @@ void TFormOrandu_Graph::PaintBox1Paint() {
   }
   ImageSurface surface(painted_);
   try {
-    region_.PaintRegion(orandu::ToPath(gridPath), legend_.Colors(), surface, shown_);
+    region_.PaintRegion(config_.GridPath(), legend_.Colors(), surface, shown_);
     reportedFailure_.clear();
   } catch (const std::exception& error) {
     ReportPaintFailure(QString::fromUtf8(error.what()), gridPath);

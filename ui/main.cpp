@@ -1,7 +1,9 @@
 // The program: its windows, then the event loop until the main window is closed.
 #include <csignal>
+#include <cstdio>
 
 #include "Application.h"
+#include "DisplayCheck.h"
 #include "Startup.h"
 #include "UnitOrandu_Main.h"
 
@@ -9,6 +11,11 @@ int main(int argc, char** argv) {
   // Past a file-size limit a write should fail, so that a save reports it can't write, rather
   // than the signal ending the program.
   std::signal(SIGXFSZ, SIG_IGN);
+  // Without a display the toolkit would print its own advice in English and abort.
+  if (const auto failure = orandu::DisplayFailure(argc, argv)) {
+    std::fprintf(stderr, "%s\n", failure->c_str());
+    return 1;
+  }
   orandu::Application application(argc, argv);
   ProgramWindows windows(orandu::SettingsLocation::OfRunningExecutable());
   // The region view and the settings dialog do not keep the program alive: closing the main

@@ -2,7 +2,7 @@
 # Every bevelled panel is framed by a one-pixel lowered outer bevel around a one-pixel raised
 # inner bevel, in exactly its outermost two rings of pixels: checked on captures of the real
 # windows, for the main window's two panels and the region view's.
-# Usage: bevels_fill_the_outer_rings.sh BUILD_DIR DATA_DIR DISPLAY_NUMBER
+# Usage: bevels_fill_the_outer_rings.sh BUILD_DIR DATA_DIR
 set -euo pipefail
 source "$(dirname "$0")/x_session.sh"
 [ -s "$2/ETOPO5.DOS" ] || { echo "SKIP: no converted grid in $2"; exit 77; }
@@ -38,7 +38,7 @@ rings() {
   expect "$c" $((x + w - 2)) $((y + 1)) 1 $((h - 2)) "$shadow" "inner right"
 }
 
-start_x "$3"
+start_x
 start_program "$1" "$2"
 press_on_map 126 23
 region=$(new_window "$main")

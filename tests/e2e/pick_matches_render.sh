@@ -10,22 +10,13 @@ skip=77
 
 [ -s "$data/ETOPO5.DOS" ] || { echo "SKIP: no converted grid in $data"; exit $skip; }
 
-work=$(mktemp -d)
-cleanup() {
-  [ -n "${program:-}" ] && kill "$program" 2>/dev/null || true
-  [ -n "${xserver:-}" ] && kill "$xserver" 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
+source "$(dirname "$0")/x_session.sh"
 
 # The program beside the default data and no settings file, so the defaults are what it reads.
 cp "$build/orandu" "$work/orandu"
 ln -s "$(cd "$data" && pwd)" "$work/data"
 
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
-xserver=$!
-for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
-export DISPLAY=":$(cat "$work/display")"
+start_x
 
 "$work/orandu" >"$work/program.log" 2>&1 &
 program=$!

@@ -1,11 +1,11 @@
 #!/usr/bin/env bash
 # A pick shows the region view and brings it to the front, also when it was minimised.
-# Usage: pick_restores_minimised_region_view.sh BUILD_DIR DATA_DIR DISPLAY_NUMBER
+# Usage: pick_restores_minimised_region_view.sh BUILD_DIR DATA_DIR
 set -euo pipefail
 source "$(dirname "$0")/x_session.sh"
 [ -s "$2/ETOPO5.DOS" ] || { echo "SKIP: no converted grid in $2"; exit 77; }
 
-start_x "$3" openbox
+start_x openbox
 start_program "$1" "$2"
 press_on_map 126 23
 region=$(new_window "$main")

@@ -2,12 +2,12 @@
 # The region view paints from the grid file whenever it is uncovered: a pick with a grid path
 # that fails leaves the area black; the settings dialog opened over it then puts the right path,
 # and when Save closes the dialog the uncovered view shows the region without another pick.
-# Usage: region_view_repaints_when_uncovered.sh BUILD_DIR DATA_DIR DISPLAY_NUMBER
+# Usage: region_view_repaints_when_uncovered.sh BUILD_DIR DATA_DIR
 set -euo pipefail
 source "$(dirname "$0")/x_session.sh"
 [ -s "$2/ETOPO5.DOS" ] || { echo "SKIP: no converted grid in $2"; exit 77; }
 
-start_x "$3"
+start_x
 start_program "$1" "$2" "[SYSTEM]
 ETOPO5=$work/moved.dos
 ColorBar=$work/data/P1.BMP

@@ -1,12 +1,12 @@
 #!/usr/bin/env bash
 # The region view's title is empty at the window manager too: openbox shows nothing in its title
 # bar, where the toolkit would put the program's name.
-# Usage: region_view_title_is_empty.sh BUILD_DIR DATA_DIR DISPLAY_NUMBER
+# Usage: region_view_title_is_empty.sh BUILD_DIR DATA_DIR
 set -euo pipefail
 source "$(dirname "$0")/x_session.sh"
 [ -s "$2/ETOPO5.DOS" ] || { echo "SKIP: no converted grid in $2"; exit 77; }
 
-start_x "$3" openbox
+start_x openbox
 start_program "$1" "$2"
 press_on_map 126 23
 region=$(new_window "$main")

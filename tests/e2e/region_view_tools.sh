@@ -3,7 +3,7 @@
 # server, driven by real pointer and key events. The read-out is read back from its window's
 # name and compared with a text this script derives from the grid file itself; the paint area
 # after a key and a drag, and the saved files, are compared pixel for pixel with orandu-render.
-# Usage: region_view_tools.sh BUILD_DIR DATA_DIR DISPLAY_NUMBER (a capture of the read-out is
+# Usage: region_view_tools.sh BUILD_DIR DATA_DIR (a capture of the read-out is
 # left in BUILD_DIR/screenshots)
 set -euo pipefail
 source "$(dirname "$0")/x_session.sh"
@@ -12,7 +12,7 @@ build=$(cd "$1" && pwd)
 data=$2
 screenshots=$build/screenshots
 
-start_x "$3"
+start_x
 start_program "$build" "$data"
 press_on_map 126 23  # the cross-hair over map pixel (139, 36)
 region=$(new_window "$main")

@@ -2,7 +2,7 @@
 # End to end: the real program under a file-size limit of 0 bytes (`ulimit -f 0`) opens 設定 and
 # presses Save. The write is refused, so the user gets the "cannot write" box, the program goes
 # on, and the settings file is as it was, with no temporary left beside it.
-# Usage: save_under_file_size_limit.sh BUILD_DIR DATA_DIR DISPLAY_NUMBER
+# Usage: save_under_file_size_limit.sh BUILD_DIR DATA_DIR
 set -euo pipefail
 source "$(dirname "$0")/x_session.sh"
 build=$(cd "$1" && pwd)
@@ -15,7 +15,7 @@ printf '; mine\r\n[SYSTEM]\r\nETOPO5=%s/ETOPO5.DOS\r\nColorBar=%s/P1.BMP\r\n' "$
   >"$work/orandu.ini"
 cp "$work/orandu.ini" "$work/before.ini"
 
-start_x "$3"
+start_x
 
 # Only the program runs under the limit; the signal a write past it raises is left as it comes.
 # What it prints goes through a pipe, which the limit does not cover.

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The region view and the settings dialog are centred on the screen when first shown: their
 # frame under a window manager, their client area exactly where there is none.
-# Usage: windows_are_centred.sh BUILD_DIR DATA_DIR DISPLAY_NUMBER [openbox]
+# Usage: windows_are_centred.sh BUILD_DIR DATA_DIR [openbox]
 set -euo pipefail
 source "$(dirname "$0")/x_session.sh"
 [ -s "$2/ETOPO5.DOS" ] || { echo "SKIP: no converted grid in $2"; exit 77; }
@@ -21,16 +21,16 @@ expect_centred() {
     fail "window $1 is at $frame_x,$frame_y with its frame, not $want_x,$want_y"
 }
 
-start_x "$3" "${4:-}"
+start_x "${3:-}"
 start_program "$1" "$2"
 press_on_map 126 23
 region=$(new_window "$main")
 wait_for is_viewable "$region" || fail "the region view was not mapped"
 sleep 0.5  # let the window manager settle it
-expect_centred "$region" 492 445 "${4:-}"
+expect_centred "$region" 492 445 "${3:-}"
 
 xdotool mousemove --window "$main" 316 16 click 1  # 設定
 settings=$(new_window "$main" "$region")
 sleep 0.5
-expect_centred "$settings" 360 120 "${4:-}"
-echo "the region view and the settings dialog are centred${4:+ under $4}"
+expect_centred "$settings" 360 120 "${3:-}"
+echo "the region view and the settings dialog are centred${3:+ under $3}"

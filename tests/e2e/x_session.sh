@@ -1,4 +1,4 @@
-# Sourced by the window-system tests: a private X server on a display of the test's own, openbox
+# Sourced by the window-system tests: a private X server on a display it picks free, openbox
 # when a window manager matters, and the real program in a scratch folder beside the data.
 # The sourcing script sets `set -euo pipefail` and calls start_x, then start_program.
 
@@ -31,13 +31,35 @@ wait_long() {
   return 1
 }
 
-# start_x DISPLAY_NUMBER [openbox]: a 1280 x 1024 screen, with openbox managing it if asked.
+# display_held_by NUMBER PID: the process listens on the display's socket (by path or in the
+# abstract namespace), so an X client of :NUMBER talks to it.
+display_held_by() {
+  local inode fd
+  for inode in $(awk -v path="/tmp/.X11-unix/X$1" '$8 == path || $8 == "@" path {print $7}' \
+    /proc/net/unix); do
+    for fd in /proc/"$2"/fd/*; do
+      [ "$(readlink "$fd" 2>/dev/null)" = "socket:[$inode]" ] && return 0
+    done
+  done
+  return 1
+}
+
+# start_x [openbox]: a 1280 x 1024 screen on a display Xvfb picks free, with openbox managing it
+# if asked. The display must be this Xvfb's own: another X server answering on it would have the
+# test look at the wrong screen.
 start_x() {
-  Xvfb ":$1" -screen 0 1280x1024x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
   xserver=$!
-  export DISPLAY=":$1"
-  wait_long 20 xdpyinfo || fail "no X server on :$1 ($(cat "$work/xvfb.log"))"
-  if [ "${2:-}" = openbox ]; then
+  wait_long 20 grep -qx '[0-9][0-9]*' "$work/display" ||
+    fail "Xvfb named no display ($(cat "$work/xvfb.log"))"
+  local number
+  number=$(cat "$work/display")
+  export DISPLAY=":$number"
+  kill -0 "$xserver" 2>/dev/null || fail "the X server on :$number ended"
+  display_held_by "$number" "$xserver" ||
+    fail "display :$number is not held by the X server this test started"
+  wait_long 20 xdpyinfo || fail "no X server on :$number ($(cat "$work/xvfb.log"))"
+  if [ "${1:-}" = openbox ]; then
     openbox --sm-disable >"$work/openbox.log" 2>&1 &
     wm=$!
     wait_long 20 sh -c 'xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id"' ||

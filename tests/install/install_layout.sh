@@ -19,8 +19,19 @@ fail() {
 
 "$cmake" --install "$build" --prefix "$prefix" >"$scratch/install.log"
 
-for program in orandu orandu-render etopo5-import make-worldmap make-design-bar; do
+# Every tool the README names is installed, and starts from the installed folder: without
+# arguments each answers with its usage line and status 2.
+readme_tools=$(grep -oE '\b(orandu|etopo5|make)-[a-z][a-z-]*[a-z]\b' "$source/README.md" | sort -u)
+[ -n "$readme_tools" ] || fail "the README names no tools"
+for program in orandu orandu-render orandu-import etopo5-import make-worldmap make-design-bar \
+  $readme_tools; do
   [ -x "$prefix/$program" ] || fail "$program is not installed at the top of the folder"
+done
+for program in $readme_tools; do
+  status=0
+  "$prefix/$program" >/dev/null 2>"$scratch/usage.txt" || status=$?
+  [ "$status" = 2 ] && grep -q "^usage: $program " "$scratch/usage.txt" ||
+    fail "the installed $program does not start (status $status: $(cat "$scratch/usage.txt"))"
 done
 
 entry="$prefix/share/applications/orandu.desktop"

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <numeric>
+#include <string>
 
 #include "Errors.h"
 #include "support/TempDir.h"
@@ -109,6 +110,54 @@ TEST(HeightGridTest, RefusesWhatCannotBeReadAsARegularFile) {
   ExpectCannotOpen(fifo, "Invalid argument");         // would otherwise wait for a writer for ever
   ExpectCannotOpen("/dev/zero", "Invalid argument");  // would otherwise never end
 }
+
+struct FirstBytes {
+  std::string bytes;
+  std::string refusedAs;  // the format the message names, empty where the file opens as a grid
+};
+
+std::ostream& operator<<(std::ostream& out, const FirstBytes& row) {
+  out << "first bytes";
+  for (const char byte : row.bytes) out << ' ' << static_cast<int>(static_cast<std::uint8_t>(byte));
+  return out;
+}
+
+class GridSignatureTest : public ::testing::TestWithParam<FirstBytes> {};
+
+// A netCDF or HDF5 file chosen as the grid would paint noise; it is refused with a message that
+// names the tool that converts it. Bytes that only resemble a signature open as a grid.
+TEST_P(GridSignatureTest, RefusesContainerFilesByNameAndOpensEverythingElse) {
+  TempDir dir;
+  const std::vector<std::uint8_t> head(GetParam().bytes.begin(), GetParam().bytes.end());
+  std::vector<std::uint8_t> bytes(RowBytes);
+  std::copy(head.begin(), head.end(), bytes.begin());
+  if (head.size() < 4) bytes.resize(head.size());  // the whole file is these bytes
+  const auto path = dir.Write("etopo5.cdf", bytes);
+  try {
+    HeightGrid grid(path);
+    EXPECT_EQ(GetParam().refusedAs, "") << "opened as a grid";
+  } catch (const OranduError& error) {
+    EXPECT_EQ(std::string(error.what()), "ファイル \"" + path.string() + "\" は " +
+                                             GetParam().refusedAs +
+                                             " 形式です (orandu-import で変換してください)");
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Signatures, GridSignatureTest,
+    ::testing::Values(FirstBytes{std::string("CDF\x01", 4), "netCDF"},
+                      FirstBytes{std::string("CDF\x02", 4), "netCDF"},
+                      FirstBytes{std::string("CDF\x05", 4), "netCDF"},
+                      FirstBytes{std::string("\x89HDF\r\n\x1a\n", 8), "netCDF-4/HDF5"},
+                      FirstBytes{std::string("CDF\x03", 4), ""},
+                      FirstBytes{std::string("cdf\x01", 4), ""},
+                      FirstBytes{std::string("\x88HDF", 4), ""},
+                      FirstBytes{std::string("CDF", 3), ""},     // too short to hold one
+                      FirstBytes{std::string("\x89HD", 3), ""},  // too short to hold one
+                      FirstBytes{std::string("\x10\x27"
+                                             "CDF\x01",
+                                             6),
+                                 ""}));
 
 // Root reads any file whatever its permission bits. While the file-system user id is not 0 the
 // kernel takes away the capabilities that let it, and gives them back when the id returns to 0;

@@ -44,6 +44,16 @@ TEST(SettingsLocationTest, PathsAreBuiltFromTheExecutablesFolder) {
   EXPECT_EQ(location.DefaultColorBarPath().string(), "/opt/orandu/data/P1.BMP");
 }
 
+TEST(SettingsLocationTest, RelativePathsAreTakenFromTheExecutablesFolder) {
+  const auto location = SettingsLocation::OfExecutable("/opt/orandu/orandu");
+  EXPECT_EQ(location.Resolve("data/P1.BMP").string(), "/opt/orandu/data/P1.BMP");
+  EXPECT_EQ(location.Resolve("../grids/e.dos").string(), "/opt/orandu/../grids/e.dos");
+  EXPECT_EQ(location.Resolve("./e.dos").string(), "/opt/orandu/./e.dos");
+  EXPECT_EQ(location.Resolve("/grids/e.dos").string(), "/grids/e.dos");
+  // An empty path names no file; it stays empty, so the message is the one an empty name gets.
+  EXPECT_EQ(location.Resolve("").string(), "");
+}
+
 TEST(SettingsLocationTest, RunningExecutableIsThisBinaryWhateverTheWorkingFolder) {
   const auto previous = std::filesystem::current_path();
   testing::TempDir elsewhere;

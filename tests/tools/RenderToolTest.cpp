@@ -6,6 +6,7 @@
 #include "PaletteFile.h"
 #include "PictureFormats.h"
 #include "RunTool.h"
+#include "TestGridFile.h"
 
 namespace orandu::testing {
 namespace {
@@ -85,6 +86,28 @@ TEST_F(RenderToolTest, ReportsTheProgramsMessageAndStatusOne) {
   EXPECT_NE(run.errors.find("No such file or directory は開けません"), std::string::npos)
       << run.errors;
   EXPECT_FALSE(std::filesystem::exists(dir_ / "x.png"));
+}
+
+// A netCDF file given as the grid, classic or netCDF-4, is refused by name and nothing is written.
+TEST_F(RenderToolTest, RefusesANetcdfGridAndNamesTheImporter) {
+  for (const bool netcdf4 : {false, true}) {
+    const auto grid = dir_ / (netcdf4 ? "etopo5-4.nc" : "etopo5.cdf");
+    TestGridFile file;
+    file.netcdf4 = netcdf4;
+    file.chunk_rows = file.latitude.values.size();  // one chunk: none may exceed the grid
+    file.chunk_columns = file.longitude.values.size();
+    file.Write(grid);
+    const auto out = dir_ / "x.png";
+    const ToolRun run = Render({"--grid", grid.string(), "--bar", bar_.string(), "--center",
+                                "200,100", "--out", out.string()});
+    EXPECT_EQ(run.exit_status, 1);
+    EXPECT_NE(
+        run.errors.find("\"" + grid.string() + "\" は " + (netcdf4 ? "netCDF-4/HDF5" : "netCDF") +
+                        " 形式です (orandu-import で変換してください)"),
+        std::string::npos)
+        << run.errors;
+    EXPECT_FALSE(std::filesystem::exists(out));
+  }
 }
 
 // A wrong --out extension and a size beyond the writers' limit are usage errors found before

@@ -154,6 +154,27 @@ class ConfigDialogTest : public QObject {
     QCOMPARE(legend_->size(), QSize(120, 2));
   }
 
+  // The settings file sits beside the program, and so do its relative paths: the working folder
+  // (here the root) never takes part. The fields and a Save keep the text as the file had it.
+  void relativePathsMeanTheProgramsFolderAndStayRelative() {
+    const auto previous = std::filesystem::current_path();
+    std::filesystem::current_path("/");
+    std::filesystem::create_directory(*dir_ / "bars");
+    WriteBar("bars/P9.BMP", 120, {9, 8, 7});
+    orandu::SavePathSettings(Location(), {"grids/e5.dos", "bars/P9.BMP"});
+    orandu::testing::ReportRecorder recorder;
+    orandu::RunReportingErrors([this] { dialog().FormCreate(); });
+    std::filesystem::current_path(previous);
+    QCOMPARE(recorder.texts(), QStringList());
+    QCOMPARE(legend_->size(), QSize(120, 2));
+    QCOMPARE(dialog().Edit_ColorBar->text(), QStringLiteral("bars/P9.BMP"));
+    QCOMPARE(dialog().GridPath(), *dir_ / "grids/e5.dos");
+    dialog().show();
+    Click(dialog().SpeedButton2);
+    QCOMPARE(orandu::testing::ReadText(ini_),
+             "[SYSTEM]\nETOPO5=grids/e5.dos\nColorBar=bars/P9.BMP\n");
+  }
+
   void cancelKeepsTypedTextLiveUntilTheNextOpening() {
     orandu::SavePathSettings(Location(), {"/saved/grid", "/saved/bar.bmp"});
     dialog().show();

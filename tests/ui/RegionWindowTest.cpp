@@ -112,6 +112,35 @@ class RegionWindowTest : public QObject {
     QVERIFY(recorder.texts().last().contains("second.dos"));
   }
 
+  // Typed relative, the grid path means the file in the program's folder, whatever the working
+  // folder is.
+  void relativeGridPathIsReadFromTheProgramsFolder() {
+    ReportRecorder recorder;
+    const auto previous = std::filesystem::current_path();
+    std::filesystem::current_path("/");
+    Pick({187, 87});
+    BreakGridPath("data/ETOPO5.DOS");
+    const QImage painted = Exposure();
+    std::filesystem::current_path(previous);
+    QCOMPARE(recorder.texts(), QStringList());
+    QCOMPARE(painted, program_->ExpectedPaint());
+  }
+
+  // A netCDF file chosen as the grid is refused in the paint's report, not painted as noise.
+  void netcdfGridIsRefusedByNameInThePaintsReport() {
+    ReportRecorder recorder;
+    Pick({100, 50});
+    const auto cdf = program_->dir() / "etopo5.cdf";
+    program_->dir().Write("etopo5.cdf",
+                          std::string("CDF\x01", 4) + std::string(4 * orandu::RowBytes, 'z'));
+    BreakGridPath(orandu::FromPath(cdf));
+    const QImage painted = Exposure();
+    QCOMPARE(recorder.texts(),
+             QStringList{"ファイル \"" + orandu::FromPath(cdf) +
+                         "\" は netCDF 形式です (orandu-import で変換してください)"});
+    QCOMPARE(painted.pixel(244, 220), qRgb(0, 0, 0));
+  }
+
   void browsedColorBarColoursTheNextPaint() {
     Pick({187, 87});
     const orandu::Picture red{400, 1, std::vector<orandu::Rgb>(400, orandu::Rgb{255, 0, 0})};
