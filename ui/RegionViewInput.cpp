@@ -71,6 +71,9 @@ bool TRegionViewInput::eventFilter(QObject* watched, QEvent* event) {
       return false;
     case QEvent::Leave:
     case QEvent::Hide:
+    // The context menu grabs the mouse without a leave the area would hear of; what the tip says
+    // would go stale under the menu and the dialogs it opens. The next move shows it afresh.
+    case QEvent::ContextMenu:
       tip_.hide();
       return false;
     default:
