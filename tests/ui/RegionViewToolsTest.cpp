@@ -268,6 +268,28 @@ class RegionViewToolsTest : public QObject {
     QCOMPARE(std::distance(std::filesystem::directory_iterator(program_->dir().path()), {}), 2);
   }
 
+  void saveRefusesAnExtensionItCannotWriteBeforeWriting() {
+    ReportRecorder recorder;
+    program_->PressOnMap({187, 87});
+    Exposure();
+    const auto kept = program_->dir().Write("kept.jpg", std::string("an old photograph"));
+    for (const char* name : {"pic.jpg", "kept.jpg", "pic.tar.gz", "pic.Png.txt"}) {
+      AnswerSaveWith(program_->dir() / name);
+      graph().Action_SavePicture->trigger();
+    }
+    QCOMPARE(
+        recorder.texts(),
+        (QStringList{"拡張子 .jpg の画像形式では保存できません (保存できるのは .png と .bmp)",
+                     "拡張子 .jpg の画像形式では保存できません (保存できるのは .png と .bmp)",
+                     "拡張子 .gz の画像形式では保存できません (保存できるのは .png と .bmp)",
+                     "拡張子 .txt の画像形式では保存できません (保存できるのは .png と .bmp)"}));
+    QCOMPARE(orandu::testing::ReadText(kept), std::string("an old photograph"));
+    QCOMPARE(std::distance(std::filesystem::directory_iterator(program_->dir().path()), {}), 2);
+    AnswerSaveWith(program_->dir() / "after.png");  // the next save starts where the last went
+    graph().Action_SavePicture->trigger();
+    QCOMPARE(startFolders_.last(), orandu::FromPath(program_->dir() / "data"));
+  }
+
   void cancelledSaveWritesNothing() {
     program_->PressOnMap({187, 87});
     Exposure();
