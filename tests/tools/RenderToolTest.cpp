@@ -1,6 +1,9 @@
 // orandu-render: its command line, its errors, and a golden render of a small fixture grid.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstdlib>
+
 #include "ColorBar.h"
 #include "HeightGrid.h"
 #include "PaletteFile.h"
@@ -164,6 +167,10 @@ struct AtCell {
   std::string center;
 };
 
+std::ostream& operator<<(std::ostream& out, const AtCell& cell) {
+  return out << "--at " << cell.at;
+}
+
 class RenderAtTest : public RenderToolTest, public ::testing::WithParamInterface<AtCell> {};
 
 TEST_P(RenderAtTest, PicksTheWholeDegreeCellThePositionLiesIn) {
@@ -186,6 +193,40 @@ INSTANTIATE_TEST_SUITE_P(
                       AtCell{"359.999,89.999", "359 0"},
                       // So close to an edge that 90 - lat or lon + 360 would round onto it.
                       AtCell{"1e-300,1e-300", "0 89"}, AtCell{"-1e-300,-1e-300", "359 90"}));
+
+// The cell --at picks holds the position by the cells' own definition, checked exactly in whole
+// thousandths of a degree: cell X spans X° ... X+1° east (its western edge in it), cell Y
+// spans 90-Y° ... 89-Y° north (its northern edge in it), and 90° S lies in cell 179.
+TEST_F(RenderToolTest, AtPicksACellThatHoldsThePositionAcrossTheEdges) {
+  const auto decimal = [](int thousandths) {
+    const int whole = std::abs(thousandths) / 1000;
+    const int part = std::abs(thousandths) % 1000;
+    char text[32];
+    std::snprintf(text, sizeof text, "%s%d.%03d", thousandths < 0 ? "-" : "", whole, part);
+    return std::string(text);
+  };
+  for (const int lon : {-360000, -180001, -180000, -1, 0, 1, 999, 1000, 139700, 179999, 180000,
+                        359999, 360000, 360001, 719999}) {
+    for (const int lat : {-90000, -89999, -89001, -1, 0, 1, 35000, 35700, 89999, 90000}) {
+      const std::string at = decimal(lon) + "," + decimal(lat);
+      const ToolRun run =
+          Render({"--grid", grid_.string(), "--bar", bar_.string(), "--at", at, "--no-pullback",
+                  "--size", "8x8", "--out", (dir_ / "at.png").string()});
+      ASSERT_EQ(run.exit_status, 0) << at << ": " << run.errors;
+      int x = -1;
+      int y = -1;
+      ASSERT_EQ(std::sscanf(run.output.c_str(), "center %d %d", &x, &y), 2) << run.output;
+      const int east = ((lon % 360000) + 360000) % 360000;
+      EXPECT_TRUE(x >= 0 && x < 360 && x * 1000 <= east && east < (x + 1) * 1000) << at << " " << x;
+      if (lat == -90000) {
+        EXPECT_EQ(y, 179) << at;
+      } else {
+        EXPECT_TRUE(y >= 0 && y < 180 && (89 - y) * 1000 < lat && lat <= (90 - y) * 1000)
+            << at << " " << y;
+      }
+    }
+  }
+}
 
 TEST_F(RenderToolTest, NoPullbackPaintsTheCentreAsStored) {
   const auto pulled = dir_ / "pulled.png";
