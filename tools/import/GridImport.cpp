@@ -22,9 +22,9 @@ namespace orandu::import {
 namespace {
 
 // Everything the import holds while it reads: its buffers, the weights, the output and the
-// library's chunks; the process itself, its libraries and the netCDF library's metadata stay
-// well within the rest of 256 MB.
-constexpr std::size_t kMemoryBudget = 200u << 20;
+// library's chunks. The process itself, its libraries and the netCDF library's metadata take
+// about 15 MB more; the rest of 256 MB is a margin.
+constexpr std::size_t kMemoryBudget = 224u << 20;
 // Bands of values read at once need not be large to be read fast.
 constexpr std::size_t kBandBudget = 24u << 20;
 
@@ -90,9 +90,10 @@ ReadPlan PlanReads(const NetcdfGrid& grid, std::size_t span, std::size_t room) {
   const std::size_t width = grid.longitude().count;
   const std::size_t value_bytes = grid.value_bytes() + sizeof(double);  // as stored, and as heights
   const std::size_t chunk_bytes = grid.ChunkBytes();
-  // The library reads a chunk's compressed bytes and inflates them into a buffer that grows as
-  // it goes, up to twice the chunk while it is copied.
-  const std::size_t inflating = 3 * chunk_bytes;
+  // The library reads a chunk's compressed bytes (at most the chunk's size) and inflates them
+  // into a buffer of the chunk's size, which the cache then keeps when there is one.
+  const std::size_t compressed = chunk_bytes;
+  const std::size_t inflating = compressed + chunk_bytes;
   if (grid.chunk_rows() > 0) {
     const std::size_t chunk_values = grid.chunk_rows() * grid.chunk_columns();
     const std::size_t needed =
@@ -101,7 +102,7 @@ ReadPlan PlanReads(const NetcdfGrid& grid, std::size_t span, std::size_t room) {
   }
   const std::size_t cache_bytes = grid.ChunkRowBytes();
   const std::size_t held =
-      cache_bytes + (cache_bytes > 0 ? inflating : 0) + span * kReducedRowBytes;
+      cache_bytes + (cache_bytes > 0 ? compressed : 0) + span * kReducedRowBytes;
   const std::size_t per_row = kReducedRowBytes + width * value_bytes;
   if (held + per_row > room) {
     throw ImportError(grid.variable() + " is stored in chunks of " +
