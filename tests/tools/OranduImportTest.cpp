@@ -340,6 +340,77 @@ TEST(OranduImportTest, HugeDoublesAreClampedAndCountedAndNotANumberIsMissing) {
       << imported.run.output;
 }
 
+// Halves to even, of a rational mean num / den (den > 0), in whole numbers only.
+int HalfToEven(std::int64_t num, std::int64_t den) {
+  std::int64_t whole = num / den;
+  std::int64_t rest = num % den;
+  if (rest < 0) {
+    rest += den;
+    --whole;
+  }
+  if (2 * rest > den || (2 * rest == den && whole % 2 != 0)) ++whole;
+  return static_cast<int>(whole);
+}
+
+// Whole heights on 1° nodes: each output sample is a mean of four with weights in twelfths,
+// a tie for many of them. Expected values are worked out in whole numbers.
+TEST(OranduImportTest, BilinearMeansOfWholeHeightsRoundExactTiesToEven) {
+  const TempDir scratch;
+  const auto height = [](int latitude, int longitude) {
+    return (latitude * 7 + longitude * 13 + 9000) % 101 - 50;  // latitude 90° N down, 0° east
+  };
+  TestGridFile grid;
+  grid.latitude.values = Spaced(181, 90, -1);
+  grid.longitude.values = Spaced(360, 0, 1);
+  grid.type = NC_SHORT;
+  grid.field = [&](double latitude, double longitude) {
+    return std::optional<double>(
+        height(static_cast<int>(std::lround(90 - latitude)), static_cast<int>(longitude)));
+  };
+  ExpectHeights(Import(scratch, grid), [&](int row, int column) {
+    const int north = row / 12;
+    const int west = column / 12;
+    const std::int64_t down = row % 12;  // twelfths of a degree from the node to the north
+    const std::int64_t east = column % 12;
+    const auto at = [&](int i, int j) -> std::int64_t { return height(std::min(i, 180), j % 360); };
+    const std::int64_t sum =
+        (12 - down) * (12 - east) * at(north, west) + (12 - down) * east * at(north, west + 1) +
+        down * (12 - east) * at(north + 1, west) + down * east * at(north + 1, west + 1);
+    return HalfToEven(sum, 144);
+  });
+}
+
+// 50" cells, six rows of equal heights in each output cell and six columns: whatever the rows'
+// areas, the mean is exactly the columns' mean, a tie whenever their sum is 3 modulo 6.
+TEST(OranduImportTest, AreaMeansOfWholeHeightsRoundExactTiesToEven) {
+  const TempDir scratch;
+  constexpr int kPerCell = 6;
+  constexpr int kColumns = GridColumns * kPerCell;
+  constexpr double kStep = kFiveMinutes / kPerCell;
+  const auto written = [](int row) { return row >= 300 && row <= 320; };
+  const auto height = [](int row, int input_column) {
+    return (row * 5 + input_column * 3) % 1001 - 500;
+  };
+  TestGridFile grid;
+  grid.latitude.values = Spaced(GridRows * kPerCell, 90 - kStep / 2, -kStep);
+  grid.longitude.values = Spaced(kColumns, kStep / 2, kStep);
+  grid.type = NC_SHORT;
+  grid.write_row = [&](double latitude) { return written(RowOf(latitude)); };
+  grid.field = [&](double latitude, double longitude) {
+    const int input_column = static_cast<int>(std::floor(longitude / kStep));
+    return std::optional<double>(height(RowOf(latitude), input_column));
+  };
+  ExpectHeights(Import(scratch, grid), [&](int row, int column) {
+    if (!written(row)) return 0;
+    // Output column c covers input columns 6c - 3 ... 6c + 2, wrapping round at 0°.
+    std::int64_t sum = 0;
+    for (int j = kPerCell * column - kPerCell / 2; j < kPerCell * column + kPerCell / 2; ++j) {
+      sum += height(row, (j + kColumns) % kColumns);
+    }
+    return HalfToEven(sum, kPerCell);
+  });
+}
+
 // Without _FillValue, missing_value alone marks the samples that are missing.
 TEST(OranduImportTest, MissingValueAloneMarksMissingSamples) {
   const TempDir scratch;

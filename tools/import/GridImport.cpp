@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "AtomicFile.h"
+#include "ExactSum.h"
 #include "HeightGrid.h"
 #include "ImportError.h"
 #include "NetcdfGrid.h"
@@ -48,7 +49,7 @@ struct Strip {
   struct Entry {
     std::size_t output_column;
     std::size_t offset;  // of the input column within the strip
-    double weight;
+    double parts;
   };
   std::size_t first_column = 0;
   std::size_t columns = 0;
@@ -65,7 +66,7 @@ std::vector<Strip> MakeStrips(const AxisWeights& columns, std::size_t input_colu
   }
   for (std::size_t column = 0; column < GridColumns; ++column) {
     for (const WeightedSample& sample : columns.For(column)) {
-      strips[sample.index / width].entries.push_back({column, sample.index % width, sample.weight});
+      strips[sample.index / width].entries.push_back({column, sample.index % width, sample.parts});
     }
   }
   return strips;
@@ -166,8 +167,8 @@ class ReducedRows {
           if (std::isnan(height)) {
             reduced.missing[entry.output_column] = 1;
           } else {
-            reduced.sum[entry.output_column] += entry.weight * height;
-            reduced.weight[entry.output_column] += entry.weight;
+            reduced.sum[entry.output_column] += entry.parts * height;
+            reduced.weight[entry.output_column] += entry.parts;
           }
         }
       }
@@ -195,6 +196,32 @@ std::size_t WidestSpan(const AxisWeights& rows) {
     widest = std::max(widest, high->index - low->index + 1);
   }
   return widest;
+}
+
+// Within this of halfway between two whole metres, the rounding of a mean is decided exactly.
+constexpr double kNearTie = 1e-6;
+
+// The mean `height` of an output sample, or the whole metre it rounds to when it lies next to a
+// tie: there floating point lands a little either side of an exact tie, so the side is decided
+// exactly from the same sums (exact themselves for integer heights), and an exact tie goes to
+// the even metre.
+double OnTheRightSideOfATie(double height, std::span<const WeightedSample> rows,
+                            ReducedRows& reduced, std::size_t column) {
+  const double below = std::floor(height);
+  if (std::fabs(height - below - 0.5) > kNearTie) return height;
+  // The sign of sum - (below + 1/2) weight, doubled: of the sum over rows of
+  // parts * (2 sum - (2 below + 1) weight).
+  const double twice_tie = 2 * below + 1;
+  ExactSum difference;
+  for (const WeightedSample& row : rows) {
+    const ReducedRow& from = reduced.Row(row.index);
+    difference.AddProduct(row.parts, 2 * from.sum[column]);
+    difference.AddProduct(-row.parts, twice_tie * from.weight[column]);
+  }
+  const int side = difference.Sign();
+  if (side > 0) return below + 1;
+  if (side < 0) return below;
+  return std::fmod(below, 2) == 0 ? below : below + 1;
 }
 
 // The bytes the weights take.
@@ -252,8 +279,8 @@ ImportSummary ImportGrid(const std::filesystem::path& input, const std::filesyst
     for (const WeightedSample& sample : samples) {
       const ReducedRow& from = reduced.Row(sample.index);
       for (std::size_t column = 0; column < GridColumns; ++column) {
-        sum[column] += sample.weight * from.sum[column];
-        weight[column] += sample.weight * from.weight[column];
+        sum[column] += sample.parts * from.sum[column];
+        weight[column] += sample.parts * from.weight[column];
         missing[column] |= from.missing[column];
       }
     }
@@ -261,7 +288,7 @@ ImportSummary ImportGrid(const std::filesystem::path& input, const std::filesyst
     for (std::size_t column = 0; column < GridColumns; ++column) {
       double height = 0;
       if (weight[column] > 0) {
-        height = sum[column] / weight[column];
+        height = OnTheRightSideOfATie(sum[column] / weight[column], samples, reduced, column);
         summary.filled += missing[column];
       } else {
         ++summary.all_missing;
