@@ -272,6 +272,8 @@ ImportSummary ImportGrid(const std::filesystem::path& input, const std::filesyst
   std::vector<double> weight(GridColumns);
   std::vector<std::uint8_t> missing(GridColumns);
   for (int row = 0; row < GridRows; ++row) {
+    // Each output row is progress too: a coarse grid is read in one band, then only combined.
+    if (options.stage) options.stage(ImportStage::kValues);
     std::fill(sum.begin(), sum.end(), 0.0);
     std::fill(weight.begin(), weight.end(), 0.0);
     std::fill(missing.begin(), missing.end(), 0);

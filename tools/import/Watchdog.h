@@ -9,7 +9,7 @@ namespace orandu::import {
 // What the import is doing, for how long it may take.
 enum class ImportStage {
   kHeader,  // opening the file, finding the variable, reading coordinates and attributes
-  kValues,  // reading one band of values
+  kValues,  // reading one band of values, or making one output row
   kOutput,  // writing the output: no library calls, nothing to watch
 };
 
