@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <filesystem>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -51,5 +52,17 @@ std::string ReadSetting(const std::filesystem::path& file, std::string_view sect
 // encoding (not UTF-8 for a UTF-16 file), and when the result would be too large to read.
 void WriteSetting(const std::filesystem::path& file, std::string_view section, std::string_view key,
                   std::string_view value);
+
+struct ProfileValue {
+  std::string_view key;
+  std::string_view value;
+};
+
+// Sets several keys of one section, in order, as WriteSetting sets one, in a single replacement
+// of the file: a refusal of any value changes no byte. The file is locked from its reading to its
+// replacement, so saves at the same moment, in any process, take turns; one that waits more than
+// a few seconds is refused.
+void WriteSettings(const std::filesystem::path& file, std::string_view section,
+                   std::span<const ProfileValue> values);
 
 }  // namespace orandu
