@@ -77,9 +77,9 @@ bool LockedWithin(int descriptor, std::chrono::steady_clock::time_point deadline
 
 bool NamesTheOpenFile(const std::filesystem::path& file, int descriptor) {
   struct stat named {};
-  struct stat open {};
-  return ::stat(file.c_str(), &named) == 0 && ::fstat(descriptor, &open) == 0 &&
-         named.st_dev == open.st_dev && named.st_ino == open.st_ino;
+  struct stat opened {};
+  return ::stat(file.c_str(), &named) == 0 && ::fstat(descriptor, &opened) == 0 &&
+         named.st_dev == opened.st_dev && named.st_ino == opened.st_ino;
 }
 
 // The settings file held for one read, edit and replace. Its lock makes two saves at the same
