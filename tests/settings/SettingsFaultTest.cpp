@@ -9,7 +9,9 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -171,6 +173,29 @@ class StartingLine {
   bool ok_ = false;
 };
 
+// Makes TempDir create its folders in memory, where there is such a folder, while it lives: a
+// race that saves hundreds of times then costs nothing in syncs to disk.
+class TemporariesInMemory {
+ public:
+  TemporariesInMemory() {
+    const char* folder = std::getenv("TMPDIR");
+    if (folder) previous_ = folder;
+    if (std::filesystem::is_directory("/dev/shm")) ::setenv("TMPDIR", "/dev/shm", 1);
+  }
+  ~TemporariesInMemory() {
+    if (previous_) {
+      ::setenv("TMPDIR", previous_->c_str(), 1);
+    } else {
+      ::unsetenv("TMPDIR");
+    }
+  }
+  TemporariesInMemory(const TemporariesInMemory&) = delete;
+  TemporariesInMemory& operator=(const TemporariesInMemory&) = delete;
+
+ private:
+  std::optional<std::string> previous_;
+};
+
 int SaveOrFail(const SettingsLocation& location, const PathSettings& paths) {
   try {
     SavePathSettings(location, paths);
@@ -182,6 +207,8 @@ int SaveOrFail(const SettingsLocation& location, const PathSettings& paths) {
 
 // Two saves started at the same moment: the file ends with both values of one of them, never
 // one's grid with the other's colour bar.
+// The file is on disk: there the two replacements of an unsound save lie far enough apart for
+// the other save to come between them in a good share of the rounds.
 TEST(SettingsRaceTest, TwoSavesAtOnceLeaveOneSavesPair) {
   TempDir dir;
   const SettingsLocation location = SettingsLocation::OfExecutable(dir / "orandu");
@@ -200,16 +227,15 @@ TEST(SettingsRaceTest, TwoSavesAtOnceLeaveOneSavesPair) {
     ASSERT_EQ(ExitStatusOf(a), 0) << "round " << round;
     ASSERT_EQ(ExitStatusOf(b), 0) << "round " << round;
     const PathSettings saved = ReadPathSettings(location);
-    ASSERT_TRUE(saved == first || saved == second)
-        << "round " << round << ": " << saved.grid << " with " << saved.colorBar;
     mixed += saved == first || saved == second ? 0 : 1;
   }
-  EXPECT_EQ(mixed, 0);
+  EXPECT_EQ(mixed, 0) << "rounds of " << kRounds << " that ended with one's grid, the other's bar";
 }
 
 // Processes that each change a key of their own at the same moment: the saves take turns, so
 // none is lost to another replacing the file with an edit of the older text.
 TEST(SettingsRaceTest, SavesAtOnceOfDifferentKeysLoseNone) {
+  const TemporariesInMemory inMemory;
   TempDir dir;
   const auto ini = dir.Write("orandu.ini", std::string("[SYSTEM]\nETOPO5=/old\n"));
   constexpr int kWriters = 4;
