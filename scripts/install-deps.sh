@@ -9,6 +9,7 @@ packages=(
   libgtest-dev libbenchmark-dev
   ferret-datasets fonts-ipafont-gothic gmt-common
   xvfb xdotool x11-apps x11-utils openbox imagemagick desktop-file-utils libxcb1-dev
+  strace
 )
 
 missing=()

@@ -1,6 +1,7 @@
 // The region view's additions: the read-out under the cursor, keys and drags, saving the picture.
 #include <signal.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 #include <QAction>
 #include <QKeyEvent>
@@ -288,6 +289,34 @@ class RegionViewToolsTest : public QObject {
     AnswerSaveWith(program_->dir() / "after.png");  // the next save starts where the last went
     graph().Action_SavePicture->trigger();
     QCOMPARE(startFolders_.last(), orandu::FromPath(program_->dir() / "data"));
+  }
+
+  // A FIFO or a folder chosen in the dialog is refused and stays; a link is written where it
+  // points and stays a link.
+  void saveOverWhatIsNotARegularFileIsRefusedAndALinkIsWrittenThrough() {
+    ReportRecorder recorder;
+    program_->PressOnMap({187, 87});
+    Exposure();
+    const auto fifo = program_->dir() / "fifo.png";
+    QCOMPARE(::mkfifo(fifo.c_str(), 0644), 0);
+    const auto folder = program_->dir() / "folder.bmp";
+    std::filesystem::create_directory(folder);
+    for (const auto& refused : {fifo, folder}) {
+      AnswerSaveWith(refused);
+      graph().Action_SavePicture->trigger();
+    }
+    QCOMPARE(recorder.texts(), (QStringList{orandu::FromPath(fifo) + " に書き込めません.",
+                                            orandu::FromPath(folder) + " に書き込めません."}));
+    QVERIFY(std::filesystem::is_fifo(fifo));
+    QVERIFY(std::filesystem::is_empty(folder));
+
+    const auto real = program_->dir().Write("real.png", std::string("stale"));
+    const auto link = program_->dir() / "link.png";
+    std::filesystem::create_symlink(real, link);
+    AnswerSaveWith(link);
+    graph().Action_SavePicture->trigger();
+    QVERIFY(std::filesystem::is_symlink(link));
+    QCOMPARE(orandu::testing::ReadFile(real).at(0), std::uint8_t{0x89});
   }
 
   void cancelledSaveWritesNothing() {
