@@ -40,7 +40,7 @@ class FolderLock {
   FolderLock(const FolderLock&) = delete;
   FolderLock& operator=(const FolderLock&) = delete;
 
-  bool held() const { return held_; }
+  bool Held() const { return held_; }
 
  private:
   int descriptor_;
@@ -53,7 +53,7 @@ class FolderLock {
 void RemoveAbandonedTemporaries(const std::filesystem::path& target) {
   const std::filesystem::path folder = FolderOf(target);
   const FolderLock alone(folder, LOCK_EX | LOCK_NB);
-  if (!alone.held()) return;
+  if (!alone.Held()) return;
   const std::string prefix = AtomicFileWriter::TemporaryPrefix(target);
   std::error_code error;
   for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
@@ -184,7 +184,7 @@ void AtomicFileWriter::Abandon() {
 }
 
 bool AtomicFileWriter::Write(std::span<const std::uint8_t> bytes) {
-  while (ok() && !bytes.empty()) {
+  while (Ok() && !bytes.empty()) {
     const ssize_t written = ::write(descriptor_, bytes.data(), bytes.size());
     if (written < 0) {
       if (errno != EINTR) Abandon();
@@ -192,7 +192,7 @@ bool AtomicFileWriter::Write(std::span<const std::uint8_t> bytes) {
     }
     bytes = bytes.subspan(static_cast<std::size_t>(written));
   }
-  return ok();
+  return Ok();
 }
 
 bool AtomicFileWriter::Write(std::string_view text) {
@@ -200,7 +200,7 @@ bool AtomicFileWriter::Write(std::string_view text) {
 }
 
 bool AtomicFileWriter::Commit() {
-  if (!ok()) return false;
+  if (!Ok()) return false;
   // The rename happens while the temporary is still open and locked, so no other writer can
   // take it for abandoned in between. Something else may have taken the target's place since
   // the writer started.

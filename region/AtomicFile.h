@@ -36,7 +36,7 @@ class AtomicFileWriter {
 
   // False once any step has been refused (no temporary could be made, a full disk, a file-size
   // limit); later writes then do nothing and Commit fails.
-  bool ok() const { return descriptor_ >= 0; }
+  bool Ok() const { return descriptor_ >= 0; }
 
   bool Write(std::span<const std::uint8_t> bytes);
   bool Write(std::string_view text);

@@ -90,7 +90,7 @@ class ChannelMask {
     if ((maximum_ & (maximum_ + 1)) != 0) ThrowInvalid();  // the bits are not contiguous
   }
 
-  std::uint32_t mask() const { return mask_; }
+  std::uint32_t Mask() const { return mask_; }
 
   std::uint8_t Extract(std::uint32_t pixel) const {
     const std::uint64_t value = (pixel & mask_) >> shift_;
@@ -116,9 +116,9 @@ struct ChannelMasks {
 ChannelMasks ReadMasks(std::span<const std::uint8_t> bytes, std::size_t at, int bitsPerPixel) {
   ChannelMasks masks{ChannelMask(ReadU32(bytes, at)), ChannelMask(ReadU32(bytes, at + 4)),
                      ChannelMask(ReadU32(bytes, at + 8))};
-  const std::uint32_t red = masks.red.mask();
-  const std::uint32_t green = masks.green.mask();
-  const std::uint32_t blue = masks.blue.mask();
+  const std::uint32_t red = masks.red.Mask();
+  const std::uint32_t green = masks.green.Mask();
+  const std::uint32_t blue = masks.blue.Mask();
   const bool overlap = (red & green) != 0 || (red & blue) != 0 || (green & blue) != 0;
   const bool beyondPixel = bitsPerPixel == 16 && ((red | green | blue) >> 16) != 0;
   if (overlap || beyondPixel) ThrowInvalid();
@@ -360,8 +360,8 @@ void DecodeRunLength(PictureBytes& file, const BitmapLayout& layout, const KeptP
   for (;;) {
     if (y > layout.height - 1 || (y == layout.height - 1 && x >= kept.width)) return;
     if (data.AtEnd()) ThrowCutShort();
-    if (data.position() > validEnd) ThrowInvalid();
-    if (data.position() > workEnd)
+    if (data.Position() > validEnd) ThrowInvalid();
+    if (data.Position() > workEnd)
       throw OranduError(PictureTooLargeMessage(layout.width, layout.height));
     const std::uint8_t count = data.Next();
     const std::uint8_t code = data.Next();

@@ -75,7 +75,7 @@ void WriteBmpRows(const std::filesystem::path& path, int width, int height,
   // zeroed once: the row source fills only the pixels.
   const int blockRows = std::clamp(static_cast<int>(kBlockBytes / stride), 1, height);
   std::vector<std::uint8_t> block(static_cast<std::size_t>(blockRows) * stride);
-  for (int y = height - 1; y >= 0 && file.ok();) {
+  for (int y = height - 1; y >= 0 && file.Ok();) {
     const int rows = std::min(blockRows, y + 1);
     for (int i = 0; i < rows; ++i, --y) {
       paintRow(y, std::span(block).subspan(static_cast<std::size_t>(i) * stride, pixelBytes));

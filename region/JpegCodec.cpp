@@ -219,7 +219,7 @@ class Decompressor {
   Decompressor(const Decompressor&) = delete;
   Decompressor& operator=(const Decompressor&) = delete;
 
-  jpeg_decompress_struct& info() { return info_; }
+  jpeg_decompress_struct& Info() { return info_; }
 
   template <typename Step>
   void Run(const Step& step) {
@@ -239,7 +239,7 @@ class Decompressor {
 
 Picture DecodeJpeg(PictureBytes& file, PictureWindow window) {
   Decompressor decompressor;
-  jpeg_decompress_struct& info = decompressor.info();
+  jpeg_decompress_struct& info = decompressor.Info();
   FileSource source{};
   source.file = &file;
   source.maxReadBytes = kMaxHeadersReadBytes;

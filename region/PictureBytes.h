@@ -47,7 +47,7 @@ class PictureByteStream {
   PictureByteStream(PictureBytes& bytes, std::uint64_t start, std::uint64_t end)
       : bytes_(bytes), position_(start), end_(std::min(end, bytes.size())) {}
 
-  std::uint64_t position() const { return position_ - (filled_ - next_); }
+  std::uint64_t Position() const { return position_ - (filled_ - next_); }
   bool AtEnd() { return next_ == filled_ && !Refill(); }
 
   // The next byte; the stream read error when the stretch has ended.

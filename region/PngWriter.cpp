@@ -27,9 +27,9 @@ class PngWriteState {
   PngWriteState(const PngWriteState&) = delete;
   PngWriteState& operator=(const PngWriteState&) = delete;
 
-  bool ok() const { return png_ != nullptr && info_ != nullptr; }
-  png_structp png() const { return png_; }
-  png_infop info() const { return info_; }
+  bool Ok() const { return png_ != nullptr && info_ != nullptr; }
+  png_structp Png() const { return png_; }
+  png_infop Info() const { return info_; }
 
  private:
   static void IgnoreWarning(png_structp, png_const_charp) {}
@@ -81,9 +81,9 @@ void WritePngRows(const std::filesystem::path& path, int width, int height,
   PngWriteState state;
   std::vector<std::uint8_t> row(static_cast<std::size_t>(width) * 3);
   // A temporary that could not be made fails here, before any row is painted.
-  if (!state.ok() || !file.ok()) throw OranduError(CannotWriteMessage(path));
-  png_set_write_fn(state.png(), &file, WriteToFile, FlushNothing);
-  if (!CompressRows(state.png(), state.info(), width, height, paintRow, row.data()) ||
+  if (!state.Ok() || !file.Ok()) throw OranduError(CannotWriteMessage(path));
+  png_set_write_fn(state.Png(), &file, WriteToFile, FlushNothing);
+  if (!CompressRows(state.Png(), state.Info(), width, height, paintRow, row.data()) ||
       !file.Commit()) {
     throw OranduError(CannotWriteMessage(path));
   }

@@ -114,7 +114,7 @@ class HeldProfile {
   HeldProfile(const HeldProfile&) = delete;
   HeldProfile& operator=(const HeldProfile&) = delete;
 
-  const FileContent& content() const { return content_; }
+  const FileContent& Content() const { return content_; }
 
  private:
   void Release() {
@@ -180,7 +180,7 @@ void WriteSettings(const std::filesystem::path& file, std::string_view section,
   const std::optional<std::filesystem::path> target = FollowLinks(file);
   if (!target) RefuseWrite(file);
   const HeldProfile held(*target);
-  const FileContent& content = held.content();
+  const FileContent& content = held.Content();
   if (content.state == FileState::kUnusable) RefuseWrite(file);
   // The rename would also replace a file the user made read-only; honour the mode instead.
   if (content.state == FileState::kRead && !WritableByMode(*target)) RefuseWrite(file);

@@ -42,7 +42,7 @@ constexpr std::uintmax_t kLargestInputBytes = 128u << 20;
 constexpr int kLowestHeight = -32768;
 constexpr int kHighestHeight = 10000;
 
-enum class ExitStatus { Success = 0, Failed = 1, Usage = 2 };
+enum class ExitStatus { kSuccess = 0, kFailed = 1, kUsage = 2 };
 
 // A refusal of the input, its text already complete for stderr.
 class ImportError : public std::runtime_error {
@@ -96,7 +96,7 @@ class NetcdfFile {
   ~NetcdfFile() { nc_close(id_); }
   NetcdfFile(const NetcdfFile&) = delete;
   NetcdfFile& operator=(const NetcdfFile&) = delete;
-  int id() const { return id_; }
+  int Id() const { return id_; }
 
  private:
   std::vector<char> bytes_;
@@ -110,18 +110,17 @@ std::string DimensionName(int file, int dimension) {
 }
 
 // Checks that the dimension has the expected name and length.
-void CheckDimension(int file, int dimension, const char* expected_name,
-                    std::size_t expected_length) {
+void CheckDimension(int file, int dimension, const char* expectedName, std::size_t expectedLength) {
   const std::string name = DimensionName(file, dimension);
-  if (name != expected_name) {
+  if (name != expectedName) {
     throw ImportError(std::string(kHeightVariable) + " has dimension " + name + " where " +
-                      expected_name + " was expected (dimensions must be latitude, longitude)");
+                      expectedName + " was expected (dimensions must be latitude, longitude)");
   }
   std::size_t length = 0;
   Check(nc_inq_dimlen(file, dimension, &length), "cannot read the length of " + name);
-  if (length != expected_length) {
+  if (length != expectedLength) {
     throw ImportError(name + " has " + std::to_string(length) + " points, expected " +
-                      std::to_string(expected_length));
+                      std::to_string(expectedLength));
   }
 }
 
@@ -129,9 +128,9 @@ void CheckDimension(int file, int dimension, const char* expected_name,
 void CheckCoordinates(int file, const char* name, std::size_t count, double first) {
   int variable = -1;
   Check(nc_inq_varid(file, name, &variable), std::string("no coordinate variable ") + name);
-  int dimension_count = 0;
-  Check(nc_inq_varndims(file, variable, &dimension_count), std::string("cannot inspect ") + name);
-  if (dimension_count != 1) throw ImportError(std::string(name) + " is not a 1-D coordinate");
+  int dimensionCount = 0;
+  Check(nc_inq_varndims(file, variable, &dimensionCount), std::string("cannot inspect ") + name);
+  if (dimensionCount != 1) throw ImportError(std::string(name) + " is not a 1-D coordinate");
   std::vector<double> values(count);
   Check(nc_get_var_double(file, variable, values.data()), std::string("cannot read ") + name);
   for (std::size_t i = 0; i < count; ++i) {
@@ -147,15 +146,15 @@ void CheckCoordinates(int file, const char* name, std::size_t count, double firs
 // Reads the heights and returns the grid file's bytes, the northernmost row first.
 std::vector<std::uint8_t> ConvertToGrid(const std::filesystem::path& input) {
   const NetcdfFile netcdf(input);
-  const int file = netcdf.id();
+  const int file = netcdf.Id();
 
   int heights = -1;
   Check(nc_inq_varid(file, kHeightVariable, &heights),
         std::string("no height variable ") + kHeightVariable);
-  int dimension_count = 0;
-  Check(nc_inq_varndims(file, heights, &dimension_count), "cannot inspect the heights");
-  if (dimension_count != 2) {
-    throw ImportError(std::string(kHeightVariable) + " has " + std::to_string(dimension_count) +
+  int dimensionCount = 0;
+  Check(nc_inq_varndims(file, heights, &dimensionCount), "cannot inspect the heights");
+  if (dimensionCount != 2) {
+    throw ImportError(std::string(kHeightVariable) + " has " + std::to_string(dimensionCount) +
                       " dimensions, expected 2 (latitude, longitude)");
   }
   int dimensions[NC_MAX_VAR_DIMS] = {};
@@ -174,9 +173,9 @@ std::vector<std::uint8_t> ConvertToGrid(const std::filesystem::path& input) {
 
   std::vector<std::uint8_t> grid(static_cast<std::size_t>(GridBytes));
   std::vector<float> row(kLongitudeCount);
-  for (int grid_row = 0; grid_row < GridRows; ++grid_row) {
+  for (int gridRow = 0; gridRow < GridRows; ++gridRow) {
     // Latitude index 2160 is 90° N; index 0, 90° S, is left out.
-    const std::size_t latitude = kLatitudeCount - 1 - static_cast<std::size_t>(grid_row);
+    const std::size_t latitude = kLatitudeCount - 1 - static_cast<std::size_t>(gridRow);
     const std::size_t start[2] = {latitude, 0};
     const std::size_t count[2] = {1, kLongitudeCount};
     Check(nc_get_vara_float(file, heights, start, count, row.data()),
@@ -192,7 +191,7 @@ std::vector<std::uint8_t> ConvertToGrid(const std::filesystem::path& input) {
                           std::to_string(kHighestHeight) + " m");
       }
       const auto raw = static_cast<std::uint16_t>(*metres);  // two's complement for depths
-      const std::size_t at = (static_cast<std::size_t>(grid_row) * GridColumns + column) * 2;
+      const std::size_t at = (static_cast<std::size_t>(gridRow) * GridColumns + column) * 2;
       grid[at] = static_cast<std::uint8_t>(raw & 0xFF);
       grid[at + 1] = static_cast<std::uint8_t>(raw >> 8);
     }
@@ -205,7 +204,7 @@ std::vector<std::uint8_t> ConvertToGrid(const std::filesystem::path& input) {
 int main(int argc, char** argv) {
   if (argc != 3) {
     std::fprintf(stderr, "usage: etopo5-import INPUT.cdf OUTPUT\n");
-    return static_cast<int>(ExitStatus::Usage);
+    return static_cast<int>(ExitStatus::kUsage);
   }
   const std::filesystem::path input = argv[1];
   const std::filesystem::path output = argv[2];
@@ -214,11 +213,11 @@ int main(int argc, char** argv) {
     grid = ConvertToGrid(input);
   } catch (const std::exception& error) {
     std::fprintf(stderr, "etopo5-import: %s: %s\n", input.c_str(), error.what());
-    return static_cast<int>(ExitStatus::Failed);
+    return static_cast<int>(ExitStatus::kFailed);
   }
   if (!orandu::WriteFileAtomically(output, grid)) {
     std::fprintf(stderr, "etopo5-import: cannot write %s\n", output.c_str());
-    return static_cast<int>(ExitStatus::Failed);
+    return static_cast<int>(ExitStatus::kFailed);
   }
-  return static_cast<int>(ExitStatus::Success);
+  return static_cast<int>(ExitStatus::kSuccess);
 }

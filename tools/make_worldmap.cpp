@@ -34,37 +34,37 @@ constexpr int kJpegQuality = 84;
 // colour) and the mean of the whole cell (for the relief shading).
 struct CellSummary {
   bool land = false;
-  double mean_height = 0;
-  double overall_mean = 0;
+  double meanHeight = 0;
+  double overallMean = 0;
 };
 
 // The sums gathered for one cell while its 12 rows go by.
 struct CellSums {
-  int land_samples = 0;
-  double land_total = 0;
-  double sea_total = 0;
+  int landSamples = 0;
+  double landTotal = 0;
+  double seaTotal = 0;
 
   CellSummary Summary() const {
     constexpr int kSamples = SamplesPerDegree * SamplesPerDegree;
-    const int sea_samples = kSamples - land_samples;
-    const double overall = (land_total + sea_total) / kSamples;
+    const int seaSamples = kSamples - landSamples;
+    const double overall = (landTotal + seaTotal) / kSamples;
     // A cell that is half land and half sea is drawn as land so that small islands show.
-    if (land_samples * 2 >= kSamples) return {true, land_total / land_samples, overall};
-    return {false, sea_total / sea_samples, overall};
+    if (landSamples * 2 >= kSamples) return {true, landTotal / landSamples, overall};
+    return {false, seaTotal / seaSamples, overall};
   }
 };
 
 using CellMap = std::vector<CellSummary>;  // kMapWidth * kMapHeight, the northern row first
 
-CellMap SummariseGrid(const std::filesystem::path& grid_path) {
+CellMap SummariseGrid(const std::filesystem::path& gridPath) {
   std::error_code error;
-  const std::uintmax_t size = std::filesystem::file_size(grid_path, error);
-  if (error) throw std::runtime_error("cannot read " + grid_path.string() + ": " + error.message());
+  const std::uintmax_t size = std::filesystem::file_size(gridPath, error);
+  if (error) throw std::runtime_error("cannot read " + gridPath.string() + ": " + error.message());
   if (size != static_cast<std::uintmax_t>(orandu::GridBytes)) {
-    throw std::runtime_error(grid_path.string() + " has " + std::to_string(size) +
+    throw std::runtime_error(gridPath.string() + " has " + std::to_string(size) +
                              " bytes; a grid file has " + std::to_string(orandu::GridBytes));
   }
-  orandu::HeightGrid grid(grid_path);
+  orandu::HeightGrid grid(gridPath);
   auto row = std::make_unique<orandu::GridRow>();
   CellMap cells;
   cells.reserve(kMapWidth * kMapHeight);
@@ -72,17 +72,17 @@ CellMap SummariseGrid(const std::filesystem::path& grid_path) {
     std::array<CellSums, kMapWidth> sums{};
     for (int r = 0; r < SamplesPerDegree; ++r) {
       if (grid.ReadRow(*row) != row->size()) {
-        throw std::runtime_error(grid_path.string() + " ended before row " +
+        throw std::runtime_error(gridPath.string() + " ended before row " +
                                  std::to_string(lat * SamplesPerDegree + r));
       }
       for (int column = 0; column < GridColumns; ++column) {
         const int height = orandu::DecodeSample(orandu::RawSampleAt(row->data(), column));
         CellSums& cell = sums[static_cast<std::size_t>(column / SamplesPerDegree)];
         if (height >= 0) {
-          ++cell.land_samples;
-          cell.land_total += height;
+          ++cell.landSamples;
+          cell.landTotal += height;
         } else {
-          cell.sea_total += height;
+          cell.seaTotal += height;
         }
       }
     }
@@ -112,10 +112,10 @@ constexpr std::array kLandColours{
     ColourStop{3300, {220, 216, 210}}, ColourStop{4200, {250, 250, 250}},
 };
 
-template <std::size_t N>
-orandu::Rgb Interpolate(const std::array<ColourStop, N>& stops, double height) {
+template <std::size_t kN>
+orandu::Rgb Interpolate(const std::array<ColourStop, kN>& stops, double height) {
   if (height <= stops.front().height) return stops.front().colour;
-  for (std::size_t i = 1; i < N; ++i) {
+  for (std::size_t i = 1; i < kN; ++i) {
     if (height > stops[i].height) continue;
     const ColourStop& low = stops[i - 1];
     const ColourStop& high = stops[i];
@@ -138,11 +138,11 @@ const CellSummary& CellAt(const CellMap& cells, int lon, int lat) {
 // Brightness factor of a cell lit from the north-west: slopes facing the light get brighter,
 // slopes facing away darker, so mountain ranges and ocean ridges stand out.
 double Shading(const CellMap& cells, int lon, int lat, double strength) {
-  const double rise_east =
-      CellAt(cells, lon + 1, lat).overall_mean - CellAt(cells, lon - 1, lat).overall_mean;
-  const double rise_south =
-      CellAt(cells, lon, lat + 1).overall_mean - CellAt(cells, lon, lat - 1).overall_mean;
-  return std::clamp(1.0 + strength * (rise_east + rise_south), 0.7, 1.3);
+  const double riseEast =
+      CellAt(cells, lon + 1, lat).overallMean - CellAt(cells, lon - 1, lat).overallMean;
+  const double riseSouth =
+      CellAt(cells, lon, lat + 1).overallMean - CellAt(cells, lon, lat - 1).overallMean;
+  return std::clamp(1.0 + strength * (riseEast + riseSouth), 0.7, 1.3);
 }
 
 orandu::Rgb Scale(orandu::Rgb colour, double factor) {
@@ -162,9 +162,9 @@ orandu::Picture DrawMap(const CellMap& cells) {
   for (int lat = 0; lat < kMapHeight; ++lat) {
     for (int lon = 0; lon < kMapWidth; ++lon) {
       const CellSummary& cell = CellAt(cells, lon, lat);
-      map.pixels.push_back(cell.land ? Scale(Interpolate(kLandColours, cell.mean_height),
+      map.pixels.push_back(cell.land ? Scale(Interpolate(kLandColours, cell.meanHeight),
                                              Shading(cells, lon, lat, kLandShading))
-                                     : Scale(Interpolate(kSeaColours, cell.mean_height),
+                                     : Scale(Interpolate(kSeaColours, cell.meanHeight),
                                              Shading(cells, lon, lat, kSeaShading)));
     }
   }
@@ -179,8 +179,8 @@ std::vector<std::uint8_t> EncodeJpeg(const orandu::Picture& picture) {
   compressor.err = jpeg_std_error(&errors);
   jpeg_create_compress(&compressor);
   unsigned char* buffer = nullptr;
-  unsigned long buffer_size = 0;
-  jpeg_mem_dest(&compressor, &buffer, &buffer_size);
+  unsigned long bufferSize = 0;
+  jpeg_mem_dest(&compressor, &buffer, &bufferSize);
   compressor.image_width = static_cast<JDIMENSION>(picture.width);
   compressor.image_height = static_cast<JDIMENSION>(picture.height);
   compressor.input_components = 3;
@@ -197,7 +197,7 @@ std::vector<std::uint8_t> EncodeJpeg(const orandu::Picture& picture) {
     jpeg_write_scanlines(&compressor, &line, 1);
   }
   jpeg_finish_compress(&compressor);
-  std::vector<std::uint8_t> bytes(buffer, buffer + buffer_size);
+  std::vector<std::uint8_t> bytes(buffer, buffer + bufferSize);
   jpeg_destroy_compress(&compressor);
   std::free(buffer);
   return bytes;
@@ -210,11 +210,11 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: make-worldmap GRID OUTPUT.jpg\n");
     return static_cast<int>(ExitStatus::kUsage);
   }
-  const std::filesystem::path grid_path = argv[1];
+  const std::filesystem::path gridPath = argv[1];
   const std::filesystem::path output = argv[2];
   std::vector<std::uint8_t> jpeg;
   try {
-    jpeg = EncodeJpeg(DrawMap(SummariseGrid(grid_path)));
+    jpeg = EncodeJpeg(DrawMap(SummariseGrid(gridPath)));
   } catch (const std::exception& error) {
     std::fprintf(stderr, "make-worldmap: %s\n", error.what());
     return static_cast<int>(ExitStatus::kFailure);

@@ -59,7 +59,7 @@ void TFormOrandu_Main::showEvent(QShowEvent* event) {
 void TFormOrandu_Main::Image1MouseDown(QPoint mapPixel) {
   // The point under the cursor's cross-hair, not under its hot spot, is the one picked.
   graph_->Show();
-  graph_->SetCenter(mapPixel.x() + CursorCrossOffset, mapPixel.y() + CursorCrossOffset);
+  graph_->SetCenter(mapPixel.x() + kCursorCrossOffset, mapPixel.y() + kCursorCrossOffset);
   graph_->PaintBox1->repaint();
 }
 

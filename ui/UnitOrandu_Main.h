@@ -13,7 +13,7 @@ class TFormOrandu_Main : public QWidget, public Ui::TFormOrandu_Main {
 
  public:
   // The distance, in both directions, from the map cursor's hot spot to its cross-hair.
-  static constexpr int CursorCrossOffset = 13;
+  static constexpr int kCursorCrossOffset = 13;
 
   explicit TFormOrandu_Main(QWidget* parent = nullptr);
 

@@ -249,7 +249,7 @@ TEST(AtomicFileTest, TargetThatIsNotARegularFileIsRefusedAndLeftAsItIs) {
     SCOPED_TRACE(name);
     const Node before = NodeAt(dir / name);
     AtomicFileWriter writer(dir / name);
-    EXPECT_FALSE(writer.ok());
+    EXPECT_FALSE(writer.Ok());
     EXPECT_FALSE(writer.Write(std::string_view("new")));
     EXPECT_FALSE(writer.Commit());
     EXPECT_FALSE(WriteFileAtomically(dir / name, std::string_view("new")));
@@ -379,7 +379,7 @@ TEST(AtomicFileTest, TemporaryReachesTheDiskBeforeItIsRenamed) {
   } else {
     ::unsetenv("ASAN_OPTIONS");
   }
-  ASSERT_EQ(run.exit_status, 0) << run.errors;
+  ASSERT_EQ(run.exitStatus, 0) << run.errors;
 
   // For each temporary: whether its descriptor was flushed while open, and whether that came
   // before its rename.

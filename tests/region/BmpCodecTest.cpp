@@ -409,8 +409,8 @@ BmpLayout EightBitRle(std::vector<std::uint8_t> data) {
 }
 
 std::vector<BrokenCase> BrokenCases() {
-  constexpr std::string_view cutShort = "ストリームからの読み込みエラー";
-  constexpr std::string_view invalid = "ビットマップイメージが不正です";
+  constexpr std::string_view kCutShort = "ストリームからの読み込みエラー";
+  constexpr std::string_view kInvalid = "ビットマップイメージが不正です";
   const std::vector<std::uint8_t> good = BuildBmp(TwentyFourBit());
   const BmpLayout fiveSixFive = {.width = 1,
                                  .height = 1,
@@ -426,63 +426,64 @@ std::vector<BrokenCase> BrokenCases() {
   std::vector<std::uint8_t> notBm = good;
   notBm[0] = 'X';
   return {
-      {"OneByte", {'B'}, cutShort},
-      {"ShorterThanTheFileHeader", Truncated(good, 13), cutShort},
-      {"FileHeaderOnly", Truncated(good, 14), cutShort},
-      {"InfoHeaderCutShort", Truncated(good, 30), cutShort},
-      {"PixelDataOneByteShort", Truncated(good, good.size() - 1), cutShort},
-      {"PixelOffsetPastTheEnd", WithU32(good, 10, 100000), cutShort},
+      {"OneByte", {'B'}, kCutShort},
+      {"ShorterThanTheFileHeader", Truncated(good, 13), kCutShort},
+      {"FileHeaderOnly", Truncated(good, 14), kCutShort},
+      {"InfoHeaderCutShort", Truncated(good, 30), kCutShort},
+      {"PixelDataOneByteShort", Truncated(good, good.size() - 1), kCutShort},
+      {"PixelOffsetPastTheEnd", WithU32(good, 10, 100000), kCutShort},
       {"HugeHeaderInATinyFile", withHeader([](BmpLayout& s) { s.width = s.height = 60000; }),
-       cutShort},
+       kCutShort},
       {"PaletteCutShort",
        Truncated(BuildBmp({.bits = 8, .palette = {kRed, kGreen}, .pixels = {0, 0, 0, 0}}), 58),
-       cutShort},
-      {"MasksCutShort", Truncated(withMasks({0xF800, 0x07E0, 0x001F}), 60), cutShort},
-      {"RleEndsInsideARun", BuildBmp(EightBitRle({2})), cutShort},
-      {"RleAbsoluteRunCutShort", BuildBmp(EightBitRle({0, 2, 1})), cutShort},
-      {"RleEndsBeforeTheLastRow", BuildBmp(EightBitRle({2, 1, 0, 0})), cutShort},
+       kCutShort},
+      {"MasksCutShort", Truncated(withMasks({0xF800, 0x07E0, 0x001F}), 60), kCutShort},
+      {"RleEndsInsideARun", BuildBmp(EightBitRle({2})), kCutShort},
+      {"RleAbsoluteRunCutShort", BuildBmp(EightBitRle({0, 2, 1})), kCutShort},
+      {"RleEndsBeforeTheLastRow", BuildBmp(EightBitRle({2, 1, 0, 0})), kCutShort},
       {"RleImageSizePastTheEnd",
-       BuildBmp(Modified(EightBitRle({0, 1}), [](BmpLayout& s) { s.imageSize = 1000; })), cutShort},
+       BuildBmp(Modified(EightBitRle({0, 1}), [](BmpLayout& s) { s.imageSize = 1000; })),
+       kCutShort},
 
-      {"NotStartingWithBm", notBm, invalid},
+      {"NotStartingWithBm", notBm, kInvalid},
       {"UnknownHeaderSize", withHeader([](BmpLayout& s) { s.header = HeaderSize::kUnknown; }),
-       invalid},
-      {"ZeroWidth", withHeader([](BmpLayout& s) { s.width = 0; }), invalid},
-      {"NegativeWidth", withHeader([](BmpLayout& s) { s.width = -3; }), invalid},
-      {"ZeroHeight", withHeader([](BmpLayout& s) { s.height = 0; }), invalid},
-      {"TwoBitsPerPixel", withHeader([](BmpLayout& s) { s.bits = 2; }), invalid},
-      {"ZeroBitsPerPixel", withHeader([](BmpLayout& s) { s.bits = 0; }), invalid},
+       kInvalid},
+      {"ZeroWidth", withHeader([](BmpLayout& s) { s.width = 0; }), kInvalid},
+      {"NegativeWidth", withHeader([](BmpLayout& s) { s.width = -3; }), kInvalid},
+      {"ZeroHeight", withHeader([](BmpLayout& s) { s.height = 0; }), kInvalid},
+      {"TwoBitsPerPixel", withHeader([](BmpLayout& s) { s.bits = 2; }), kInvalid},
+      {"ZeroBitsPerPixel", withHeader([](BmpLayout& s) { s.bits = 0; }), kInvalid},
       {"Os2SixteenBits", withHeader([](BmpLayout& s) {
          s.header = HeaderSize::kOs2Core;
          s.bits = 16;
        }),
-       invalid},
+       kInvalid},
       {"JpegCompression", withHeader([](BmpLayout& s) { s.compression = Compression::kJpeg; }),
-       invalid},
+       kInvalid},
       {"UnknownCompression",
-       withHeader([](BmpLayout& s) { s.compression = Compression::kUnknown; }), invalid},
+       withHeader([](BmpLayout& s) { s.compression = Compression::kUnknown; }), kInvalid},
       {"Rle8OfTwentyFourBits", withHeader([](BmpLayout& s) { s.compression = Compression::kRle8; }),
-       invalid},
+       kInvalid},
       {"Rle4OfEightBits",
        BuildBmp(
            Modified(EightBitRle({0, 1}), [](BmpLayout& s) { s.compression = Compression::kRle4; })),
-       invalid},
+       kInvalid},
       {"TopDownRle", BuildBmp(Modified(EightBitRle({0, 1}), [](BmpLayout& s) { s.height = -2; })),
-       invalid},
+       kInvalid},
       {"BitfieldsOfTwentyFourBits", withHeader([](BmpLayout& s) {
          s.compression = Compression::kBitfields;
          s.masks = {0xFF0000, 0xFF00, 0xFF};
        }),
-       invalid},
-      {"ZeroMask", withMasks({0xF800, 0, 0x001F}), invalid},
-      {"OverlappingMasks", withMasks({0xF800, 0x0FE0, 0x001F}), invalid},
-      {"MaskWithAGap", withMasks({0xF800, 0x05E0, 0x001F}), invalid},
-      {"MaskBeyondSixteenBits", withMasks({0x1F0000, 0x07E0, 0x001F}), invalid},
-      {"PixelOffsetInsideTheHeader", WithU32(good, 10, 20), invalid},
+       kInvalid},
+      {"ZeroMask", withMasks({0xF800, 0, 0x001F}), kInvalid},
+      {"OverlappingMasks", withMasks({0xF800, 0x0FE0, 0x001F}), kInvalid},
+      {"MaskWithAGap", withMasks({0xF800, 0x05E0, 0x001F}), kInvalid},
+      {"MaskBeyondSixteenBits", withMasks({0x1F0000, 0x07E0, 0x001F}), kInvalid},
+      {"PixelOffsetInsideTheHeader", WithU32(good, 10, 20), kInvalid},
       {"PaletteIndexOutOfRange",
        BuildBmp({.bits = 8, .colorsUsed = 2, .palette = {kRed, kGreen}, .pixels = {2, 0, 0, 0}}),
-       invalid},
-      {"RlePaletteIndexOutOfRange", BuildBmp(EightBitRle({1, 7, 0, 1})), invalid},
+       kInvalid},
+      {"RlePaletteIndexOutOfRange", BuildBmp(EightBitRle({1, 7, 0, 1})), kInvalid},
   };
 }
 
@@ -523,7 +524,7 @@ class CountedBytes : public PictureBytes {
     read_ += got;
     return got;
   }
-  std::uint64_t read() const { return read_; }
+  std::uint64_t Read() const { return read_; }
 
  private:
   std::vector<std::uint8_t> bytes_;
@@ -568,7 +569,7 @@ TEST(BmpWindowTest, KeptRowsAreReadFromWhereTheyLieAndNothingElse) {
       }
     }
     // The headers and 30 rows of 402 bytes: not even one whole row of 3000.
-    EXPECT_LT(file.read(), 30u * 402 + 2000) << topDown;
+    EXPECT_LT(file.Read(), 30u * 402 + 2000) << topDown;
   }
 }
 
@@ -619,7 +620,7 @@ TEST(BmpWindowTest, RunLengthDataEndsWhereTheTopRowIsDone) {
                               .palette = {kBlack, kTeal},
                               .pixels = data}));
   EXPECT_EQ(DecodeBmp(file, kBarWindow).pixels, std::vector<Rgb>{kTeal});
-  EXPECT_LT(file.read(), 100'000u);
+  EXPECT_LT(file.Read(), 100'000u);
 }
 
 // Run data longer than any encoding of the picture only moves the pen over clipped pixels; run

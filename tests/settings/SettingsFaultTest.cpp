@@ -51,16 +51,16 @@ std::vector<std::filesystem::path> FolderContent(const std::filesystem::path& fo
 
 class SettingsFaultTest : public ::testing::TestWithParam<rlim_t> {
  protected:
-  TempDir dir;
-  SettingsLocation location = SettingsLocation::OfExecutable(dir / "orandu");
-  std::filesystem::path ini = dir / "orandu.ini";
+  TempDir dir_;
+  SettingsLocation location_ = SettingsLocation::OfExecutable(dir_ / "orandu");
+  std::filesystem::path ini_ = dir_ / "orandu.ini";
 };
 
 // The disk fills up part-way through writing the new file: the system refuses every byte past
 // the child's file size limit, as it does every byte on a full disk.
 TEST_P(SettingsFaultTest, SaveThatRunsOutOfSpaceKeepsTheOldFile) {
   const std::string old = "; mine\n[SYSTEM]\nETOPO5=/old/ETOPO5.DOS\nColorBar=/old/P1.BMP\n";
-  dir.Write("orandu.ini", old);
+  dir_.Write("orandu.ini", old);
   const rlim_t limit = GetParam();
   const pid_t child = ::fork();
   ASSERT_GE(child, 0);
@@ -70,19 +70,19 @@ TEST_P(SettingsFaultTest, SaveThatRunsOutOfSpaceKeepsTheOldFile) {
     ::signal(SIGXFSZ, SIG_IGN);  // a refused write then fails with EFBIG instead of a signal
     Outcome outcome = Outcome::kSaved;
     try {
-      SavePathSettings(location, {std::string(200'000, 'g'), "/new/P2.BMP"});
+      SavePathSettings(location_, {std::string(200'000, 'g'), "/new/P2.BMP"});
     } catch (const OranduError& error) {
-      outcome = error.what() == ini.string() + " に書き込めません" ? Outcome::kRefused
-                                                                   : Outcome::kOtherMessage;
+      outcome = error.what() == ini_.string() + " に書き込めません" ? Outcome::kRefused
+                                                                    : Outcome::kOtherMessage;
     } catch (...) {
       outcome = Outcome::kOtherError;
     }
     ::_exit(static_cast<int>(outcome));
   }
   EXPECT_EQ(ExitStatusOf(child), static_cast<int>(Outcome::kRefused));
-  EXPECT_EQ(ReadText(ini), old);
-  EXPECT_EQ(ReadPathSettings(location), (PathSettings{"/old/ETOPO5.DOS", "/old/P1.BMP"}));
-  EXPECT_EQ(FolderContent(dir.path()), std::vector<std::filesystem::path>{"orandu.ini"})
+  EXPECT_EQ(ReadText(ini_), old);
+  EXPECT_EQ(ReadPathSettings(location_), (PathSettings{"/old/ETOPO5.DOS", "/old/P1.BMP"}));
+  EXPECT_EQ(FolderContent(dir_.path()), std::vector<std::filesystem::path>{"orandu.ini"})
       << "the refused temporary file was left behind";
 }
 

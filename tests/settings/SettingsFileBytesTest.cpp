@@ -23,9 +23,9 @@ const PathSettings kSaved{"/g", "/c"};
 
 class SettingsFileBytesTest : public ::testing::Test {
  protected:
-  TempDir dir;
-  SettingsLocation location = SettingsLocation::OfExecutable(dir / "orandu");
-  std::filesystem::path ini = dir / "orandu.ini";
+  TempDir dir_;
+  SettingsLocation location_ = SettingsLocation::OfExecutable(dir_ / "orandu");
+  std::filesystem::path ini_ = dir_ / "orandu.ini";
 };
 
 struct EditRow {
@@ -41,15 +41,15 @@ void PrintTo(const EditRow& row, std::ostream* out) {
 class SaveEditTest : public SettingsFileBytesTest, public ::testing::WithParamInterface<EditRow> {};
 
 TEST_P(SaveEditTest, ChangesOnlyTheTwoValues) {
-  dir.Write("orandu.ini", GetParam().before);
-  EXPECT_EQ((PathSettings{ReadSetting(ini, "SYSTEM", "ETOPO5", "<d>"),
-                          ReadSetting(ini, "SYSTEM", "ColorBar", "<d>")}),
+  dir_.Write("orandu.ini", GetParam().before);
+  EXPECT_EQ((PathSettings{ReadSetting(ini_, "SYSTEM", "ETOPO5", "<d>"),
+                          ReadSetting(ini_, "SYSTEM", "ColorBar", "<d>")}),
             GetParam().read);
-  SavePathSettings(location, kSaved);
-  EXPECT_EQ(ReadText(ini), GetParam().after);
-  EXPECT_EQ(ReadPathSettings(location), kSaved);
-  SavePathSettings(location, kSaved);
-  EXPECT_EQ(ReadText(ini), GetParam().after) << "a second save of the same values changed bytes";
+  SavePathSettings(location_, kSaved);
+  EXPECT_EQ(ReadText(ini_), GetParam().after);
+  EXPECT_EQ(ReadPathSettings(location_), kSaved);
+  SavePathSettings(location_, kSaved);
+  EXPECT_EQ(ReadText(ini_), GetParam().after) << "a second save of the same values changed bytes";
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -128,17 +128,18 @@ TEST_P(Utf16Test, IsReadAndWrittenBackInUtf16) {
   const bool bigEnd = GetParam();
   // A lone surrogate and an odd last byte are not text, but they are the file's and stay.
   const std::string oddTail = "\x7F";
-  dir.Write("orandu.ini",
-            Utf16Bytes(u"\uFEFF[Other]\r\nName=地\xD800\r\n[SYSTEM]\r\nETOPO5=/😀/old\r\n", bigEnd) +
-                oddTail);
-  EXPECT_EQ(ReadPathSettings(location).grid, "/😀/old");
-  SavePathSettings(location, {"/データ", "/c"});
-  EXPECT_EQ(ReadText(ini),
+  dir_.Write(
+      "orandu.ini",
+      Utf16Bytes(u"\uFEFF[Other]\r\nName=地\xD800\r\n[SYSTEM]\r\nETOPO5=/😀/old\r\n", bigEnd) +
+          oddTail);
+  EXPECT_EQ(ReadPathSettings(location_).grid, "/😀/old");
+  SavePathSettings(location_, {"/データ", "/c"});
+  EXPECT_EQ(ReadText(ini_),
             Utf16Bytes(u"\uFEFF[Other]\r\nName=地\xD800\r\n[SYSTEM]\r\nETOPO5=/データ\r\n"
                        u"ColorBar=/c\r\n",
                        bigEnd) +
                 oddTail);
-  EXPECT_EQ(ReadPathSettings(location), (PathSettings{"/データ", "/c"}));
+  EXPECT_EQ(ReadPathSettings(location_), (PathSettings{"/データ", "/c"}));
 }
 
 INSTANTIATE_TEST_SUITE_P(ByteOrders, Utf16Test, ::testing::Values(false, true),
@@ -146,9 +147,9 @@ INSTANTIATE_TEST_SUITE_P(ByteOrders, Utf16Test, ::testing::Values(false, true),
 
 TEST_F(SettingsFileBytesTest, ValueThatIsNotUtf8IsRefusedInAUtf16File) {
   const std::string before = Utf16Bytes(u"\uFEFF[SYSTEM]\r\nETOPO5=/old\r\n", false);
-  dir.Write("orandu.ini", before);
-  EXPECT_THROW(SavePathSettings(location, {"/not/utf8/\xFF", "/c"}), OranduError);
-  EXPECT_EQ(ReadText(ini), before);
+  dir_.Write("orandu.ini", before);
+  EXPECT_THROW(SavePathSettings(location_, {"/not/utf8/\xFF", "/c"}), OranduError);
+  EXPECT_EQ(ReadText(ini_), before);
 }
 
 // A colour bar path that UTF-16 cannot hold, given after a grid path it can: the refused save
@@ -164,11 +165,11 @@ TEST_F(SettingsFileBytesTest, ColourBarPathThatUtf16CannotHoldChangesNoByte) {
   for (const bool bigEnd : {false, true}) {
     const std::string before =
         Utf16Bytes(u"\uFEFF[SYSTEM]\r\nETOPO5=/old\r\nColorBar=/old.bmp\r\n", bigEnd);
-    dir.Write("orandu.ini", before);
+    dir_.Write("orandu.ini", before);
     for (const auto& row : rows) {
       SCOPED_TRACE(std::string(row.name) + (bigEnd ? " big end" : " little end"));
-      EXPECT_THROW(SavePathSettings(location, {"/new", row.colorBar}), OranduError);
-      EXPECT_EQ(ReadText(ini), before);
+      EXPECT_THROW(SavePathSettings(location_, {"/new", row.colorBar}), OranduError);
+      EXPECT_EQ(ReadText(ini_), before);
     }
   }
 }
@@ -177,79 +178,79 @@ TEST_F(SettingsFileBytesTest, LinkToAnotherTextFileKeepsEveryLineOfIt) {
   const std::string notes =
       "#!/bin/sh\nthese are my notes, not settings\n  [SYSTEM]\n  ETOPO5 = /old\n"
       "echo done\n";
-  const auto real = dir.Write("notes.txt", notes);
-  std::filesystem::create_symlink("notes.txt", ini);  // relative to the link's folder
-  SavePathSettings(location, kSaved);
-  EXPECT_TRUE(std::filesystem::is_symlink(ini));
+  const auto real = dir_.Write("notes.txt", notes);
+  std::filesystem::create_symlink("notes.txt", ini_);  // relative to the link's folder
+  SavePathSettings(location_, kSaved);
+  EXPECT_TRUE(std::filesystem::is_symlink(ini_));
   EXPECT_EQ(ReadText(real),
             "#!/bin/sh\nthese are my notes, not settings\n  [SYSTEM]\n  ETOPO5 = /g\n"
             "ColorBar=/c\necho done\n");
 }
 
 TEST_F(SettingsFileBytesTest, DanglingLinkGetsItsTargetCreated) {
-  std::filesystem::create_directory(dir / "kept");
-  std::filesystem::create_symlink("kept/settings.ini", ini);
-  SavePathSettings(location, kSaved);
-  EXPECT_TRUE(std::filesystem::is_symlink(ini));
-  EXPECT_EQ(ReadText(dir / "kept/settings.ini"), "[SYSTEM]\nETOPO5=/g\nColorBar=/c\n");
+  std::filesystem::create_directory(dir_ / "kept");
+  std::filesystem::create_symlink("kept/settings.ini", ini_);
+  SavePathSettings(location_, kSaved);
+  EXPECT_TRUE(std::filesystem::is_symlink(ini_));
+  EXPECT_EQ(ReadText(dir_ / "kept/settings.ini"), "[SYSTEM]\nETOPO5=/g\nColorBar=/c\n");
 }
 
 // As many links as the system follows in one path are followed to the settings file.
 TEST_F(SettingsFileBytesTest, ChainOfFortyLinksIsFollowed) {
-  const auto real = dir.Write("real.ini", std::string("[SYSTEM]\nETOPO5=/old\n"));
+  const auto real = dir_.Write("real.ini", std::string("[SYSTEM]\nETOPO5=/old\n"));
   for (int i = 1; i <= 40; ++i) {
-    const auto link = i == 40 ? ini : dir / ("link" + std::to_string(i) + ".ini");
+    const auto link = i == 40 ? ini_ : dir_ / ("link" + std::to_string(i) + ".ini");
     const std::string next = i == 1 ? "real.ini" : "link" + std::to_string(i - 1) + ".ini";
     std::filesystem::create_symlink(next, link);
   }
-  ASSERT_EQ(ReadPathSettings(location).grid, "/old");
-  SavePathSettings(location, kSaved);
+  ASSERT_EQ(ReadPathSettings(location_).grid, "/old");
+  SavePathSettings(location_, kSaved);
   EXPECT_EQ(ReadText(real), "[SYSTEM]\nETOPO5=/g\nColorBar=/c\n");
-  EXPECT_TRUE(std::filesystem::is_symlink(ini));
+  EXPECT_TRUE(std::filesystem::is_symlink(ini_));
 }
 
 TEST_F(SettingsFileBytesTest, LinkThatLoopsIsRefused) {
-  std::filesystem::create_symlink("other.ini", ini);
-  std::filesystem::create_symlink("orandu.ini", dir / "other.ini");
+  std::filesystem::create_symlink("other.ini", ini_);
+  std::filesystem::create_symlink("orandu.ini", dir_ / "other.ini");
   try {
-    SavePathSettings(location, kSaved);
+    SavePathSettings(location_, kSaved);
     ADD_FAILURE() << "the save was not refused";
   } catch (const OranduError& error) {
-    EXPECT_EQ(error.what(), ini.string() + " に書き込めません");
+    EXPECT_EQ(error.what(), ini_.string() + " に書き込めません");
   }
-  EXPECT_TRUE(std::filesystem::is_symlink(ini));
+  EXPECT_TRUE(std::filesystem::is_symlink(ini_));
 }
 
 TEST_F(SettingsFileBytesTest, FileKeepsItsModeAndOwner) {
-  dir.Write("orandu.ini", std::string("[SYSTEM]\nETOPO5=/old\n"));
-  ASSERT_EQ(::chmod(ini.c_str(), 0600), 0);
+  dir_.Write("orandu.ini", std::string("[SYSTEM]\nETOPO5=/old\n"));
+  ASSERT_EQ(::chmod(ini_.c_str(), 0600), 0);
   const bool root = ::geteuid() == 0;
   constexpr uid_t kOtherUser = 4321;
   if (root) {
-    ASSERT_EQ(::chown(ini.c_str(), kOtherUser, kOtherUser), 0);
+    ASSERT_EQ(::chown(ini_.c_str(), kOtherUser, kOtherUser), 0);
   }
-  SavePathSettings(location, kSaved);
+  SavePathSettings(location_, kSaved);
   struct stat status {};
-  ASSERT_EQ(::stat(ini.c_str(), &status), 0);
+  ASSERT_EQ(::stat(ini_.c_str(), &status), 0);
   EXPECT_EQ(status.st_mode & 07777, 0600u);
   if (root) {
     EXPECT_EQ(status.st_uid, kOtherUser);
     EXPECT_EQ(status.st_gid, kOtherUser);
   }
-  EXPECT_EQ(ReadText(ini), "[SYSTEM]\nETOPO5=/g\nColorBar=/c\n");
+  EXPECT_EQ(ReadText(ini_), "[SYSTEM]\nETOPO5=/g\nColorBar=/c\n");
 }
 
 // The set-user-id, set-group-id and sticky bits are part of the mode the file keeps.
 TEST_F(SettingsFileBytesTest, FileKeepsItsSetIdBits) {
   for (const mode_t mode : {mode_t{02755}, mode_t{04644}, mode_t{01644}}) {
     SCOPED_TRACE(mode);
-    dir.Write("orandu.ini", std::string("[SYSTEM]\nETOPO5=/old\n"));
-    ASSERT_EQ(::chmod(ini.c_str(), mode), 0);
-    SavePathSettings(location, kSaved);
+    dir_.Write("orandu.ini", std::string("[SYSTEM]\nETOPO5=/old\n"));
+    ASSERT_EQ(::chmod(ini_.c_str(), mode), 0);
+    SavePathSettings(location_, kSaved);
     struct stat status {};
-    ASSERT_EQ(::stat(ini.c_str(), &status), 0);
+    ASSERT_EQ(::stat(ini_.c_str(), &status), 0);
     EXPECT_EQ(status.st_mode & 07777, mode);
-    EXPECT_EQ(ReadText(ini), "[SYSTEM]\nETOPO5=/g\nColorBar=/c\n");
+    EXPECT_EQ(ReadText(ini_), "[SYSTEM]\nETOPO5=/g\nColorBar=/c\n");
   }
 }
 
@@ -259,15 +260,15 @@ TEST_F(SettingsFileBytesTest, FileOfExactlyTheSizeLimitIsUsable) {
   std::string text = "[SYSTEM]\nETOPO5=/old\nColorBar=/old\n; ";
   text.resize(kMaxProfileFileBytes - 1, 'x');
   text += '\n';
-  dir.Write("orandu.ini", text);
-  EXPECT_EQ(ReadPathSettings(location), (PathSettings{"/old", "/old"}));
-  SavePathSettings(location, {"/new", "/new"});
-  EXPECT_EQ(std::filesystem::file_size(ini), kMaxProfileFileBytes);
-  EXPECT_EQ(ReadPathSettings(location), (PathSettings{"/new", "/new"}));
+  dir_.Write("orandu.ini", text);
+  EXPECT_EQ(ReadPathSettings(location_), (PathSettings{"/old", "/old"}));
+  SavePathSettings(location_, {"/new", "/new"});
+  EXPECT_EQ(std::filesystem::file_size(ini_), kMaxProfileFileBytes);
+  EXPECT_EQ(ReadPathSettings(location_), (PathSettings{"/new", "/new"}));
 
-  const std::string full = ReadText(ini);
-  EXPECT_THROW(SavePathSettings(location, {"/newer", "/new"}), OranduError);
-  EXPECT_EQ(ReadText(ini), full);
+  const std::string full = ReadText(ini_);
+  EXPECT_THROW(SavePathSettings(location_, {"/newer", "/new"}), OranduError);
+  EXPECT_EQ(ReadText(ini_), full);
 }
 
 // One byte under the limit, a grid path one byte longer fits, but a colour bar path also one
@@ -276,11 +277,11 @@ TEST_F(SettingsFileBytesTest, SaveThatWouldPassTheSizeLimitChangesNoByte) {
   std::string text = "[SYSTEM]\nETOPO5=/old\nColorBar=/old\n; ";
   text.resize(kMaxProfileFileBytes - 2, 'x');
   text += '\n';
-  dir.Write("orandu.ini", text);
-  EXPECT_THROW(SavePathSettings(location, {"/grid", "/bars"}), OranduError);
-  EXPECT_EQ(ReadText(ini), text);
-  SavePathSettings(location, {"/grid", "/bar"});
-  EXPECT_EQ(std::filesystem::file_size(ini), kMaxProfileFileBytes);
+  dir_.Write("orandu.ini", text);
+  EXPECT_THROW(SavePathSettings(location_, {"/grid", "/bars"}), OranduError);
+  EXPECT_EQ(ReadText(ini_), text);
+  SavePathSettings(location_, {"/grid", "/bar"});
+  EXPECT_EQ(std::filesystem::file_size(ini_), kMaxProfileFileBytes);
 }
 
 }  // namespace

@@ -28,7 +28,7 @@ class Immutable {
   }
   Immutable(const Immutable&) = delete;
   Immutable& operator=(const Immutable&) = delete;
-  bool applied() const { return applied_; }
+  bool Applied() const { return applied_; }
 
  private:
   bool Set(bool on) {
@@ -48,16 +48,16 @@ class Immutable {
 
 class SettingsFileTest : public ::testing::Test {
  protected:
-  TempDir dir;
-  SettingsLocation location = SettingsLocation::OfExecutable(dir / "orandu");
-  std::filesystem::path ini = dir / "orandu.ini";
+  TempDir dir_;
+  SettingsLocation location_ = SettingsLocation::OfExecutable(dir_ / "orandu");
+  std::filesystem::path ini_ = dir_ / "orandu.ini";
 
-  void WriteIni(const std::string& text) const { dir.Write("orandu.ini", text); }
-  std::string Read(std::string_view key) const { return ReadSetting(ini, "SYSTEM", key, "<d>"); }
-  std::string WriteMessage() const { return ini.string() + " に書き込めません"; }
+  void WriteIni(const std::string& text) const { dir_.Write("orandu.ini", text); }
+  std::string Read(std::string_view key) const { return ReadSetting(ini_, "SYSTEM", key, "<d>"); }
+  std::string WriteMessage() const { return ini_.string() + " に書き込めません"; }
   void ExpectRefused(const PathSettings& paths) const {
     try {
-      SavePathSettings(location, paths);
+      SavePathSettings(location_, paths);
       ADD_FAILURE() << "the save was not refused";
     } catch (const OranduError& error) {
       EXPECT_EQ(error.what(), WriteMessage());
@@ -66,35 +66,35 @@ class SettingsFileTest : public ::testing::Test {
 };
 
 TEST_F(SettingsFileTest, NoFileGivesTheDefaultsAndCreatesNothing) {
-  const PathSettings paths = ReadPathSettings(location);
-  EXPECT_EQ(paths.grid, (dir / "data/ETOPO5.DOS").string());
-  EXPECT_EQ(paths.colorBar, (dir / "data/P1.BMP").string());
-  EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
+  const PathSettings paths = ReadPathSettings(location_);
+  EXPECT_EQ(paths.grid, (dir_ / "data/ETOPO5.DOS").string());
+  EXPECT_EQ(paths.colorBar, (dir_ / "data/P1.BMP").string());
+  EXPECT_TRUE(std::filesystem::is_empty(dir_.path()));
 }
 
 TEST_F(SettingsFileTest, SaveWritesOneSectionWithTheTwoKeysInOrder) {
-  SavePathSettings(location, {"/grids/ETOPO5.DOS", "/bars/P2.BMP"});
-  EXPECT_EQ(ReadText(ini), "[SYSTEM]\nETOPO5=/grids/ETOPO5.DOS\nColorBar=/bars/P2.BMP\n");
-  EXPECT_EQ(ReadPathSettings(location), (PathSettings{"/grids/ETOPO5.DOS", "/bars/P2.BMP"}));
+  SavePathSettings(location_, {"/grids/ETOPO5.DOS", "/bars/P2.BMP"});
+  EXPECT_EQ(ReadText(ini_), "[SYSTEM]\nETOPO5=/grids/ETOPO5.DOS\nColorBar=/bars/P2.BMP\n");
+  EXPECT_EQ(ReadPathSettings(location_), (PathSettings{"/grids/ETOPO5.DOS", "/bars/P2.BMP"}));
 }
 
 TEST_F(SettingsFileTest, SectionsAndKeysMatchWithoutRegardToCase) {
   WriteIni("[system]\netopo5=/a\nCOLORBAR=/b\n");
-  EXPECT_EQ(ReadPathSettings(location), (PathSettings{"/a", "/b"}));
-  SavePathSettings(location, {"/c", "/d"});
-  EXPECT_EQ(ReadText(ini), "[system]\netopo5=/c\nCOLORBAR=/d\n");
+  EXPECT_EQ(ReadPathSettings(location_), (PathSettings{"/a", "/b"}));
+  SavePathSettings(location_, {"/c", "/d"});
+  EXPECT_EQ(ReadText(ini_), "[system]\netopo5=/c\nCOLORBAR=/d\n");
 }
 
 TEST_F(SettingsFileTest, EmptyValueStaysEmptyAndIsNotTheDefault) {
-  SavePathSettings(location, {"", ""});
-  EXPECT_EQ(ReadText(ini), "[SYSTEM]\nETOPO5=\nColorBar=\n");
-  EXPECT_EQ(ReadPathSettings(location), (PathSettings{"", ""}));
+  SavePathSettings(location_, {"", ""});
+  EXPECT_EQ(ReadText(ini_), "[SYSTEM]\nETOPO5=\nColorBar=\n");
+  EXPECT_EQ(ReadPathSettings(location_), (PathSettings{"", ""}));
 }
 
 TEST_F(SettingsFileTest, RenamedExecutableNoLongerFindsItsSettings) {
-  SavePathSettings(SettingsLocation::OfExecutable(dir / "a.exe"), {"/g", "/c"});
-  const PathSettings paths = ReadPathSettings(SettingsLocation::OfExecutable(dir / "b.exe"));
-  EXPECT_EQ(paths.grid, (dir / "data/ETOPO5.DOS").string());
+  SavePathSettings(SettingsLocation::OfExecutable(dir_ / "a.exe"), {"/g", "/c"});
+  const PathSettings paths = ReadPathSettings(SettingsLocation::OfExecutable(dir_ / "b.exe"));
+  EXPECT_EQ(paths.grid, (dir_ / "data/ETOPO5.DOS").string());
 }
 
 struct ValueRow {
@@ -130,10 +130,10 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(SettingsFileTest, ValueWithALineBreakIsRefusedBeforeColorBarIsWritten) {
   WriteIni("[SYSTEM]\nETOPO5=/old\nColorBar=/old.bmp\n");
-  const std::string before = ReadText(ini);
+  const std::string before = ReadText(ini_);
   ExpectRefused({"/a\n[OTHER]", "/new.bmp"});
   ExpectRefused({std::string("/a\0b", 4), "/new.bmp"});
-  EXPECT_EQ(ReadText(ini), before);
+  EXPECT_EQ(ReadText(ini_), before);
 }
 
 // What a child that saves tells its parent by its exit status.
@@ -184,39 +184,39 @@ TEST_F(SettingsFileTest, ReadOnlyFolderOrFileRefusesTheSaveAndKeepsTheOldFile) {
   WriteIni(old);
   const bool root = ::geteuid() == 0;
   constexpr uid_t kNobody = 65534;
-  for (const auto& target : {dir.path(), ini}) {
+  for (const auto& target : {dir_.path(), ini_}) {
     SCOPED_TRACE(target);
     SetWritable(target, false);
     ExpectRefused({"/new", "/new.bmp"});
-    EXPECT_EQ(ReadText(ini), old);
+    EXPECT_EQ(ReadText(ini_), old);
     SetWritable(target, true);
 
     if (root) {
       // The user owns the folder and the file, so only their mode can stop it.
-      ASSERT_EQ(::chown(dir.path().c_str(), kNobody, kNobody), 0);
-      ASSERT_EQ(::chown(ini.c_str(), kNobody, kNobody), 0);
+      ASSERT_EQ(::chown(dir_.path().c_str(), kNobody, kNobody), 0);
+      ASSERT_EQ(::chown(ini_.c_str(), kNobody, kNobody), 0);
       SetWritable(target, false);
-      EXPECT_EQ(SaveAsUnprivilegedUser(location, kNobody), ChildSave::kRefused);
-      EXPECT_EQ(ReadText(ini), old);
+      EXPECT_EQ(SaveAsUnprivilegedUser(location_, kNobody), ChildSave::kRefused);
+      EXPECT_EQ(ReadText(ini_), old);
       SetWritable(target, true);
     }
 
     const Immutable immutable(target);
-    if (immutable.applied()) {
+    if (immutable.Applied()) {
       ExpectRefused({"/new", "/new.bmp"});
-      EXPECT_EQ(ReadText(ini), old);
+      EXPECT_EQ(ReadText(ini_), old);
     }
   }
   // The same user saves once the file and folder may be written again: the refusals above were
   // the mode's, not the user's.
   if (root) {
-    EXPECT_EQ(SaveAsUnprivilegedUser(location, kNobody), ChildSave::kSaved);
-    EXPECT_EQ(ReadPathSettings(location), (PathSettings{"/new", "/new.bmp"}));
+    EXPECT_EQ(SaveAsUnprivilegedUser(location_, kNobody), ChildSave::kSaved);
+    EXPECT_EQ(ReadPathSettings(location_), (PathSettings{"/new", "/new.bmp"}));
   }
 }
 
 TEST_F(SettingsFileTest, FolderThatIsAFileRefusesTheSaveAndReadsAsDefaults) {
-  const auto blocker = dir.Write("blocker", std::string("x"));
+  const auto blocker = dir_.Write("blocker", std::string("x"));
   const auto blocked = SettingsLocation::OfExecutable(blocker / "orandu");
   try {
     SavePathSettings(blocked, {"/g", "/c"});
@@ -240,8 +240,8 @@ class GarbageTest : public SettingsFileTest, public ::testing::WithParamInterfac
 TEST_P(GarbageTest, ReadsAsDefaultsAndASaveRepairsIt) {
   WriteIni(GetParam().content);
   EXPECT_EQ(Read("ETOPO5"), "<d>");
-  SavePathSettings(location, {"/g", "/c"});
-  EXPECT_EQ(ReadPathSettings(location), (PathSettings{"/g", "/c"}));
+  SavePathSettings(location_, {"/g", "/c"});
+  EXPECT_EQ(ReadPathSettings(location_), (PathSettings{"/g", "/c"}));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -260,25 +260,25 @@ TEST_F(SettingsFileTest, UnusableFilesReadAsDefaultsAndAreNotReplaced) {
   WriteIni(oversized);
   EXPECT_EQ(Read("ETOPO5"), "<d>");
   ExpectRefused({"/g", "/c"});
-  EXPECT_EQ(std::filesystem::file_size(ini), kMaxProfileFileBytes + 1);
+  EXPECT_EQ(std::filesystem::file_size(ini_), kMaxProfileFileBytes + 1);
 
-  std::filesystem::remove(ini);
-  std::filesystem::create_directory(ini);
+  std::filesystem::remove(ini_);
+  std::filesystem::create_directory(ini_);
   EXPECT_EQ(Read("ETOPO5"), "<d>");
   ExpectRefused({"/g", "/c"});
-  EXPECT_TRUE(std::filesystem::is_directory(ini));
+  EXPECT_TRUE(std::filesystem::is_directory(ini_));
 
   // Opening a FIFO for reading would wait for a writer forever.
-  std::filesystem::remove(ini);
-  ASSERT_EQ(::mkfifo(ini.c_str(), 0644), 0);
+  std::filesystem::remove(ini_);
+  ASSERT_EQ(::mkfifo(ini_.c_str(), 0644), 0);
   EXPECT_EQ(Read("ETOPO5"), "<d>");
   ExpectRefused({"/g", "/c"});
-  EXPECT_TRUE(std::filesystem::is_fifo(ini));
+  EXPECT_TRUE(std::filesystem::is_fifo(ini_));
 }
 
 TEST_F(SettingsFileTest, ValueThatWouldOutgrowTheReadableSizeIsRefused) {
   ExpectRefused({std::string(kMaxProfileFileBytes, 'x'), "/c"});
-  EXPECT_FALSE(std::filesystem::exists(ini));
+  EXPECT_FALSE(std::filesystem::exists(ini_));
 }
 
 }  // namespace

@@ -12,7 +12,7 @@ TEST(DesignBarToolTest, WritesTheBuiltInBar) {
   const TempDir dir;
   const auto out = dir / "P1.BMP";
   const ToolRun run = RunTool(ToolPath("make-design-bar"), {out.string()}, dir);
-  ASSERT_EQ(run.exit_status, 0) << run.errors;
+  ASSERT_EQ(run.exitStatus, 0) << run.errors;
   EXPECT_EQ(DecodeBmp(ReadFile(out)).pixels, DesignTimeColorBar().pixels);
 }
 
@@ -21,7 +21,7 @@ TEST(DesignBarToolTest, WrongArgumentCountIsAUsageError) {
   for (const std::vector<std::string>& arguments :
        {std::vector<std::string>{}, std::vector<std::string>{"a.bmp", "b.bmp"}}) {
     const ToolRun run = RunTool(ToolPath("make-design-bar"), arguments, dir);
-    EXPECT_EQ(run.exit_status, 2);
+    EXPECT_EQ(run.exitStatus, 2);
     EXPECT_EQ(run.errors, "usage: make-design-bar OUTPUT.bmp\n");
   }
 }
@@ -30,7 +30,7 @@ TEST(DesignBarToolTest, RefusedWriteIsAFailureWithTheMessage) {
   const TempDir dir;
   const auto out = dir / "missing" / "P1.BMP";
   const ToolRun run = RunTool(ToolPath("make-design-bar"), {out.string()}, dir);
-  EXPECT_EQ(run.exit_status, 1);
+  EXPECT_EQ(run.exitStatus, 1);
   EXPECT_EQ(run.errors, "make-design-bar: " + out.string() + " に書き込めません\n");
 }
 

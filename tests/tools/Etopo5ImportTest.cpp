@@ -30,21 +30,21 @@ constexpr std::size_t kNorthPole = 2160;  // the last of the 2161 latitudes, 90�
 // How the test file is laid out; the defaults are the shape of the real file.
 struct NetcdfLayout {
   std::string variable = "ROSE";
-  std::string latitude_name = "ETOPO05_Y";
-  std::string longitude_name = "ETOPO05_X";
+  std::string latitudeName = "ETOPO05_Y";
+  std::string longitudeName = "ETOPO05_X";
   std::size_t latitudes = 2161;
   std::size_t longitudes = 4320;
-  double first_latitude = -90;
-  double latitude_step = 1.0 / 12;
-  double first_longitude = 0;
-  double longitude_step = 1.0 / 12;
-  bool longitude_first = false;  // ROSE(ETOPO05_X, ETOPO05_Y)
-  bool latitude_coordinates = true;
+  double firstLatitude = -90;
+  double latitudeStep = 1.0 / 12;
+  double firstLongitude = 0;
+  double longitudeStep = 1.0 / 12;
+  bool longitudeFirst = false;  // ROSE(ETOPO05_X, ETOPO05_Y)
+  bool latitudeCoordinates = true;
   bool packed = false;  // heights stored with a scale factor
 };
 
 struct HeightRow {
-  std::size_t latitude_index;
+  std::size_t latitudeIndex;
   std::vector<float> heights;  // a whole row of longitudes
 };
 
@@ -68,20 +68,20 @@ void WriteNetcdf(const std::filesystem::path& path, const NetcdfLayout& layout,
                  const std::vector<HeightRow>& rows = {}) {
   int file = -1;
   Check(nc_create(path.c_str(), NC_CLOBBER, &file));
-  int old_fill_mode = 0;
-  Check(nc_set_fill(file, NC_NOFILL, &old_fill_mode));
+  int oldFillMode = 0;
+  Check(nc_set_fill(file, NC_NOFILL, &oldFillMode));
   int latitude = -1;
   int longitude = -1;
-  Check(nc_def_dim(file, layout.latitude_name.c_str(), layout.latitudes, &latitude));
-  Check(nc_def_dim(file, layout.longitude_name.c_str(), layout.longitudes, &longitude));
-  const int dimensions[2] = {layout.longitude_first ? longitude : latitude,
-                             layout.longitude_first ? latitude : longitude};
+  Check(nc_def_dim(file, layout.latitudeName.c_str(), layout.latitudes, &latitude));
+  Check(nc_def_dim(file, layout.longitudeName.c_str(), layout.longitudes, &longitude));
+  const int dimensions[2] = {layout.longitudeFirst ? longitude : latitude,
+                             layout.longitudeFirst ? latitude : longitude};
   // In the order of the real file, the heights last.
   int longitudes = -1;
-  Check(nc_def_var(file, layout.longitude_name.c_str(), NC_DOUBLE, 1, &longitude, &longitudes));
+  Check(nc_def_var(file, layout.longitudeName.c_str(), NC_DOUBLE, 1, &longitude, &longitudes));
   int latitudes = -1;
-  if (layout.latitude_coordinates) {
-    Check(nc_def_var(file, layout.latitude_name.c_str(), NC_DOUBLE, 1, &latitude, &latitudes));
+  if (layout.latitudeCoordinates) {
+    Check(nc_def_var(file, layout.latitudeName.c_str(), NC_DOUBLE, 1, &latitude, &latitudes));
   }
   int heights = -1;
   Check(nc_def_var(file, layout.variable.c_str(), NC_FLOAT, 2, dimensions, &heights));
@@ -91,16 +91,16 @@ void WriteNetcdf(const std::filesystem::path& path, const NetcdfLayout& layout,
   }
   Check(nc_enddef(file));
 
-  if (layout.latitude_coordinates) {
+  if (layout.latitudeCoordinates) {
     Check(nc_put_var_double(
         file, latitudes,
-        Coordinates(layout.latitudes, layout.first_latitude, layout.latitude_step).data()));
+        Coordinates(layout.latitudes, layout.firstLatitude, layout.latitudeStep).data()));
   }
   Check(nc_put_var_double(
       file, longitudes,
-      Coordinates(layout.longitudes, layout.first_longitude, layout.longitude_step).data()));
+      Coordinates(layout.longitudes, layout.firstLongitude, layout.longitudeStep).data()));
   for (const HeightRow& row : rows) {
-    const std::size_t start[2] = {row.latitude_index, 0};
+    const std::size_t start[2] = {row.latitudeIndex, 0};
     const std::size_t count[2] = {1, row.heights.size()};
     Check(nc_put_vara_float(file, heights, start, count, row.heights.data()));
   }
@@ -113,18 +113,18 @@ int HeightAt(const std::vector<std::uint8_t>& grid, int row, int column) {
 
 TEST(Etopo5ImportTest, WrongArgumentCountIsAUsageError) {
   const TempDir scratch;
-  const std::vector<std::vector<std::string>> wrong_counts = {
+  const std::vector<std::vector<std::string>> wrongCounts = {
       {}, {"in.cdf"}, {"in.cdf", "out", "extra"}};
-  for (const std::vector<std::string>& arguments : wrong_counts) {
+  for (const std::vector<std::string>& arguments : wrongCounts) {
     const auto run = RunTool(ToolPath("etopo5-import"), arguments, scratch);
-    EXPECT_EQ(run.exit_status, kUsage) << arguments.size() << " arguments";
+    EXPECT_EQ(run.exitStatus, kUsage) << arguments.size() << " arguments";
     EXPECT_NE(run.errors.find("usage: etopo5-import INPUT.cdf OUTPUT"), std::string::npos);
   }
 }
 
 TEST(Etopo5ImportTest, UnreadableInputsAreRefusedWithoutOutput) {
   const TempDir scratch;
-  const auto not_netcdf = scratch.Write("grid.cdf", std::string("just some text\n"));
+  const auto notNetcdf = scratch.Write("grid.cdf", std::string("just some text\n"));
   const auto empty = scratch.Write("empty.cdf", std::string());
   const auto fifo = scratch / "fifo.cdf";  // nobody writes to it: reading it would wait for ever
   ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
@@ -133,7 +133,7 @@ TEST(Etopo5ImportTest, UnreadableInputsAreRefusedWithoutOutput) {
     std::string reason;
   } cases[] = {
       {scratch / "missing.cdf", "No such file or directory"},
-      {not_netcdf, "NetCDF: Unknown file format"},
+      {notNetcdf, "NetCDF: Unknown file format"},
       {empty, "NetCDF: "},
       {scratch.path(), "not a regular file"},
       {fifo, "not a regular file"},
@@ -141,7 +141,7 @@ TEST(Etopo5ImportTest, UnreadableInputsAreRefusedWithoutOutput) {
   for (const auto& [input, reason] : cases) {
     const auto run =
         RunTool(ToolPath("etopo5-import"), {input.string(), (scratch / "out").string()}, scratch);
-    EXPECT_EQ(run.exit_status, kRefused) << input;
+    EXPECT_EQ(run.exitStatus, kRefused) << input;
     EXPECT_TRUE(
         run.errors.starts_with("etopo5-import: " + input.string() + ": cannot open: " + reason))
         << run.errors;
@@ -180,7 +180,7 @@ TEST_P(Etopo5RefusalTest, ExplainsAndWritesNothing) {
   const auto output = scratch / "ETOPO5.DOS";
   WriteNetcdf(input, GetParam().layout, GetParam().rows);
   const auto run = RunTool(ToolPath("etopo5-import"), {input.string(), output.string()}, scratch);
-  EXPECT_EQ(run.exit_status, kRefused);
+  EXPECT_EQ(run.exitStatus, kRefused);
   EXPECT_TRUE(run.errors.starts_with("etopo5-import: " + input.string() + ": ")) << run.errors;
   EXPECT_NE(run.errors.find(GetParam().message), std::string::npos) << run.errors;
   EXPECT_FALSE(std::filesystem::exists(output));
@@ -194,11 +194,11 @@ INSTANTIATE_TEST_SUITE_P(
                 {},
                 "no height variable ROSE: "},
         Refusal{"DimensionsSwapped",
-                With([](auto& l) { l.longitude_first = true; }),
+                With([](auto& l) { l.longitudeFirst = true; }),
                 {},
                 "ROSE has dimension ETOPO05_X where ETOPO05_Y was expected"},
         Refusal{"OtherDimensionName",
-                With([](auto& l) { l.latitude_name = "LAT"; }),
+                With([](auto& l) { l.latitudeName = "LAT"; }),
                 {},
                 "ROSE has dimension LAT where ETOPO05_Y was expected"},
         Refusal{"PackedHeights",
@@ -214,22 +214,22 @@ INSTANTIATE_TEST_SUITE_P(
                 {},
                 "ETOPO05_X has 4321 points, expected 4320"},
         Refusal{"NoLatitudeCoordinates",
-                With([](auto& l) { l.latitude_coordinates = false; }),
+                With([](auto& l) { l.latitudeCoordinates = false; }),
                 {},
                 "no coordinate variable ETOPO05_Y"},
         Refusal{"DescendingLatitudes",
                 With([](auto& l) {
-                  l.first_latitude = 90;
-                  l.latitude_step = -1.0 / 12;
+                  l.firstLatitude = 90;
+                  l.latitudeStep = -1.0 / 12;
                 }),
                 {},
                 "ETOPO05_Y[0] is 90.000000째, expected -90.000000째"},
         Refusal{"LongitudesFrom180West",
-                With([](auto& l) { l.first_longitude = -180; }),
+                With([](auto& l) { l.firstLongitude = -180; }),
                 {},
                 "ETOPO05_X[0] is -180.000000째, expected 0.000000째"},
         Refusal{"TenMinuteLongitudes",
-                With([](auto& l) { l.longitude_step = 1.0 / 6; }),
+                With([](auto& l) { l.longitudeStep = 1.0 / 6; }),
                 {},
                 "ETOPO05_X[1] is 0.166667째, expected 0.083333째"},
         Refusal{"MissingHeight",
@@ -275,7 +275,7 @@ class Etopo5ConversionTest : public ::testing::Test {
 TEST_F(Etopo5ConversionTest, PutsTheNorthFirstAndDropsTheSouthPole) {
   const auto run =
       RunTool(ToolPath("etopo5-import"), {input_.string(), output_.string()}, scratch_);
-  ASSERT_EQ(run.exit_status, kSuccess) << run.errors;
+  ASSERT_EQ(run.exitStatus, kSuccess) << run.errors;
   EXPECT_EQ(run.errors, "");
   const std::vector<std::uint8_t> grid = ReadFile(output_);
   ASSERT_EQ(grid.size(), static_cast<std::size_t>(GridBytes));
@@ -284,14 +284,14 @@ TEST_F(Etopo5ConversionTest, PutsTheNorthFirstAndDropsTheSouthPole) {
   EXPECT_EQ(HeightAt(grid, GridRows - 1, 0), -1);  // latitude index 1, 89째55' S
   EXPECT_EQ(HeightAt(grid, GridRows - 1, GridColumns - 1), -1);
   EXPECT_EQ(HeightAt(grid, 1, 0), 0);
-  const int equator_row = static_cast<int>(kNorthPole - kEquator);
+  const int equatorRow = static_cast<int>(kNorthPole - kEquator);
   for (std::size_t column = 0; column < std::size(kRounded); ++column) {
-    EXPECT_EQ(HeightAt(grid, equator_row, static_cast<int>(column)), kRounded[column])
+    EXPECT_EQ(HeightAt(grid, equatorRow, static_cast<int>(column)), kRounded[column])
         << kUnrounded[column];
   }
-  EXPECT_EQ(HeightAt(grid, equator_row, GridColumns - 1), 4319);
+  EXPECT_EQ(HeightAt(grid, equatorRow, GridColumns - 1), 4319);
   // Depths are stored in 16-bit two's complement, low byte first.
-  const std::size_t deepest = static_cast<std::size_t>(equator_row) * RowBytes + 6 * 2;
+  const std::size_t deepest = static_cast<std::size_t>(equatorRow) * RowBytes + 6 * 2;
   EXPECT_EQ(grid[deepest], 0x00);
   EXPECT_EQ(grid[deepest + 1], 0x80);
 }
@@ -301,7 +301,7 @@ TEST_F(Etopo5ConversionTest, ACutShortFileIsRefused) {
   std::filesystem::resize_file(input_, std::filesystem::file_size(input_) - 100);
   const auto run =
       RunTool(ToolPath("etopo5-import"), {input_.string(), output_.string()}, scratch_);
-  EXPECT_EQ(run.exit_status, kRefused);
+  EXPECT_EQ(run.exitStatus, kRefused);
   EXPECT_TRUE(run.errors.starts_with("etopo5-import: " + input_.string() +
                                      ": cannot read the heights at latitude index 2160 (is the "
                                      "file cut short?): "))
@@ -312,7 +312,7 @@ TEST_F(Etopo5ConversionTest, ACutShortFileIsRefused) {
 TEST_F(Etopo5ConversionTest, AnOutputThatCannotBeWrittenIsReported) {
   const auto output = scratch_ / "no such folder" / "ETOPO5.DOS";
   const auto run = RunTool(ToolPath("etopo5-import"), {input_.string(), output.string()}, scratch_);
-  EXPECT_EQ(run.exit_status, kRefused);
+  EXPECT_EQ(run.exitStatus, kRefused);
   EXPECT_EQ(run.errors, "etopo5-import: cannot write " + output.string() + "\n");
 }
 
@@ -324,7 +324,7 @@ TEST(Etopo5RealFileTest, ConvertsTheShippedGridExactly) {
   const TempDir scratch;
   const auto output = scratch / "ETOPO5.DOS";
   const auto run = RunTool(ToolPath("etopo5-import"), {shipped.string(), output.string()}, scratch);
-  ASSERT_EQ(run.exit_status, kSuccess) << run.errors;
+  ASSERT_EQ(run.exitStatus, kSuccess) << run.errors;
 
   const std::vector<std::uint8_t> grid = ReadFile(output);
   ASSERT_EQ(grid.size(), static_cast<std::size_t>(GridBytes));

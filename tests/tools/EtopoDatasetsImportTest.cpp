@@ -27,7 +27,7 @@ const std::filesystem::path kData = "/usr/share/ferret-vis/data";
 std::vector<std::uint8_t> ImportGrid(const std::filesystem::path& input, const TempDir& scratch) {
   const auto output = scratch / (input.stem().string() + ".dos");
   const auto run = RunTool(ToolPath("orandu-import"), {input.string(), output.string()}, scratch);
-  EXPECT_EQ(run.exit_status, 0) << run.errors;
+  EXPECT_EQ(run.exitStatus, 0) << run.errors;
   std::vector<std::uint8_t> bytes(static_cast<std::size_t>(GridBytes));
   std::ifstream(output, std::ios::binary)
       .read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
@@ -53,8 +53,8 @@ std::vector<float> ReadRose(const std::filesystem::path& input, std::size_t& lat
 
 struct Coarse {
   const char* file;
-  int minutes;       // spacing
-  int first_column;  // the first longitude, in 5' output columns (20°10′ E is column 242)
+  int minutes;      // spacing
+  int firstColumn;  // the first longitude, in 5' output columns (20°10′ E is column 242)
 };
 
 class EtopoDatasetsTest : public ::testing::TestWithParam<Coarse> {
@@ -100,7 +100,7 @@ TEST_P(EtopoDatasetsTest, GivesTheStoredHeightsBackAndMatchesEtopo5) {
     // Cell centres from half a step north of 90° S.
     const int row = GridRows - step / 2 - static_cast<int>(k) * step;
     for (std::size_t j = 0; j + 1 < longitudes; ++j) {  // the last column repeats the first
-      const int column = GetParam().first_column + static_cast<int>(j) * step;
+      const int column = GetParam().firstColumn + static_cast<int>(j) * step;
       ASSERT_EQ(at(imported, row, column),
                 static_cast<int>(std::nearbyint(stored[k * longitudes + j])))
           << "row " << row << ", column " << column;

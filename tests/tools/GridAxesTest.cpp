@@ -21,7 +21,7 @@ TEST(GridAxesTest, TellsRegistrationAndDirectionOfLatitudes) {
     std::vector<double> values;
     double step;
     bool ascending;
-    bool grid_registered;
+    bool gridRegistered;
   } rows[] = {
       {"15″ cells, from the north", Spaced(43200, 90 - 1.0 / 480, -1.0 / 240), 1.0 / 240, false,
        false},
@@ -34,7 +34,7 @@ TEST(GridAxesTest, TellsRegistrationAndDirectionOfLatitudes) {
     EXPECT_EQ(axis.count, row.values.size()) << row.name;
     EXPECT_DOUBLE_EQ(axis.step, row.step) << row.name;
     EXPECT_EQ(axis.ascending, row.ascending) << row.name;
-    EXPECT_EQ(axis.grid_registered, row.grid_registered) << row.name;
+    EXPECT_EQ(axis.gridRegistered, row.gridRegistered) << row.name;
   }
 }
 
@@ -63,15 +63,15 @@ TEST(GridAxesTest, CountsEachLongitudeOnceWhateverTheOrigin) {
 TEST(GridAxesTest, RefusesWhatIsNotARegularGlobalAxis) {
   std::vector<double> gap = Spaced(360, 0, 1);
   gap[200] = 200.2;  // twice the drift allowed
-  std::vector<double> not_a_number = Spaced(181, -90, 1);
-  not_a_number[5] = std::nan("");
+  std::vector<double> notANumber = Spaced(181, -90, 1);
+  notANumber[5] = std::nan("");
   const struct {
     bool latitude;
     std::vector<double> values;
     std::string message;
   } rows[] = {
       {true, {0}, "v has 1 values: too few for a grid"},
-      {true, not_a_number, "v holds a value that is not a number"},
+      {true, notANumber, "v holds a value that is not a number"},
       {false, gap, "v is not regular: v[200] is 200.2°, expected 200°"},
       {false, Spaced(360, 359, -1), "v is not regular: longitudes must increase eastwards"},
       {false, Spaced(360, 0, 1.0 / 12), "longitudes v run from 0° to 29.9167°: not a global grid"},

@@ -31,9 +31,9 @@ constexpr int kFailed = 1;
 constexpr long kMemoryBoundKilobytes = 256 * 1024;
 
 struct LimitedRun {
-  int exit_status = -1;  // -1 when the tool did not exit normally (a crash, a signal)
+  int exitStatus = -1;  // -1 when the tool did not exit normally (a crash, a signal)
   std::string errors;
-  long peak_kilobytes = 0;  // the most memory the tool held at once
+  long peakKilobytes = 0;  // the most memory the tool held at once
 };
 
 // Runs orandu-import under a resource limit (none when `resource` is negative), measuring the
@@ -58,9 +58,9 @@ LimitedRun RunImport(const std::vector<std::string>& arguments, const TempDir& s
       ::setrlimit(resource, &chosen);
     }
     const int quiet = ::open("/dev/null", O_WRONLY);
-    const int error_file = ::open(errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    const int errorFile = ::open(errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     ::dup2(quiet, STDOUT_FILENO);
-    ::dup2(error_file, STDERR_FILENO);
+    ::dup2(errorFile, STDERR_FILENO);
     ::execv(program.c_str(), argv.data());
     ::_exit(127);
   }
@@ -68,9 +68,9 @@ LimitedRun RunImport(const std::vector<std::string>& arguments, const TempDir& s
   int status = 0;
   rusage usage{};
   ::wait4(child, &status, 0, &usage);
-  if (WIFEXITED(status)) run.exit_status = WEXITSTATUS(status);
+  if (WIFEXITED(status)) run.exitStatus = WEXITSTATUS(status);
   run.errors = ReadText(errors);
-  run.peak_kilobytes = usage.ru_maxrss;
+  run.peakKilobytes = usage.ru_maxrss;
   return run;
 }
 
@@ -102,15 +102,15 @@ TEST_P(ImportMemoryTest, StaysWithinItsMemoryWhateverTheShape) {
   const TempDir scratch;
   const auto [name, latitudes, longitudes] = GetParam();
   TestGridFile grid;
-  const double row_step = 180.0 / static_cast<double>(latitudes);
-  grid.latitude.values = Spaced(latitudes, -90 + row_step / 2, row_step);
+  const double rowStep = 180.0 / static_cast<double>(latitudes);
+  grid.latitude.values = Spaced(latitudes, -90 + rowStep / 2, rowStep);
   grid.longitude.values = Spaced(longitudes, 0, 360.0 / static_cast<double>(longitudes));
-  grid.write_row = [](double) { return false; };  // zeros that take no room on disk
+  grid.writeRow = [](double) { return false; };  // zeros that take no room on disk
   const auto input = scratch / "grid.nc";
   grid.Write(input);
   const LimitedRun run = RunImport({input.string(), (scratch / "grid.dos").string()}, scratch);
-  EXPECT_EQ(run.exit_status, kSuccess) << run.errors;
-  EXPECT_LT(run.peak_kilobytes, kMemoryBoundKilobytes);
+  EXPECT_EQ(run.exitStatus, kSuccess) << run.errors;
+  EXPECT_LT(run.peakKilobytes, kMemoryBoundKilobytes);
 }
 
 INSTANTIATE_TEST_SUITE_P(NarrowGrids, ImportMemoryTest,
@@ -135,11 +135,11 @@ TEST(ImportHostileFileTest, OneChunkLargerThanTheMemoryBoundIsRefusedByItsSize) 
   grid.longitude.values = Spaced(8640, -180 + 1.0 / 48, 1.0 / 24);
   grid.type = NC_DOUBLE;
   grid.netcdf4 = true;
-  grid.chunk_rows = 4320;
-  grid.chunk_columns = 8640;
-  grid.write_row = [](double) { return false; };
+  grid.chunkRows = 4320;
+  grid.chunkColumns = 8640;
+  grid.writeRow = [](double) { return false; };
   const LimitedRun run = ImportOf(scratch, grid);
-  EXPECT_EQ(run.exit_status, kFailed);
+  EXPECT_EQ(run.exitStatus, kFailed);
   EXPECT_EQ(run.errors, "orandu-import: " + (scratch / "grid.nc").string() +
                             ": z is stored in chunks of 4320 × 8640 values (299 MB each), too "
                             "large to read within 256 MB: store it in smaller chunks first "
@@ -169,15 +169,15 @@ TEST(ImportHostileFileTest, GridsFinerThanOneArcSecondAreRefusedWithTheirCount) 
   }
   ASSERT_EQ(nc_def_var(file, "z", NC_FLOAT, 2, dimensions, &heights), NC_NOERR);
   ASSERT_EQ(nc_enddef(file), NC_NOERR);
-  const double row_step = 180.0 / kCount;
+  const double rowStep = 180.0 / kCount;
   ASSERT_EQ(
-      nc_put_var_double(file, coordinates[0], Spaced(kCount, -90 + row_step / 2, row_step).data()),
+      nc_put_var_double(file, coordinates[0], Spaced(kCount, -90 + rowStep / 2, rowStep).data()),
       NC_NOERR);
   ASSERT_EQ(nc_put_var_double(file, coordinates[1], Spaced(kCount, 0, 360.0 / kCount).data()),
             NC_NOERR);
   ASSERT_EQ(nc_close(file), NC_NOERR);
   const LimitedRun run = RunImport({input.string(), (scratch / "grid.dos").string()}, scratch);
-  EXPECT_EQ(run.exit_status, kFailed);
+  EXPECT_EQ(run.exitStatus, kFailed);
   EXPECT_EQ(run.errors, "orandu-import: " + input.string() +
                             ": z has 1000000 × 1000000 samples: finer than one arc-second, more "
                             "than any global grid has\n");
@@ -187,20 +187,20 @@ TEST(ImportHostileFileTest, GridsFinerThanOneArcSecondAreRefusedWithTheirCount) 
 TEST(ImportHostileFileTest, ARecordFileCutShortIsRefused) {
   const TempDir scratch;
   TestGridFile grid;
-  grid.latitude_unlimited = true;
+  grid.latitudeUnlimited = true;
   grid.field = [](double latitude, double) { return std::optional(latitude * 10); };
   const auto input = scratch / "grid.nc";
   grid.Write(input);
   const auto output = (scratch / "grid.dos").string();
   const LimitedRun whole = RunImport({input.string(), output}, scratch);
-  ASSERT_EQ(whole.exit_status, kSuccess) << whole.errors;
+  ASSERT_EQ(whole.exitStatus, kSuccess) << whole.errors;
   const std::vector<std::uint8_t> bytes = testing::ReadFile(output);
   EXPECT_EQ(DecodeSample(RawSampleAt(bytes.data(), 0)), 900);  // the last record, 90° N
   const auto size = std::filesystem::file_size(input);
   for (const std::uintmax_t cut : {1u, 481u, 1441u}) {
     std::filesystem::resize_file(input, size - cut);
     const LimitedRun run = RunImport({input.string(), output}, scratch);
-    EXPECT_EQ(run.exit_status, kFailed) << cut;
+    EXPECT_EQ(run.exitStatus, kFailed) << cut;
     EXPECT_TRUE(run.errors.starts_with("orandu-import: " + input.string() +
                                        ": the file is cut short: z needs " + std::to_string(size) +
                                        " bytes, the file has " + std::to_string(size - cut)))
@@ -216,7 +216,7 @@ TEST(ImportHostileFileTest, AFileThatMakesTheLibraryLoopEndsWithAMessage) {
       std::filesystem::path(ORANDU_SOURCE_DIR) / "tests/tools/hostile/looping-heap.nc";
   const auto output = scratch / "grid.dos";
   const LimitedRun run = RunImport({input.string(), output.string()}, scratch);
-  EXPECT_EQ(run.exit_status, kFailed);
+  EXPECT_EQ(run.exitStatus, kFailed);
   EXPECT_EQ(run.errors, "orandu-import: " + input.string() +
                             ": the netCDF library did not finish reading the file's header within "
                             "2 s of processor time: the file is damaged\n");
@@ -232,7 +232,7 @@ TEST(ImportHostileFileTest, AFileSizeLimitIsReportedAndLeavesNoTemporary) {
   const auto output = scratch / "grid.dos";
   const LimitedRun run =
       RunImport({input.string(), output.string()}, scratch, RLIMIT_FSIZE, rlim_t{1} << 20);
-  EXPECT_EQ(run.exit_status, kFailed);
+  EXPECT_EQ(run.exitStatus, kFailed);
   EXPECT_EQ(run.errors, "orandu-import: cannot write " + output.string() + "\n");
   EXPECT_FALSE(std::filesystem::exists(output));
   EXPECT_FALSE(HasTemporary(scratch));

@@ -70,13 +70,13 @@ Imported Import(const TempDir& scratch, const TestGridFile& grid,
   arguments.push_back(input.string());
   arguments.push_back(output.string());
   Imported imported{RunTool(ToolPath("orandu-import"), arguments, scratch), {}};
-  if (imported.run.exit_status == kSuccess) imported.grid = ReadGrid(output);
+  if (imported.run.exitStatus == kSuccess) imported.grid = ReadGrid(output);
   return imported;
 }
 
 // Compares every output sample with the expected height, naming the first few that differ.
 void ExpectHeights(const Imported& imported, const std::function<int(int, int)>& expected) {
-  ASSERT_EQ(imported.run.exit_status, kSuccess) << imported.run.errors;
+  ASSERT_EQ(imported.run.exitStatus, kSuccess) << imported.run.errors;
   ASSERT_EQ(imported.grid.size(), static_cast<std::size_t>(GridBytes));
   int wrong = 0;
   for (int row = 0; row < GridRows; ++row) {
@@ -149,8 +149,8 @@ INSTANTIATE_TEST_SUITE_P(
                      g.latitude.values = Spaced(2161, -90, kFiveMinutes);
                      g.longitude.values = Spaced(4320, -180, kFiveMinutes);
                      g.netcdf4 = true;
-                     g.chunk_rows = 2161;
-                     g.chunk_columns = 96;
+                     g.chunkRows = 2161;
+                     g.chunkColumns = 96;
                    }},
         Convention{"LastLongitudeRepeatsTheFirst",
                    [](TestGridFile& g) {
@@ -177,7 +177,7 @@ TEST(OranduImportTest, RoundsHalvesToEvenClampsAndZeroesMissingSamples) {
   grid.latitude.values = Spaced(2161, -90, kFiveMinutes);
   grid.longitude.values = Spaced(4320, 0, kFiveMinutes);
   grid.fill = -32768;
-  grid.write_row = [](double latitude) { return RowOf(latitude) == kRow; };
+  grid.writeRow = [](double latitude) { return RowOf(latitude) == kRow; };
   grid.field = [&](double, double longitude) {
     const auto column = static_cast<std::size_t>(ColumnOf(longitude));
     return column < stored.size() ? stored[column] : std::optional<double>(0);
@@ -206,7 +206,7 @@ TEST(OranduImportTest, AveragesFinerCellsIntoEachOutputCell) {
   grid.latitude.values = Spaced(4320, 90 - kTwoAndAHalfMinutes / 2, -kTwoAndAHalfMinutes);
   grid.longitude.values = Spaced(8640, -180 + kTwoAndAHalfMinutes / 2, kTwoAndAHalfMinutes);
   grid.fill = -9999;
-  grid.write_row = [&](double latitude) { return written(RowOf(latitude)); };
+  grid.writeRow = [&](double latitude) { return written(RowOf(latitude)); };
   grid.field = [&](double latitude, double longitude) -> std::optional<double> {
     const int row = RowOf(latitude);
     const int column = ColumnOf(longitude);
@@ -240,10 +240,10 @@ TEST(OranduImportTest, AveragesGridRegisteredSamplesAcrossTheMeridian) {
   TestGridFile grid;
   grid.latitude.values = Spaced(4321, -90, kTwoAndAHalfMinutes);
   grid.longitude.values = Spaced(8641, 0, kTwoAndAHalfMinutes);
-  grid.write_row = [](double latitude) { return std::fabs(latitude) <= 10 + 1e-9; };
+  grid.writeRow = [](double latitude) { return std::fabs(latitude) <= 10 + 1e-9; };
   grid.field = [](double, double longitude) { return std::optional(longitude * 12); };
   const Imported imported = Import(scratch, grid);
-  ASSERT_EQ(imported.run.exit_status, kSuccess) << imported.run.errors;
+  ASSERT_EQ(imported.run.exitStatus, kSuccess) << imported.run.errors;
   ASSERT_EQ(imported.grid.size(), static_cast<std::size_t>(GridBytes));
   for (const int row : {961, 1080, 1199}) {
     EXPECT_EQ(imported.At(row, 0), 1080) << "row " << row;
@@ -302,13 +302,12 @@ TEST(OranduImportTest, InterpolatesPackedOneDegreeNodesAndSummarises) {
 // reads as 0 m.
 // Columns are counted from the first at `first_longitude`.
 Imported ImportRowTen(const TempDir& scratch, TestGridFile grid,
-                      const std::vector<std::optional<double>>& stored,
-                      double first_longitude = 0) {
+                      const std::vector<std::optional<double>>& stored, double firstLongitude = 0) {
   grid.latitude.values = Spaced(2161, -90, kFiveMinutes);
-  grid.longitude.values = Spaced(4320, first_longitude, kFiveMinutes);
-  grid.write_row = [](double latitude) { return RowOf(latitude) == 10; };
-  grid.field = [&stored, first_longitude](double, double longitude) {
-    const auto column = static_cast<std::size_t>(ColumnOf(longitude - first_longitude));
+  grid.longitude.values = Spaced(4320, firstLongitude, kFiveMinutes);
+  grid.writeRow = [](double latitude) { return RowOf(latitude) == 10; };
+  grid.field = [&stored, firstLongitude](double, double longitude) {
+    const auto column = static_cast<std::size_t>(ColumnOf(longitude - firstLongitude));
     return column < stored.size() ? stored[column] : std::optional<double>(0);
   };
   return Import(scratch, grid);
@@ -388,17 +387,17 @@ TEST(OranduImportTest, AreaMeansOfWholeHeightsRoundExactTiesToEven) {
   constexpr int kColumns = GridColumns * kPerCell;
   constexpr double kStep = kFiveMinutes / kPerCell;
   const auto written = [](int row) { return row >= 300 && row <= 320; };
-  const auto height = [](int row, int input_column) {
-    return (row * 5 + input_column * 3) % 1001 - 500;
+  const auto height = [](int row, int inputColumn) {
+    return (row * 5 + inputColumn * 3) % 1001 - 500;
   };
   TestGridFile grid;
   grid.latitude.values = Spaced(GridRows * kPerCell, 90 - kStep / 2, -kStep);
   grid.longitude.values = Spaced(kColumns, kStep / 2, kStep);
   grid.type = NC_SHORT;
-  grid.write_row = [&](double latitude) { return written(RowOf(latitude)); };
+  grid.writeRow = [&](double latitude) { return written(RowOf(latitude)); };
   grid.field = [&](double latitude, double longitude) {
-    const int input_column = static_cast<int>(std::floor(longitude / kStep));
-    return std::optional<double>(height(RowOf(latitude), input_column));
+    const int inputColumn = static_cast<int>(std::floor(longitude / kStep));
+    return std::optional<double>(height(RowOf(latitude), inputColumn));
   };
   ExpectHeights(Import(scratch, grid), [&](int row, int column) {
     if (!written(row)) return 0;
@@ -467,7 +466,7 @@ TEST(OranduImportTest, SinglePrecisionCoordinatesTakeNoSliversOfNeighbouringCell
   grid.longitude.values = Spaced(8640, -180 + kTwoAndAHalfMinutes / 2, kTwoAndAHalfMinutes);
   grid.latitude.type = NC_FLOAT;
   grid.longitude.type = NC_FLOAT;
-  grid.write_row = [&](double latitude) { return written(RowOf(latitude)); };
+  grid.writeRow = [&](double latitude) { return written(RowOf(latitude)); };
   grid.field = [&](double latitude, double longitude) {
     return std::optional<double>(constant(RowOf(latitude), ColumnOf(longitude)));
   };
@@ -478,7 +477,7 @@ TEST(OranduImportTest, SinglePrecisionCoordinatesTakeNoSliversOfNeighbouringCell
 TEST(OranduImportTest, VariableOptionPicksOneOfSeveralGrids) {
   const TempDir scratch;
   TestGridFile grid;
-  grid.other_variables = {"error"};
+  grid.otherVariables = {"error"};
   grid.field = [](double, double) { return std::optional(5.0); };
   const Imported imported = Import(scratch, grid, {"--variable", "error"});
   ExpectHeights(imported, [](int, int) { return 1005; });
@@ -507,7 +506,7 @@ TEST_P(OranduImportRefusalTest, ExplainsAndLeavesTheOutputAsItWas) {
   TestGridFile grid;
   GetParam().shape(grid);
   const Imported imported = Import(scratch, grid, GetParam().options);
-  EXPECT_EQ(imported.run.exit_status, kFailed);
+  EXPECT_EQ(imported.run.exitStatus, kFailed);
   const std::string prefix = "orandu-import: " + (scratch / "grid.nc").string() + ": ";
   EXPECT_TRUE(imported.run.errors.starts_with(prefix + GetParam().message)) << imported.run.errors;
   EXPECT_EQ(ReadText(output), "earlier grid");
@@ -558,7 +557,7 @@ INSTANTIATE_TEST_SUITE_P(
                 {},
                 "no height variable: no 2-D variable over latitude and longitude"},
         Refusal{"SeveralCandidates",
-                [](TestGridFile& g) { g.other_variables = {"error"}; },
+                [](TestGridFile& g) { g.otherVariables = {"error"}; },
                 {},
                 "several height variables (z, error): choose one with --variable NAME"},
         Refusal{"NoSuchVariable",
@@ -630,7 +629,7 @@ TEST(OranduImportTest, UnreadableInputsAreRefused) {
   for (const auto& [input, message] : cases) {
     const auto output = scratch / "out.dos";
     const auto run = RunTool(ToolPath("orandu-import"), {input.string(), output.string()}, scratch);
-    EXPECT_EQ(run.exit_status, kFailed) << input;
+    EXPECT_EQ(run.exitStatus, kFailed) << input;
     EXPECT_TRUE(run.errors.starts_with("orandu-import: " + input.string() + ": " + message))
         << run.errors;
     EXPECT_FALSE(std::filesystem::exists(output));
@@ -643,7 +642,7 @@ TEST(OranduImportTest, AnOutputThatCannotBeWrittenIsReported) {
   TestGridFile().Write(input);
   const auto output = scratch / "no such folder" / "grid.dos";
   const auto run = RunTool(ToolPath("orandu-import"), {input.string(), output.string()}, scratch);
-  EXPECT_EQ(run.exit_status, kFailed);
+  EXPECT_EQ(run.exitStatus, kFailed);
   EXPECT_EQ(run.errors, "orandu-import: cannot write " + output.string() + "\n");
 }
 
@@ -657,7 +656,7 @@ TEST(OranduImportTest, WrongArgumentsAreAUsageError) {
                                                        {"--variable=", "in.nc", "out"}};
   for (const std::vector<std::string>& arguments : wrong) {
     const auto run = RunTool(ToolPath("orandu-import"), arguments, scratch);
-    EXPECT_EQ(run.exit_status, kUsage) << arguments.size() << " arguments";
+    EXPECT_EQ(run.exitStatus, kUsage) << arguments.size() << " arguments";
     EXPECT_EQ(run.errors, "usage: orandu-import [--variable NAME] INPUT OUTPUT\n");
   }
 }
@@ -670,7 +669,7 @@ TEST(OranduImportTest, ConvertsTheShippedEtopo5ExactlyAsEtopo5ImportDoes) {
   const TempDir scratch;
   const auto output = scratch / "ETOPO5.DOS";
   const auto run = RunTool(ToolPath("orandu-import"), {shipped.string(), output.string()}, scratch);
-  ASSERT_EQ(run.exit_status, kSuccess) << run.errors;
+  ASSERT_EQ(run.exitStatus, kSuccess) << run.errors;
   const auto digest = RunTool("/usr/bin/sha256sum", {output.string()}, scratch);
   EXPECT_EQ(digest.output.substr(0, 64),
             "bcb4ed5585e07ffe4244b19cb0d645c0ceb10877a22a71b21370efa19e6cb792");

@@ -120,7 +120,7 @@ TEST_P(OutputTargetsTest, OutputThatIsNotARegularFileIsRefusedAndLeftAsItIs) {
     SCOPED_TRACE(name);
     const Node before = NodeAt(targets / name);
     const ToolRun run = Run(targets / name);
-    EXPECT_EQ(run.exit_status, 1);
+    EXPECT_EQ(run.exitStatus, 1);
     EXPECT_EQ(run.errors, GetParam().refusal(targets / name));
     EXPECT_EQ(NodeAt(targets / name), before);
   }
@@ -134,7 +134,7 @@ TEST_P(OutputTargetsTest, LinkIsWrittenWhereItPointsAndStaysALink) {
   const auto link = dir_ / "link.png";
   std::filesystem::create_symlink("kept/real.png", link);
   const ToolRun run = Run(link);
-  ASSERT_EQ(run.exit_status, 0) << run.errors;
+  ASSERT_EQ(run.exitStatus, 0) << run.errors;
   EXPECT_TRUE(std::filesystem::is_symlink(link));
   EXPECT_TRUE(GetParam().wrote(ReadFile(real)));
   EXPECT_EQ(TemporariesIn(dir_.path()), 0u);
@@ -145,7 +145,7 @@ TEST_P(OutputTargetsTest, NameOfTheLongestLengthTheSystemAllowsIsWritten) {
     SCOPED_TRACE(length);
     const auto out = dir_ / (std::string(length - 4, 'r') + ".png");
     const ToolRun run = Run(out);
-    ASSERT_EQ(run.exit_status, 0) << run.errors;
+    ASSERT_EQ(run.exitStatus, 0) << run.errors;
     EXPECT_TRUE(GetParam().wrote(ReadFile(out)));
   }
   EXPECT_EQ(TemporariesIn(dir_.path()), 0u);

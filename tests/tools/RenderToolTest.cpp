@@ -54,7 +54,7 @@ TEST_F(RenderToolTest, MatchesTheGoldenRenderOfTheFixture) {
   const auto out = dir_ / "render.png";
   const ToolRun run = Render({"--grid", grid_.string(), "--bar", bar_.string(), "--center", "0,0",
                               "--size", "100x48", "--out", out.string()});
-  ASSERT_EQ(run.exit_status, 0) << run.errors;
+  ASSERT_EQ(run.exitStatus, 0) << run.errors;
   EXPECT_EQ(run.output, "center 4 2\n");
   // A deliberate change of the picture is taken in by running once with ORANDU_UPDATE_GOLDEN set.
   if (std::getenv("ORANDU_UPDATE_GOLDEN") != nullptr) {
@@ -76,7 +76,7 @@ TEST_F(RenderToolTest, WritesBmpByTheExtension) {
   for (const auto& out : {png, bmp}) {
     ASSERT_EQ(Render({"--grid", grid_.string(), "--bar", bar_.string(), "--center", "5,5", "--size",
                       "30x20", "--out", out.string()})
-                  .exit_status,
+                  .exitStatus,
               0);
   }
   EXPECT_EQ(DecodeBmp(ReadFile(bmp)).pixels, DecodePng(ReadFile(png)).pixels);
@@ -85,7 +85,7 @@ TEST_F(RenderToolTest, WritesBmpByTheExtension) {
 TEST_F(RenderToolTest, ReportsTheProgramsMessageAndStatusOne) {
   const ToolRun run = Render({"--grid", (dir_ / "missing.dos").string(), "--bar", bar_.string(),
                               "--center", "200,100", "--out", (dir_ / "x.png").string()});
-  EXPECT_EQ(run.exit_status, 1);
+  EXPECT_EQ(run.exitStatus, 1);
   EXPECT_NE(run.errors.find("No such file or directory は開けません"), std::string::npos)
       << run.errors;
   EXPECT_FALSE(std::filesystem::exists(dir_ / "x.png"));
@@ -97,13 +97,13 @@ TEST_F(RenderToolTest, RefusesANetcdfGridAndNamesTheImporter) {
     const auto grid = dir_ / (netcdf4 ? "etopo5-4.nc" : "etopo5.cdf");
     TestGridFile file;
     file.netcdf4 = netcdf4;
-    file.chunk_rows = file.latitude.values.size();  // one chunk: none may exceed the grid
-    file.chunk_columns = file.longitude.values.size();
+    file.chunkRows = file.latitude.values.size();  // one chunk: none may exceed the grid
+    file.chunkColumns = file.longitude.values.size();
     file.Write(grid);
     const auto out = dir_ / "x.png";
     const ToolRun run = Render({"--grid", grid.string(), "--bar", bar_.string(), "--center",
                                 "200,100", "--out", out.string()});
-    EXPECT_EQ(run.exit_status, 1);
+    EXPECT_EQ(run.exitStatus, 1);
     EXPECT_NE(
         run.errors.find("\"" + grid.string() + "\" は " + (netcdf4 ? "netCDF-4/HDF5" : "netCDF") +
                         " 形式です (orandu-import で変換してください)"),
@@ -122,7 +122,7 @@ TEST_F(RenderToolTest, RefusesAWrongExtensionOrAnOversizedPictureBeforePainting)
       "                     [--no-pullback] [--size WxH] [--out PATH]\n";
   const auto jpeg = dir_ / "region.jpg";
   ToolRun run = Render({"--grid", missingGrid, "--center", "1,2", "--out", jpeg.string()});
-  EXPECT_EQ(run.exit_status, 2);
+  EXPECT_EQ(run.exitStatus, 2);
   EXPECT_EQ(run.errors,
             "orandu-render: --out must name a .png or .bmp file: " + jpeg.string() + "\n" + usage);
   EXPECT_FALSE(std::filesystem::exists(jpeg));
@@ -130,16 +130,16 @@ TEST_F(RenderToolTest, RefusesAWrongExtensionOrAnOversizedPictureBeforePainting)
   const auto png = dir_ / "region.png";
   run = Render(
       {"--grid", missingGrid, "--center", "1,2", "--size", "32768x32768", "--out", png.string()});
-  EXPECT_EQ(run.exit_status, 2);
+  EXPECT_EQ(run.exitStatus, 2);
   EXPECT_EQ(run.errors, "orandu-render: 画像が大きすぎます (32768 x 32768 ピクセル)\n" + usage);
   run = Render(
       {"--grid", missingGrid, "--center", "1,2", "--size", "8193x8192", "--out", png.string()});
-  EXPECT_EQ(run.exit_status, 2);
+  EXPECT_EQ(run.exitStatus, 2);
   EXPECT_EQ(run.errors, "orandu-render: 画像が大きすぎます (8193 x 8192 ピクセル)\n" + usage);
   // Exactly 64 Mi pixels is allowed: it gets as far as opening the grid.
   run = Render(
       {"--grid", missingGrid, "--center", "1,2", "--size", "8192x8192", "--out", png.string()});
-  EXPECT_EQ(run.exit_status, 1);
+  EXPECT_EQ(run.exitStatus, 1);
   EXPECT_FALSE(std::filesystem::exists(png));
 }
 
@@ -151,7 +151,7 @@ TEST_F(RenderToolTest, BmpOfSeveralBlocksOfRowsShowsWhatThePngShows) {
   for (const auto& out : {bmp, png}) {
     ASSERT_EQ(Render({"--grid", grid_.string(), "--bar", bar_.string(), "--center", "3,3", "--size",
                       "2001x75", "--out", out.string()})
-                  .exit_status,
+                  .exitStatus,
               0);
   }
   const std::vector<std::uint8_t> bytes = ReadFile(bmp);
@@ -168,7 +168,7 @@ TEST_F(RenderToolTest, PaletteBarsRenderAsTheirPicture) {
   for (const std::string bar : {"relief.cpt", "relief.bmp"}) {
     ASSERT_EQ(Render({"--grid", grid_.string(), "--bar", (dir_ / bar).string(), "--center", "0,0",
                       "--size", "100x48", "--out", (dir_ / (bar + ".png")).string()})
-                  .exit_status,
+                  .exitStatus,
               0)
         << bar;
   }
@@ -178,7 +178,7 @@ TEST_F(RenderToolTest, PaletteBarsRenderAsTheirPicture) {
   const ToolRun run = Render({"--grid", grid_.string(), "--bar",
                               dir_.Write("bad.cpt", "0 red 1 red\n1 red 2 nocolour\n").string(),
                               "--center", "0,0", "--out", (dir_ / "bad.png").string()});
-  EXPECT_EQ(run.exit_status, 1);
+  EXPECT_EQ(run.exitStatus, 1);
   EXPECT_EQ(run.errors, "orandu-render: パレットが不正です (行 2)\n");
 }
 
@@ -200,7 +200,7 @@ TEST_P(RenderAtTest, PicksTheWholeDegreeCellThePositionLiesIn) {
   const ToolRun run =
       Render({"--grid", grid_.string(), "--bar", bar_.string(), "--at", GetParam().at,
               "--no-pullback", "--size", "8x8", "--out", (dir_ / "at.png").string()});
-  ASSERT_EQ(run.exit_status, 0) << run.errors;
+  ASSERT_EQ(run.exitStatus, 0) << run.errors;
   EXPECT_EQ(run.output, "center " + GetParam().center + "\n");
 }
 
@@ -235,7 +235,7 @@ TEST_F(RenderToolTest, AtPicksACellThatHoldsThePositionAcrossTheEdges) {
       const ToolRun run =
           Render({"--grid", grid_.string(), "--bar", bar_.string(), "--at", at, "--no-pullback",
                   "--size", "8x8", "--out", (dir_ / "at.png").string()});
-      ASSERT_EQ(run.exit_status, 0) << at << ": " << run.errors;
+      ASSERT_EQ(run.exitStatus, 0) << at << ": " << run.errors;
       int x = -1;
       int y = -1;
       ASSERT_EQ(std::sscanf(run.output.c_str(), "center %d %d", &x, &y), 2) << run.output;
@@ -260,7 +260,7 @@ TEST_F(RenderToolTest, NoPullbackPaintsTheCentreAsStored) {
   const ToolRun storedRun =
       Render({"--grid", grid_.string(), "--bar", bar_.string(), "--center", "339,2", "--size",
               "1800x30", "--no-pullback", "--out", stored.string()});
-  ASSERT_EQ(storedRun.exit_status, 0) << storedRun.errors;
+  ASSERT_EQ(storedRun.exitStatus, 0) << storedRun.errors;
   EXPECT_EQ(storedRun.output, "center 339 2\n");
   // Pixel 901 shows grid column 339 * 12 = 4068 stored, 284 * 12 = 3408 pulled back: the same
   // picture 660 pixels apart, where both show the grid.
@@ -273,7 +273,7 @@ TEST_F(RenderToolTest, NoPullbackPaintsTheCentreAsStored) {
 TEST_F(RenderToolTest, HelpPrintsTheUsageAndSucceeds) {
   for (const char* flag : {"--help", "-h"}) {
     const ToolRun run = Render({flag});
-    EXPECT_EQ(run.exit_status, 0) << flag;
+    EXPECT_EQ(run.exitStatus, 0) << flag;
     EXPECT_EQ(run.output.rfind("usage: orandu-render", 0), 0u) << run.output;
     EXPECT_NE(run.output.find("--at LON,LAT"), std::string::npos);
     EXPECT_TRUE(run.errors.empty());
@@ -285,7 +285,7 @@ class RenderUsageTest : public RenderToolTest,
 
 TEST_P(RenderUsageTest, RefusesAMalformedCommandLineWithStatusTwo) {
   const ToolRun run = Render(GetParam());
-  EXPECT_EQ(run.exit_status, 2);
+  EXPECT_EQ(run.exitStatus, 2);
   EXPECT_EQ(run.errors.rfind("usage: orandu-render", 0), 0u) << run.errors;
 }
 
@@ -304,7 +304,7 @@ class RenderAtRefusalTest : public RenderToolTest,
 
 TEST_P(RenderAtRefusalTest, RefusesWithAMessageAndStatusTwo) {
   const ToolRun run = Render(GetParam());
-  EXPECT_EQ(run.exit_status, 2);
+  EXPECT_EQ(run.exitStatus, 2);
   EXPECT_EQ(run.errors.rfind("orandu-render: ", 0), 0u) << run.errors;
   EXPECT_NE(run.errors.find("usage: orandu-render"), std::string::npos);
 }

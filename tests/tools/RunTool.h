@@ -16,7 +16,7 @@
 namespace orandu::testing {
 
 struct ToolRun {
-  int exit_status = -1;  // -1 when the tool did not exit normally (a crash, a signal)
+  int exitStatus = -1;  // -1 when the tool did not exit normally (a crash, a signal)
   std::string output;
   std::string errors;
 };
@@ -28,39 +28,39 @@ inline std::filesystem::path ToolPath(const std::string& name) {
 // Runs the program with the arguments, its standard output and error going to files in `scratch`.
 inline ToolRun RunTool(const std::filesystem::path& program,
                        const std::vector<std::string>& arguments, const TempDir& scratch) {
-  const std::string output_file = (scratch / "tool-output.txt").string();
-  const std::string error_file = (scratch / "tool-errors.txt").string();
+  const std::string outputFile = (scratch / "tool-output.txt").string();
+  const std::string errorFile = (scratch / "tool-errors.txt").string();
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 1, output_file.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+  posix_spawn_file_actions_addopen(&actions, 1, outputFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
                                    0644);
-  posix_spawn_file_actions_addopen(&actions, 2, error_file.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+  posix_spawn_file_actions_addopen(&actions, 2, errorFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
                                    0644);
-  std::string program_text = program.string();
+  std::string programText = program.string();
   std::vector<std::string> words = arguments;
-  std::vector<char*> argv{program_text.data()};
+  std::vector<char*> argv{programText.data()};
   for (std::string& word : words) argv.push_back(word.data());
   argv.push_back(nullptr);
 
   ToolRun run;
   pid_t child = 0;
   const int spawned =
-      posix_spawn(&child, program_text.c_str(), &actions, nullptr, argv.data(), environ);
+      posix_spawn(&child, programText.c_str(), &actions, nullptr, argv.data(), environ);
   posix_spawn_file_actions_destroy(&actions);
   if (spawned != 0) {
-    run.errors = "could not start " + program_text;
+    run.errors = "could not start " + programText;
     return run;
   }
   int status = 0;
   while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
   }
-  if (WIFEXITED(status)) run.exit_status = WEXITSTATUS(status);
+  if (WIFEXITED(status)) run.exitStatus = WEXITSTATUS(status);
   const auto text = [](const std::string& file) {
     const std::vector<std::uint8_t> bytes = ReadFile(file);
     return std::string(bytes.begin(), bytes.end());
   };
-  run.output = text(output_file);
-  run.errors = text(error_file);
+  run.output = text(outputFile);
+  run.errors = text(errorFile);
   return run;
 }
 

@@ -47,14 +47,14 @@ bool IsSea(Rgb colour) {
 }
 
 // Grid heights in metres: the whole Earth at one depth, with a block of land.
-std::vector<std::uint8_t> GridWithLandBlock(int first_lon, int first_lat, int degrees) {
+std::vector<std::uint8_t> GridWithLandBlock(int firstLon, int firstLat, int degrees) {
   std::vector<std::uint8_t> grid(static_cast<std::size_t>(GridBytes));
   for (int row = 0; row < GridRows; ++row) {
     for (int column = 0; column < GridColumns; ++column) {
       const int lon = column / SamplesPerDegree;
       const int lat = row / SamplesPerDegree;
-      const bool land = lon >= first_lon && lon < first_lon + degrees && lat >= first_lat &&
-                        lat < first_lat + degrees;
+      const bool land = lon >= firstLon && lon < firstLon + degrees && lat >= firstLat &&
+                        lat < firstLat + degrees;
       const auto raw = static_cast<std::uint16_t>(land ? 1000 : -4000);
       const std::size_t at = static_cast<std::size_t>(row) * RowBytes + column * 2;
       grid[at] = static_cast<std::uint8_t>(raw & 0xFF);
@@ -67,7 +67,7 @@ std::vector<std::uint8_t> GridWithLandBlock(int first_lon, int first_lat, int de
 TEST(MakeWorldMapTest, WrongArgumentCountIsAUsageError) {
   const TempDir scratch;
   const auto run = RunTool(ToolPath("make-worldmap"), {"ETOPO5.DOS"}, scratch);
-  EXPECT_EQ(run.exit_status, kUsage);
+  EXPECT_EQ(run.exitStatus, kUsage);
   EXPECT_EQ(run.errors, "usage: make-worldmap GRID OUTPUT.jpg\n");
 }
 
@@ -75,17 +75,17 @@ TEST(MakeWorldMapTest, RefusesAMissingOrShortGrid) {
   const TempDir scratch;
   const auto output = scratch / "worldmap.jpg";
   const auto missing = scratch / "missing.DOS";
-  const auto short_grid = scratch.Write("short.DOS", std::vector<std::uint8_t>(RowBytes));
+  const auto shortGrid = scratch.Write("short.DOS", std::vector<std::uint8_t>(RowBytes));
 
   auto run = RunTool(ToolPath("make-worldmap"), {missing.string(), output.string()}, scratch);
-  EXPECT_EQ(run.exit_status, kFailed);
+  EXPECT_EQ(run.exitStatus, kFailed);
   EXPECT_EQ(run.errors,
             "make-worldmap: cannot read " + missing.string() + ": No such file or directory\n");
 
-  run = RunTool(ToolPath("make-worldmap"), {short_grid.string(), output.string()}, scratch);
-  EXPECT_EQ(run.exit_status, kFailed);
-  EXPECT_EQ(run.errors, "make-worldmap: " + short_grid.string() +
-                            " has 8640 bytes; a grid file has 18662400\n");
+  run = RunTool(ToolPath("make-worldmap"), {shortGrid.string(), output.string()}, scratch);
+  EXPECT_EQ(run.exitStatus, kFailed);
+  EXPECT_EQ(run.errors,
+            "make-worldmap: " + shortGrid.string() + " has 8640 bytes; a grid file has 18662400\n");
   EXPECT_FALSE(std::filesystem::exists(output));
 }
 
@@ -96,7 +96,7 @@ TEST(MakeWorldMapTest, DrawsOneBaselinePixelPerDegreeNorthUpEastRight) {
   const auto grid = scratch.Write("ETOPO5.DOS", GridWithLandBlock(16, 24, 8));
   const auto output = scratch / "worldmap.jpg";
   const auto run = RunTool(ToolPath("make-worldmap"), {grid.string(), output.string()}, scratch);
-  ASSERT_EQ(run.exit_status, kSuccess) << run.errors;
+  ASSERT_EQ(run.exitStatus, kSuccess) << run.errors;
 
   const std::vector<std::uint8_t> jpeg = ReadFile(output);
   EXPECT_EQ(BaselineComponents(jpeg), 3);
@@ -148,7 +148,7 @@ TEST(RealGridWorldMapTest, ShowsTheEarthTheRightWayRound) {
   const TempDir scratch;
   const auto output = scratch / "worldmap.jpg";
   const auto run = RunTool(ToolPath("make-worldmap"), {grid.string(), output.string()}, scratch);
-  ASSERT_EQ(run.exit_status, kSuccess) << run.errors;
+  ASSERT_EQ(run.exitStatus, kSuccess) << run.errors;
   ExpectTheEarth(DecodeJpeg(ReadFile(output)));
 }
 

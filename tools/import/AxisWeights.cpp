@@ -69,10 +69,10 @@ constexpr double kPartsPerDegree = 28800;
 // Sets every weight's parts: whole numbers in the weights' proportions, made as small as they
 // can be, when each weight is a whole number of lattice parts; else the weights themselves.
 void CountParts(AxisWeights& weights, double step) {
-  const double parts_per_step = step * kPartsPerDegree;
+  const double partsPerStep = step * kPartsPerDegree;
   std::int64_t divisor = 0;
   for (const WeightedSample& sample : weights.samples) {
-    const double parts = sample.weight * parts_per_step;
+    const double parts = sample.weight * partsPerStep;
     const double whole = std::nearbyint(parts);
     if (!(std::fabs(parts - whole) < 1e-6 && whole >= 1 && whole < 0x1p52)) {
       for (WeightedSample& each : weights.samples) each.parts = each.weight;
@@ -81,7 +81,7 @@ void CountParts(AxisWeights& weights, double step) {
     divisor = std::gcd(divisor, static_cast<std::int64_t>(whole));
   }
   for (WeightedSample& sample : weights.samples) {
-    sample.parts = std::nearbyint(sample.weight * parts_per_step) / static_cast<double>(divisor);
+    sample.parts = std::nearbyint(sample.weight * partsPerStep) / static_cast<double>(divisor);
   }
 }
 
@@ -116,10 +116,10 @@ AxisWeights LatitudeWeights(const LatitudeAxis& axis) {
     const double first = std::floor((north - top) / step + 0.5);
     const double last = std::ceil((north - bottom) / step + 0.5);
     for (double k = std::max(0.0, first); k <= last && k < static_cast<double>(axis.count); ++k) {
-      const double cell_top = std::min({top, 90.0, north - (k - 0.5) * step});
-      const double cell_bottom = std::max({bottom, -90.0, north - (k + 0.5) * step});
-      if (cell_top - cell_bottom <= step * kSamePosition) continue;
-      const double area = std::sin(Radians(cell_top)) - std::sin(Radians(cell_bottom));
+      const double cellTop = std::min({top, 90.0, north - (k - 0.5) * step});
+      const double cellBottom = std::max({bottom, -90.0, north - (k + 0.5) * step});
+      if (cellTop - cellBottom <= step * kSamePosition) continue;
+      const double area = std::sin(Radians(cellTop)) - std::sin(Radians(cellBottom));
       weights.samples.push_back({static_cast<std::size_t>(k), area});
     }
   }
@@ -144,9 +144,9 @@ AxisWeights LongitudeWeights(const LongitudeAxis& axis) {
       continue;
     }
     // Input column j covers j - 1/2 ... j + 1/2 in these units.
-    const double half_width = kOutputStep / 2 / step;
-    const double west = centre - half_width;
-    const double east = centre + half_width;
+    const double halfWidth = kOutputStep / 2 / step;
+    const double west = centre - halfWidth;
+    const double east = centre + halfWidth;
     for (double j = std::floor(west + 0.5); j <= std::ceil(east + 0.5); ++j) {
       const double overlap = std::min(east, j + 0.5) - std::max(west, j - 0.5);
       if (overlap <= kSamePosition) continue;

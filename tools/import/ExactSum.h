@@ -30,8 +30,8 @@ class ExactSum {
     std::size_t kept = 0;
     for (const double part : parts_) {
       const double sum = value + part;
-      const double value_share = sum - part;
-      const double error = (part - (sum - value_share)) + (value - value_share);
+      const double valueShare = sum - part;
+      const double error = (part - (sum - valueShare)) + (value - valueShare);
       if (error != 0) parts_[kept++] = error;
       value = sum;
     }

@@ -66,7 +66,7 @@ LatitudeAxis FitLatitudeAxis(const std::string& name, std::span<const double> va
   axis.ascending = measured > 0;
   const double tolerance = step * kToleranceInSteps;
   if (std::fabs(step * intervals - 180) <= tolerance) {
-    axis.grid_registered = true;
+    axis.gridRegistered = true;
     axis.step = 180 / intervals;
   } else if (std::fabs(step * static_cast<double>(values.size()) - 180) <= tolerance) {
     axis.step = 180 / static_cast<double>(values.size());

@@ -8,11 +8,11 @@
 namespace orandu::import {
 
 struct LatitudeAxis {
-  std::size_t count = 0;         // samples along the axis in the file
-  double step = 0;               // degrees between neighbouring samples
-  bool ascending = false;        // the file's first sample is the southernmost
-  bool grid_registered = false;  // samples on both poles; otherwise at the centres of cells
-  double North() const { return grid_registered ? 90 : 90 - step / 2; }  // northernmost sample
+  std::size_t count = 0;        // samples along the axis in the file
+  double step = 0;              // degrees between neighbouring samples
+  bool ascending = false;       // the file's first sample is the southernmost
+  bool gridRegistered = false;  // samples on both poles; otherwise at the centres of cells
+  double North() const { return gridRegistered ? 90 : 90 - step / 2; }  // northernmost sample
 };
 
 struct LongitudeAxis {

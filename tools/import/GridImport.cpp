@@ -47,22 +47,22 @@ constexpr std::size_t kReducedRowBytes = GridColumns * (2 * sizeof(double) + 1);
 // A run of input columns read at once, and the column weights whose samples lie in it.
 struct Strip {
   struct Entry {
-    std::size_t output_column;
+    std::size_t outputColumn;
     std::size_t offset;  // of the input column within the strip
     double parts;
   };
-  std::size_t first_column = 0;
+  std::size_t firstColumn = 0;
   std::size_t columns = 0;
   std::vector<Entry> entries;
 };
 
 // Cuts the input columns into strips `width` wide and sorts the column weights into them.
-std::vector<Strip> MakeStrips(const AxisWeights& columns, std::size_t input_columns,
+std::vector<Strip> MakeStrips(const AxisWeights& columns, std::size_t inputColumns,
                               std::size_t width) {
-  std::vector<Strip> strips((input_columns + width - 1) / width);
+  std::vector<Strip> strips((inputColumns + width - 1) / width);
   for (std::size_t i = 0; i < strips.size(); ++i) {
-    strips[i].first_column = i * width;
-    strips[i].columns = std::min(width, input_columns - i * width);
+    strips[i].firstColumn = i * width;
+    strips[i].columns = std::min(width, inputColumns - i * width);
   }
   for (std::size_t column = 0; column < GridColumns; ++column) {
     for (const WeightedSample& sample : columns.For(column)) {
@@ -76,9 +76,9 @@ std::vector<Strip> MakeStrips(const AxisWeights& columns, std::size_t input_colu
 // once, no cache), or in bands of rows read whole across (a cache keeping the row of chunks
 // they lie in, so that each chunk is still inflated once).
 struct ReadPlan {
-  bool by_chunks = false;
-  std::size_t band_rows = 1;
-  std::size_t cache_bytes = 0;
+  bool byChunks = false;
+  std::size_t bandRows = 1;
+  std::size_t cacheBytes = 0;
 };
 
 std::string Megabytes(std::size_t bytes) {
@@ -88,34 +88,33 @@ std::string Megabytes(std::size_t bytes) {
 // Plans the reads of `grid` within `room` bytes, `span` reduced rows being needed at once by
 // the rows being made. Throws ImportError when even one chunk's reads cannot fit.
 ReadPlan PlanReads(const NetcdfGrid& grid, std::size_t span, std::size_t room) {
-  const std::size_t width = grid.longitude().count;
-  const std::size_t value_bytes = grid.value_bytes() + sizeof(double);  // as stored, and as heights
-  const std::size_t chunk_bytes = grid.ChunkBytes();
+  const std::size_t width = grid.Longitude().count;
+  const std::size_t valueBytes = grid.ValueBytes() + sizeof(double);  // as stored, and as heights
+  const std::size_t chunkBytes = grid.ChunkBytes();
   // The library reads a chunk's compressed bytes (at most the chunk's size) and inflates them
   // into a buffer of the chunk's size, which the cache then keeps when there is one.
-  const std::size_t compressed = chunk_bytes;
-  const std::size_t inflating = compressed + chunk_bytes;
-  if (grid.chunk_rows() > 0) {
-    const std::size_t chunk_values = grid.chunk_rows() * grid.chunk_columns();
+  const std::size_t compressed = chunkBytes;
+  const std::size_t inflating = compressed + chunkBytes;
+  if (grid.ChunkRows() > 0) {
+    const std::size_t chunkValues = grid.ChunkRows() * grid.ChunkColumns();
     const std::size_t needed =
-        (grid.chunk_rows() + span) * kReducedRowBytes + chunk_values * value_bytes + inflating;
-    if (needed <= room) return {true, grid.chunk_rows(), 0};
+        (grid.ChunkRows() + span) * kReducedRowBytes + chunkValues * valueBytes + inflating;
+    if (needed <= room) return {true, grid.ChunkRows(), 0};
   }
-  const std::size_t cache_bytes = grid.ChunkRowBytes();
-  const std::size_t held =
-      cache_bytes + (cache_bytes > 0 ? compressed : 0) + span * kReducedRowBytes;
-  const std::size_t per_row = kReducedRowBytes + width * value_bytes;
-  if (held + per_row > room) {
-    throw ImportError(grid.variable() + " is stored in chunks of " +
-                      std::to_string(grid.chunk_rows()) + " × " +
-                      std::to_string(grid.chunk_columns()) + " values (" + Megabytes(chunk_bytes) +
+  const std::size_t cacheBytes = grid.ChunkRowBytes();
+  const std::size_t held = cacheBytes + (cacheBytes > 0 ? compressed : 0) + span * kReducedRowBytes;
+  const std::size_t perRow = kReducedRowBytes + width * valueBytes;
+  if (held + perRow > room) {
+    throw ImportError(grid.Variable() + " is stored in chunks of " +
+                      std::to_string(grid.ChunkRows()) + " × " +
+                      std::to_string(grid.ChunkColumns()) + " values (" + Megabytes(chunkBytes) +
                       " each), too large to read within 256 MB: " +
                       "store it in smaller chunks first (nccopy -c)");
   }
   const std::size_t rows =
-      std::min({(room - held) / per_row, std::max<std::size_t>(1, kBandBudget / per_row),
-                grid.latitude().count});
-  return {false, rows, cache_bytes};
+      std::min({(room - held) / perRow, std::max<std::size_t>(1, kBandBudget / perRow),
+                grid.Latitude().count});
+  return {false, rows, cacheBytes};
 }
 
 // Input rows in order from the north, read as planned and reduced across longitude as they are
@@ -125,22 +124,22 @@ class ReducedRows {
   ReducedRows(NetcdfGrid& grid, const AxisWeights& columns, std::size_t span, const ReadPlan& plan,
               const ImportOptions& options)
       : grid_(grid), options_(options) {
-    const std::size_t width = grid.longitude().count;
-    grid.CacheChunks(plan.cache_bytes);
+    const std::size_t width = grid.Longitude().count;
+    grid.CacheChunks(plan.cacheBytes);
     // The library inflates each chunk into fresh buffers of many megabytes. Read whole, they are
     // the same few sizes over and over: kept in the heap and never handed back, they are reused
     // without a page fault. Cached, they live long and grow while inflating, and in the heap
     // every page they ever touched would stay counted: each then gets a mapping of its own.
-    if (plan.cache_bytes == 0) {
+    if (plan.cacheBytes == 0) {
       mallopt(M_MMAP_THRESHOLD, 32 << 20);
       mallopt(M_TRIM_THRESHOLD, 256 << 20);
     } else {
       mallopt(M_MMAP_THRESHOLD, 1 << 20);
     }
-    band_rows_ = plan.band_rows;
-    strips_ = MakeStrips(columns, width, plan.by_chunks ? grid.chunk_columns() : width);
-    block_.resize(band_rows_ * (plan.by_chunks ? grid.chunk_columns() : width));
-    ring_.resize(band_rows_ + span);
+    bandRows_ = plan.bandRows;
+    strips_ = MakeStrips(columns, width, plan.byChunks ? grid.ChunkColumns() : width);
+    block_.resize(bandRows_ * (plan.byChunks ? grid.ChunkColumns() : width));
+    ring_.resize(bandRows_ + span);
   }
 
   // Row k; rows are asked for in order, and never more than `span` rows behind the latest.
@@ -153,22 +152,22 @@ class ReducedRows {
   void ReadBand() {
     const std::size_t first = next_;
     const std::size_t count =
-        std::min({band_rows_, grid_.latitude().count - first, grid_.RowsToChunkEdge(first)});
+        std::min({bandRows_, grid_.Latitude().count - first, grid_.RowsToChunkEdge(first)});
     for (std::size_t k = first; k < first + count; ++k) ring_[k % ring_.size()].Clear();
     for (const Strip& strip : strips_) {
       if (options_.stage) options_.stage(ImportStage::kValues);
       const std::span<double> block = std::span(block_).first(count * strip.columns);
-      grid_.ReadBlock(first, count, strip.first_column, strip.columns, block);
+      grid_.ReadBlock(first, count, strip.firstColumn, strip.columns, block);
       for (std::size_t row = 0; row < count; ++row) {
         ReducedRow& reduced = ring_[(first + row) % ring_.size()];
         const double* heights = block.data() + row * strip.columns;
         for (const Strip::Entry& entry : strip.entries) {
           const double height = heights[entry.offset];
           if (std::isnan(height)) {
-            reduced.missing[entry.output_column] = 1;
+            reduced.missing[entry.outputColumn] = 1;
           } else {
-            reduced.sum[entry.output_column] += entry.parts * height;
-            reduced.weight[entry.output_column] += entry.parts;
+            reduced.sum[entry.outputColumn] += entry.parts * height;
+            reduced.weight[entry.outputColumn] += entry.parts;
           }
         }
       }
@@ -178,7 +177,7 @@ class ReducedRows {
 
   NetcdfGrid& grid_;
   const ImportOptions& options_;
-  std::size_t band_rows_ = 1;
+  std::size_t bandRows_ = 1;
   std::vector<Strip> strips_;
   std::vector<double> block_;
   std::vector<ReducedRow> ring_;
@@ -211,12 +210,12 @@ double OnTheRightSideOfATie(double height, std::span<const WeightedSample> rows,
   if (std::fabs(height - below - 0.5) > kNearTie) return height;
   // The sign of sum - (below + 1/2) weight, doubled: of the sum over rows of
   // parts * (2 sum - (2 below + 1) weight).
-  const double twice_tie = 2 * below + 1;
+  const double twiceTie = 2 * below + 1;
   ExactSum difference;
   for (const WeightedSample& row : rows) {
     const ReducedRow& from = reduced.Row(row.index);
     difference.AddProduct(row.parts, 2 * from.sum[column]);
-    difference.AddProduct(-row.parts, twice_tie * from.weight[column]);
+    difference.AddProduct(-row.parts, twiceTie * from.weight[column]);
   }
   const int side = difference.Sign();
   if (side > 0) return below + 1;
@@ -248,15 +247,15 @@ ImportSummary ImportGrid(const std::filesystem::path& input, const std::filesyst
   RequireOutputFolder(output);
   if (options.stage) options.stage(ImportStage::kHeader);
   NetcdfGrid grid(input, options.variable);
-  const AxisWeights rows = LatitudeWeights(grid.latitude());
-  const AxisWeights columns = LongitudeWeights(grid.longitude());
+  const AxisWeights rows = LatitudeWeights(grid.Latitude());
+  const AxisWeights columns = LongitudeWeights(grid.Longitude());
   ImportSummary summary;
-  summary.variable = grid.variable();
+  summary.variable = grid.Variable();
   summary.type = grid.TypeName();
-  summary.latitude = grid.latitude();
-  summary.longitude = grid.longitude();
-  summary.across_latitudes = rows.resampling;
-  summary.across_longitudes = columns.resampling;
+  summary.latitude = grid.Latitude();
+  summary.longitude = grid.Longitude();
+  summary.acrossLatitudes = rows.resampling;
+  summary.acrossLongitudes = columns.resampling;
 
   // The whole output is held and written at the end, so that no temporary file exists while the
   // library reads: a read that never ends can then be stopped at once, leaving nothing behind.
@@ -291,7 +290,7 @@ ImportSummary ImportGrid(const std::filesystem::path& input, const std::filesyst
         height = OnTheRightSideOfATie(sum[column] / weight[column], samples, reduced, column);
         summary.filled += missing[column];
       } else {
-        ++summary.all_missing;
+        ++summary.allMissing;
       }
       const EncodedSample sample = EncodeHeight(height);
       summary.clamped += sample.clamped;
@@ -307,8 +306,8 @@ ImportSummary ImportGrid(const std::filesystem::path& input, const std::filesyst
   writer.Write(encoded);
   if (!writer.Commit()) throw OutputError("cannot write " + output.string());
   if (options.progress) options.progress(1);
-  summary.lowest = grid.lowest();
-  summary.highest = grid.highest();
+  summary.lowest = grid.Lowest();
+  summary.highest = grid.Highest();
   return summary;
 }
 

@@ -24,13 +24,13 @@ struct ImportSummary {
   std::string type;
   LatitudeAxis latitude;
   LongitudeAxis longitude;
-  AxisResampling across_latitudes = AxisResampling::kIdentity;  // how rows were made
-  AxisResampling across_longitudes = AxisResampling::kIdentity;
+  AxisResampling acrossLatitudes = AxisResampling::kIdentity;  // how rows were made
+  AxisResampling acrossLongitudes = AxisResampling::kIdentity;
   std::optional<double> lowest;  // input heights in metres, nullopt when all were missing
   std::optional<double> highest;
-  std::uint64_t clamped = 0;      // output samples beyond what the grid file holds
-  std::uint64_t filled = 0;       // output samples with some input missing, made from the rest
-  std::uint64_t all_missing = 0;  // output samples with every input missing, set to 0
+  std::uint64_t clamped = 0;     // output samples beyond what the grid file holds
+  std::uint64_t filled = 0;      // output samples with some input missing, made from the rest
+  std::uint64_t allMissing = 0;  // output samples with every input missing, set to 0
 };
 
 // Throws ImportError when the input cannot be turned into the grid or the output not written;

@@ -15,11 +15,11 @@ std::string Number(double value) {
 }
 
 std::string Method(const ImportSummary& summary) {
-  if (summary.across_latitudes == summary.across_longitudes) {
-    return Describe(summary.across_latitudes);
+  if (summary.acrossLatitudes == summary.acrossLongitudes) {
+    return Describe(summary.acrossLatitudes);
   }
-  return Describe(summary.across_latitudes) + " across latitudes, " +
-         Describe(summary.across_longitudes) + " across longitudes";
+  return Describe(summary.acrossLatitudes) + " across latitudes, " +
+         Describe(summary.acrossLongitudes) + " across longitudes";
 }
 
 }  // namespace
@@ -40,9 +40,9 @@ std::string FormatSummary(const ImportSummary& summary, const std::filesystem::p
        << "\n";
   text << "spacing:   " << DescribeSpacing(summary.latitude.step) << " × "
        << DescribeSpacing(summary.longitude.step) << ", "
-       << (summary.latitude.grid_registered ? "grid-registered" : "cell-registered")
-       << ", latitude " << (summary.latitude.ascending ? "ascending" : "descending")
-       << ", longitude from " << Number(summary.longitude.first) << "°\n";
+       << (summary.latitude.gridRegistered ? "grid-registered" : "cell-registered") << ", latitude "
+       << (summary.latitude.ascending ? "ascending" : "descending") << ", longitude from "
+       << Number(summary.longitude.first) << "°\n";
   text << "method:    " << Method(summary) << "\n";
   if (summary.lowest && summary.highest) {
     text << "values:    " << Number(*summary.lowest) << " … " << Number(*summary.highest) << " m\n";
@@ -51,7 +51,7 @@ std::string FormatSummary(const ImportSummary& summary, const std::filesystem::p
   }
   text << "clamped:   " << summary.clamped << " samples to -55535 … 10000 m\n";
   text << "filled:    " << summary.filled << " samples from their valid neighbours, "
-       << summary.all_missing << " with no valid input set to 0\n";
+       << summary.allMissing << " with no valid input set to 0\n";
   text << "output:    " << output.string() << "\n";
   return text.str();
 }

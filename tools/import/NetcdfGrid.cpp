@@ -96,7 +96,7 @@ AxisKind Classify(int file, int variable) {
   const std::string units = Lower(TextAttribute(file, variable, "units"));
   const std::string standard = Lower(TextAttribute(file, variable, "standard_name"));
   const std::string axis = Lower(TextAttribute(file, variable, "axis"));
-  const std::string long_name = Lower(TextAttribute(file, variable, "long_name"));
+  const std::string longName = Lower(TextAttribute(file, variable, "long_name"));
   for (const char* north :
        {"degrees_north", "degree_north", "degrees_n", "degree_n", "degreesn", "degreen"}) {
     if (units.find(north) != std::string::npos) return AxisKind::kLatitude;
@@ -105,16 +105,16 @@ AxisKind Classify(int file, int variable) {
        {"degrees_east", "degree_east", "degrees_e", "degree_e", "degreese", "degreee"}) {
     if (units.find(east) != std::string::npos) return AxisKind::kLongitude;
   }
-  const bool in_degrees = units.empty() || units.starts_with("degree");
-  const bool is_y = name == "y" || axis == "y";
-  const bool is_x = name == "x" || axis == "x";
-  if (in_degrees) {
+  const bool inDegrees = units.empty() || units.starts_with("degree");
+  const bool isY = name == "y" || axis == "y";
+  const bool isX = name == "x" || axis == "x";
+  if (inDegrees) {
     if (standard == "latitude" || name == "lat" || name == "latitude" ||
-        (is_y && long_name.find("latitude") != std::string::npos)) {
+        (isY && longName.find("latitude") != std::string::npos)) {
       return AxisKind::kLatitude;
     }
     if (standard == "longitude" || name == "lon" || name == "longitude" ||
-        (is_x && long_name.find("longitude") != std::string::npos)) {
+        (isX && longName.find("longitude") != std::string::npos)) {
       return AxisKind::kLongitude;
     }
   }
@@ -122,10 +122,10 @@ AxisKind Classify(int file, int variable) {
   // extent: exactly the whole globe is read as latitude and longitude.
   if (units.empty()) {
     const std::vector<double> range = NumberAttribute(file, variable, "actual_range");
-    if (is_y && range.size() == 2 && range[0] == -90 && range[1] == 90) return AxisKind::kLatitude;
-    if (is_x && range.size() == 2 && range[1] - range[0] == 360) return AxisKind::kLongitude;
+    if (isY && range.size() == 2 && range[0] == -90 && range[1] == 90) return AxisKind::kLatitude;
+    if (isX && range.size() == 2 && range[1] - range[0] == 360) return AxisKind::kLongitude;
   }
-  if (is_x || is_y || standard.starts_with("projection_")) return AxisKind::kProjected;
+  if (isX || isY || standard.starts_with("projection_")) return AxisKind::kProjected;
   return AxisKind::kUnknown;
 }
 
@@ -223,8 +223,8 @@ double StoredPrecision(int file, int dimension) {
 // agrees with that within its precision: a single-precision -179.979167 is -180° + 1.25′, and
 // read as stored it would shift every cell edge, taking slivers of neighbouring cells into means.
 double OnTheLattice(double first, double step, double precision) {
-  const double half_step = step / 2;
-  const double lattice = std::nearbyint(first / half_step) * half_step;
+  const double halfStep = step / 2;
+  const double lattice = std::nearbyint(first / halfStep) * halfStep;
   return std::fabs(first - lattice) <= std::max(std::fabs(first), 1.0) * precision ? lattice
                                                                                    : first;
 }
@@ -259,10 +259,10 @@ void Decode(const unsigned char* stored, std::span<double> heights, const ValueC
   for (std::size_t i = 0; i < heights.size(); ++i) {
     T value;
     std::memcpy(&value, stored + i * sizeof(T), sizeof(T));
-    const auto as_double = static_cast<double>(value);
+    const auto asDouble = static_cast<double>(value);
     bool missing =
-        !std::isfinite(as_double) || as_double < coding.valid_min || as_double > coding.valid_max;
-    for (const double fill : coding.missing) missing = missing || as_double == fill;
+        !std::isfinite(asDouble) || asDouble < coding.validMin || asDouble > coding.validMax;
+    for (const double fill : coding.missing) missing = missing || asDouble == fill;
     if (missing) {
       heights[i] = std::numeric_limits<double>::quiet_NaN();
       continue;
@@ -270,7 +270,7 @@ void Decode(const unsigned char* stored, std::span<double> heights, const ValueC
     // Clamped so that no sum of them overflows: 1e300 and -1e300 side by side once became
     // infinities of opposite signs as floats, and a weighted mean of them not a number.
     const double metres =
-        std::clamp(as_double * coding.scale + coding.offset, -kFarthestHeight, kFarthestHeight);
+        std::clamp(asDouble * coding.scale + coding.offset, -kFarthestHeight, kFarthestHeight);
     low = std::min(low, metres);
     high = std::max(high, metres);
     heights[i] = metres;
@@ -308,7 +308,7 @@ NetcdfGrid::NetcdfGrid(const std::filesystem::path& input,
   int format = 0;
   Check(nc_inq_format(file_, &format), "cannot read the format");
   if (format != NC_FORMAT_NETCDF4 && format != NC_FORMAT_NETCDF4_CLASSIC) {
-    RequireWholeClassicVariable(input, variable_name_);
+    RequireWholeClassicVariable(input, variableName_);
   }
   FindChunks();
 }
@@ -349,8 +349,8 @@ void NetcdfGrid::FindVariable(const std::optional<std::string>& variable) {
     }
     chosen = grids.front();
   }
-  variable_id_ = chosen->id;
-  variable_name_ = chosen->name;
+  variableId_ = chosen->id;
+  variableName_ = chosen->name;
   latitude_ = FitLatitudeAxis(DimensionName(file_, chosen->dimensions[0]),
                               ReadCoordinates(file_, chosen->dimensions[0]));
   longitude_ = FitLongitudeAxis(DimensionName(file_, chosen->dimensions[1]),
@@ -363,11 +363,11 @@ void NetcdfGrid::FindVariable(const std::optional<std::string>& variable) {
                       " samples: finer than one arc-second, more than any global grid has");
   }
   nc_type type = NC_NAT;
-  Check(nc_inq_vartype(file_, variable_id_, &type), "cannot inspect " + variable_name_);
+  Check(nc_inq_vartype(file_, variableId_, &type), "cannot inspect " + variableName_);
   type_ = type;
-  type_size_ = TypeSize(type_);
-  if (type_size_ == 0) {
-    throw ImportError(variable_name_ + " holds " + TypeName() + " values, not numbers");
+  typeSize_ = TypeSize(type_);
+  if (typeSize_ == 0) {
+    throw ImportError(variableName_ + " holds " + TypeName() + " values, not numbers");
   }
 }
 
@@ -375,76 +375,75 @@ void NetcdfGrid::ReadCoding() {
   // A packing that is not one number cannot be applied: ignored, it would give heights scaled
   // wrongly with no word said.
   for (const char* name : {"scale_factor", "add_offset"}) {
-    const AttributeShape shape = ShapeOf(file_, variable_id_, name);
+    const AttributeShape shape = ShapeOf(file_, variableId_, name);
     if (shape.type == NC_CHAR || shape.type == NC_STRING) {
-      throw ImportError(variable_name_ + "'s " + name + " is text, not a number");
+      throw ImportError(variableName_ + "'s " + name + " is text, not a number");
     }
     if (shape.type != NC_NAT && shape.length != 1) {
-      throw ImportError(variable_name_ + "'s " + name + " has " + std::to_string(shape.length) +
+      throw ImportError(variableName_ + "'s " + name + " has " + std::to_string(shape.length) +
                         " values, not one number");
     }
   }
-  if (const auto scale = NumberAttribute(file_, variable_id_, "scale_factor"); !scale.empty()) {
+  if (const auto scale = NumberAttribute(file_, variableId_, "scale_factor"); !scale.empty()) {
     coding_.scale = scale.front();
   }
-  if (const auto offset = NumberAttribute(file_, variable_id_, "add_offset"); !offset.empty()) {
+  if (const auto offset = NumberAttribute(file_, variableId_, "add_offset"); !offset.empty()) {
     coding_.offset = offset.front();
   }
   for (const char* name : {"_FillValue", "missing_value"}) {
-    for (const double value : NumberAttribute(file_, variable_id_, name)) {
+    for (const double value : NumberAttribute(file_, variableId_, name)) {
       coding_.missing.push_back(AsStored(value, type_));
     }
   }
   // Values never written read as the default fill, which marks them missing when the variable
   // names no fill of its own; only the floating-point default lies far outside any height.
-  if (NumberAttribute(file_, variable_id_, "_FillValue").empty()) {
+  if (NumberAttribute(file_, variableId_, "_FillValue").empty()) {
     if (type_ == NC_FLOAT) coding_.missing.push_back(AsStored(NC_FILL_FLOAT, type_));
     if (type_ == NC_DOUBLE) coding_.missing.push_back(NC_FILL_DOUBLE);
   }
-  if (const auto range = NumberAttribute(file_, variable_id_, "valid_range"); range.size() == 2) {
-    coding_.valid_min = range[0];
-    coding_.valid_max = range[1];
+  if (const auto range = NumberAttribute(file_, variableId_, "valid_range"); range.size() == 2) {
+    coding_.validMin = range[0];
+    coding_.validMax = range[1];
   }
-  if (const auto low = NumberAttribute(file_, variable_id_, "valid_min"); !low.empty()) {
-    coding_.valid_min = low.front();
+  if (const auto low = NumberAttribute(file_, variableId_, "valid_min"); !low.empty()) {
+    coding_.validMin = low.front();
   }
-  if (const auto high = NumberAttribute(file_, variable_id_, "valid_max"); !high.empty()) {
-    coding_.valid_max = high.front();
+  if (const auto high = NumberAttribute(file_, variableId_, "valid_max"); !high.empty()) {
+    coding_.validMax = high.front();
   }
-  if (coding_.valid_min > coding_.valid_max) {
-    throw ImportError(variable_name_ + " has valid values from " + Number(coding_.valid_min) +
-                      " up to " + Number(coding_.valid_max) +
-                      ": the low end is above the high end");
+  if (coding_.validMin > coding_.validMax) {
+    throw ImportError(variableName_ + " has valid values from " + Number(coding_.validMin) +
+                      " up to " + Number(coding_.validMax) + ": the low end is above the high end");
   }
   if (!std::isfinite(coding_.scale) || !std::isfinite(coding_.offset) || coding_.scale == 0) {
-    throw ImportError(variable_name_ + " has an unusable scale_factor or add_offset");
+    throw ImportError(variableName_ + " has an unusable scale_factor or add_offset");
   }
 }
 
 void NetcdfGrid::FindChunks() {
   int storage = 0;
   std::size_t chunks[2] = {0, 0};
-  Check(nc_inq_var_chunking(file_, variable_id_, &storage, chunks),
-        "cannot inspect the storage of " + variable_name_);
+  Check(nc_inq_var_chunking(file_, variableId_, &storage, chunks),
+        "cannot inspect the storage of " + variableName_);
   if (storage != NC_CHUNKED || chunks[0] == 0 || chunks[1] == 0) return;
-  chunk_rows_ = chunks[0];
-  chunk_columns_ = std::min(chunks[1], longitude_.count);
+  chunkRows_ = chunks[0];
+  chunkColumns_ = std::min(chunks[1], longitude_.count);
 }
 
 std::size_t NetcdfGrid::ChunkBytes() const {
-  return chunk_rows_ * chunk_columns_ * type_size_;
+  return chunkRows_ * chunkColumns_ * typeSize_;
 }
 
 std::size_t NetcdfGrid::ChunkRowBytes() const {
-  if (chunk_rows_ == 0) return 0;
-  const std::size_t chunks_across = (longitude_.count + chunk_columns_ - 1) / chunk_columns_;
-  return chunks_across * ChunkBytes();
+  if (chunkRows_ == 0) return 0;
+  const std::size_t chunksAcross = (longitude_.count + chunkColumns_ - 1) / chunkColumns_;
+  return chunksAcross * ChunkBytes();
 }
 
 void NetcdfGrid::CacheChunks(std::size_t bytes) {
-  if (chunk_rows_ == 0) return;
-  const std::size_t chunks_across = (longitude_.count + chunk_columns_ - 1) / chunk_columns_;
-  Check(nc_set_var_chunk_cache(file_, variable_id_, bytes, 4 * chunks_across + 1, 1.0f),
+  if (chunkRows_ == 0) return;
+  const std::size_t chunksAcross = (longitude_.count + chunkColumns_ - 1) / chunkColumns_;
+  Check(nc_set_var_chunk_cache(file_, variableId_, bytes, 4 * chunksAcross + 1, 1.0f),
         "cannot size the chunk cache");
 }
 
@@ -476,26 +475,26 @@ std::string NetcdfGrid::TypeName() const {
 }
 
 std::size_t NetcdfGrid::RowsToChunkEdge(std::size_t first) const {
-  const std::size_t rows_left = latitude_.count - first;
-  if (chunk_rows_ == 0) return rows_left;
-  if (!latitude_.ascending) return std::min(rows_left, chunk_rows_ - first % chunk_rows_);
+  const std::size_t rowsLeft = latitude_.count - first;
+  if (chunkRows_ == 0) return rowsLeft;
+  if (!latitude_.ascending) return std::min(rowsLeft, chunkRows_ - first % chunkRows_);
   // Read from the north, an ascending file's rows run down through each chunk.
-  const std::size_t file_row = latitude_.count - 1 - first;
-  return std::min(rows_left, file_row % chunk_rows_ + 1);
+  const std::size_t fileRow = latitude_.count - 1 - first;
+  return std::min(rowsLeft, fileRow % chunkRows_ + 1);
 }
 
-void NetcdfGrid::ReadBlock(std::size_t first, std::size_t count, std::size_t first_column,
+void NetcdfGrid::ReadBlock(std::size_t first, std::size_t count, std::size_t firstColumn,
                            std::size_t columns, std::span<double> heights) {
-  stored_.resize(count * columns * type_size_);
+  stored_.resize(count * columns * typeSize_);
   // The file's rows run from the south when latitudes ascend.
-  const std::size_t file_first = latitude_.ascending ? latitude_.count - first - count : first;
-  const std::size_t start[2] = {file_first, first_column};
+  const std::size_t fileFirst = latitude_.ascending ? latitude_.count - first - count : first;
+  const std::size_t start[2] = {fileFirst, firstColumn};
   const std::size_t counts[2] = {count, columns};
-  Check(nc_get_vara(file_, variable_id_, start, counts, stored_.data()),
-        "cannot read " + variable_name_ + " at latitude index " + std::to_string(file_first));
+  Check(nc_get_vara(file_, variableId_, start, counts, stored_.data()),
+        "cannot read " + variableName_ + " at latitude index " + std::to_string(fileFirst));
   for (std::size_t row = 0; row < count; ++row) {
-    const std::size_t stored_row = latitude_.ascending ? count - 1 - row : row;
-    const unsigned char* from = stored_.data() + stored_row * columns * type_size_;
+    const std::size_t storedRow = latitude_.ascending ? count - 1 - row : row;
+    const unsigned char* from = stored_.data() + storedRow * columns * typeSize_;
     const std::span<double> to = heights.subspan(row * columns, columns);
     switch (type_) {
       case NC_BYTE:

@@ -17,9 +17,9 @@ namespace orandu::import {
 struct ValueCoding {
   double scale = 1;
   double offset = 0;
-  std::vector<double> missing;   // _FillValue and missing_value, as stored
-  double valid_min = -HUGE_VAL;  // valid_min / valid_max / valid_range, as stored
-  double valid_max = HUGE_VAL;
+  std::vector<double> missing;  // _FillValue and missing_value, as stored
+  double validMin = -HUGE_VAL;  // valid_min / valid_max / valid_range, as stored
+  double validMax = HUGE_VAL;
 };
 
 class NetcdfGrid {
@@ -31,18 +31,18 @@ class NetcdfGrid {
   NetcdfGrid(const NetcdfGrid&) = delete;
   NetcdfGrid& operator=(const NetcdfGrid&) = delete;
 
-  const std::string& variable() const { return variable_name_; }
+  const std::string& Variable() const { return variableName_; }
   std::string TypeName() const;
-  const LatitudeAxis& latitude() const { return latitude_; }
-  const LongitudeAxis& longitude() const { return longitude_; }
+  const LatitudeAxis& Latitude() const { return latitude_; }
+  const LongitudeAxis& Longitude() const { return longitude_; }
   // Bytes of one stored value.
-  std::size_t value_bytes() const { return type_size_; }
+  std::size_t ValueBytes() const { return typeSize_; }
   // Rows from `first` (counted from the north) to the end of its row of chunks, so that bands
   // stopping there never need two rows of chunks at once.
   std::size_t RowsToChunkEdge(std::size_t first) const;
   // The values' chunks, rows by columns; 0 by 0 when they are stored contiguously.
-  std::size_t chunk_rows() const { return chunk_rows_; }
-  std::size_t chunk_columns() const { return chunk_columns_; }
+  std::size_t ChunkRows() const { return chunkRows_; }
+  std::size_t ChunkColumns() const { return chunkColumns_; }
   // The bytes of one chunk's values, and of one row of chunks across the whole width.
   std::size_t ChunkBytes() const;
   std::size_t ChunkRowBytes() const;
@@ -52,12 +52,12 @@ class NetcdfGrid {
   // Reads `count` rows counted from the northernmost, `first` the northernmost of them, and
   // `columns` columns from `first_column`, as heights in metres, NaN where a value is missing;
   // `heights` receives count * columns values, row by row.
-  void ReadBlock(std::size_t first, std::size_t count, std::size_t first_column,
-                 std::size_t columns, std::span<double> heights);
+  void ReadBlock(std::size_t first, std::size_t count, std::size_t firstColumn, std::size_t columns,
+                 std::span<double> heights);
 
   // The lowest and highest heights read so far; nullopt before any value is read.
-  std::optional<double> lowest() const { return lowest_; }
-  std::optional<double> highest() const { return highest_; }
+  std::optional<double> Lowest() const { return lowest_; }
+  std::optional<double> Highest() const { return highest_; }
 
  private:
   void FindVariable(const std::optional<std::string>& variable);
@@ -65,12 +65,12 @@ class NetcdfGrid {
   void FindChunks();
 
   int file_ = -1;
-  int variable_id_ = -1;
+  int variableId_ = -1;
   int type_ = 0;
-  std::size_t type_size_ = 0;
-  std::size_t chunk_rows_ = 0;  // 0 when the values are stored contiguously
-  std::size_t chunk_columns_ = 0;
-  std::string variable_name_;
+  std::size_t typeSize_ = 0;
+  std::size_t chunkRows_ = 0;  // 0 when the values are stored contiguously
+  std::size_t chunkColumns_ = 0;
+  std::string variableName_;
   LatitudeAxis latitude_;
   LongitudeAxis longitude_;
   ValueCoding coding_;

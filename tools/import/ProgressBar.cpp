@@ -23,8 +23,8 @@ ProgressBar::ProgressBar(std::FILE* terminal, bool shown) : terminal_(terminal),
 void ProgressBar::Update(double done) {
   if (!shown_) return;
   const int percent = static_cast<int>(std::floor(done * 100));
-  if (percent == drawn_percent_) return;
-  drawn_percent_ = percent;
+  if (percent == drawnPercent_) return;
+  drawnPercent_ = percent;
   const double elapsed =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count();
   const std::string left = done > 0 ? Clock(elapsed * (1 - done) / done) + " left" : "";
@@ -36,7 +36,7 @@ void ProgressBar::Update(double done) {
 }
 
 void ProgressBar::Clear() {
-  if (!shown_ || drawn_percent_ < 0) return;
+  if (!shown_ || drawnPercent_ < 0) return;
   std::fprintf(terminal_, "\r%*s\r", kBarWidth + 24, "");
   std::fflush(terminal_);
 }

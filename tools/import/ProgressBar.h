@@ -19,7 +19,7 @@ class ProgressBar {
  private:
   std::FILE* terminal_;
   bool shown_;
-  int drawn_percent_ = -1;
+  int drawnPercent_ = -1;
   std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
 };
 

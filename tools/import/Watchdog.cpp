@@ -22,19 +22,19 @@ constexpr int kValuesSeconds = 60;
 
 // Filled before the alarm is armed: the handler may only write what is ready.
 char message[4096];
-std::size_t message_length = 0;
-std::size_t prefix_length = 0;
+std::size_t messageLength = 0;
+std::size_t prefixLength = 0;
 
 void Append(const char* text) {
-  const std::size_t room = sizeof(message) - message_length;
+  const std::size_t room = sizeof(message) - messageLength;
   const std::size_t length = std::min(std::strlen(text), room);
-  std::memcpy(message + message_length, text, length);
-  message_length += length;
+  std::memcpy(message + messageLength, text, length);
+  messageLength += length;
 }
 
 extern "C" void OnStall(int) {
   // write and _exit are safe in a signal handler; nothing else is needed.
-  [[maybe_unused]] const ssize_t written = ::write(STDERR_FILENO, message, message_length);
+  [[maybe_unused]] const ssize_t written = ::write(STDERR_FILENO, message, messageLength);
   ::_exit(1);
 }
 
@@ -47,9 +47,9 @@ void Arm(int seconds) {
 }  // namespace
 
 Watchdog::Watchdog(const std::string& prefix) {
-  message_length = 0;
+  messageLength = 0;
   Append(prefix.c_str());
-  prefix_length = message_length;
+  prefixLength = messageLength;
   struct sigaction action {};
   action.sa_handler = OnStall;
   sigemptyset(&action.sa_mask);
@@ -62,7 +62,7 @@ Watchdog::~Watchdog() {
 
 void Watchdog::Watch(ImportStage stage) {
   Arm(0);
-  message_length = prefix_length;
+  messageLength = prefixLength;
   switch (stage) {
     case ImportStage::kHeader:
       Append(("the netCDF library did not finish reading the file's header within " +
