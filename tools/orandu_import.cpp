@@ -62,19 +62,18 @@ int main(int argc, char** argv) {
     std::fputs(kUsage, stderr);
     return static_cast<int>(ExitStatus::kUsage);
   }
-  orandu::import::ProgressBar bar(stderr, ::isatty(STDERR_FILENO) == 1);
-  orandu::import::ImportOptions options;
+  orandu::ProgressBar bar(stderr, ::isatty(STDERR_FILENO) == 1);
+  orandu::ImportOptions options;
   options.variable = arguments->variable;
   options.progress = [&bar](double done) { bar.Update(done); };
-  orandu::import::Watchdog watchdog("orandu-import: " + arguments->input.string() + ": ");
-  options.stage = [&watchdog](orandu::import::ImportStage stage) { watchdog.Watch(stage); };
+  orandu::Watchdog watchdog("orandu-import: " + arguments->input.string() + ": ");
+  options.stage = [&watchdog](orandu::ImportStage stage) { watchdog.Watch(stage); };
   try {
-    const orandu::import::ImportSummary summary =
-        orandu::import::ImportGrid(arguments->input, arguments->output, options);
+    const orandu::ImportSummary summary =
+        orandu::ImportGrid(arguments->input, arguments->output, options);
     bar.Clear();
-    std::fputs(orandu::import::FormatSummary(summary, arguments->input, arguments->output).c_str(),
-               stdout);
-  } catch (const orandu::import::OutputError& error) {
+    std::fputs(orandu::FormatSummary(summary, arguments->input, arguments->output).c_str(), stdout);
+  } catch (const orandu::OutputError& error) {
     bar.Clear();
     std::fprintf(stderr, "orandu-import: %s\n", error.what());
     return static_cast<int>(ExitStatus::kFailed);

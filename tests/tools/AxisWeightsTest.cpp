@@ -6,7 +6,7 @@
 #include <cmath>
 #include <numbers>
 
-namespace orandu::import {
+namespace orandu {
 namespace {
 
 double SinDegrees(double degrees) {
@@ -72,4 +72,4 @@ TEST(AxisWeightsTest, CoarserLongitudesInterpolateAcrossTheMeridian) {
 }
 
 }  // namespace
-}  // namespace orandu::import
+}  // namespace orandu

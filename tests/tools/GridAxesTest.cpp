@@ -10,7 +10,7 @@
 #include "ImportError.h"
 #include "tools/TestGridFile.h"
 
-namespace orandu::import {
+namespace orandu {
 namespace {
 
 using testing::Spaced;
@@ -91,4 +91,4 @@ TEST(GridAxesTest, RefusesWhatIsNotARegularGlobalAxis) {
 }
 
 }  // namespace
-}  // namespace orandu::import
+}  // namespace orandu

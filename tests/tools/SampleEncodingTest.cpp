@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-namespace orandu::import {
+namespace orandu {
 namespace {
 
 TEST(SampleEncodingTest, RoundsHalvesToEvenAndClampsToWhatTheGridHolds) {
@@ -27,4 +27,4 @@ TEST(SampleEncodingTest, RoundsHalvesToEvenAndClampsToWhatTheGridHolds) {
 }
 
 }  // namespace
-}  // namespace orandu::import
+}  // namespace orandu

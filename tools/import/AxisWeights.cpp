@@ -9,7 +9,7 @@
 
 #include "HeightGrid.h"
 
-namespace orandu::import {
+namespace orandu {
 namespace {
 
 constexpr double kOutputStep = 1.0 / SamplesPerDegree;
@@ -160,4 +160,4 @@ AxisWeights LongitudeWeights(const LongitudeAxis& axis) {
   return weights;
 }
 
-}  // namespace orandu::import
+}  // namespace orandu

@@ -9,7 +9,7 @@
 
 #include "GridAxes.h"
 
-namespace orandu::import {
+namespace orandu {
 
 // How an axis of the input becomes an axis of the output.
 enum class AxisResampling {
@@ -47,4 +47,4 @@ AxisWeights LatitudeWeights(const LatitudeAxis& axis);
 // Output columns run eastwards from 0° every 5', input columns as in the file, wrapping at 360°.
 AxisWeights LongitudeWeights(const LongitudeAxis& axis);
 
-}  // namespace orandu::import
+}  // namespace orandu

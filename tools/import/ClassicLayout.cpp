@@ -9,7 +9,7 @@
 
 #include "ImportError.h"
 
-namespace orandu::import {
+namespace orandu {
 namespace {
 
 enum class Tag : std::uint32_t {
@@ -179,4 +179,4 @@ void RequireWholeClassicVariable(const std::filesystem::path& file, const std::s
   if (end < *wantedBegin || end > fileSize) Fail(variable, end, fileSize);
 }
 
-}  // namespace orandu::import
+}  // namespace orandu

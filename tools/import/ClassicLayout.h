@@ -4,11 +4,11 @@
 #include <filesystem>
 #include <string>
 
-namespace orandu::import {
+namespace orandu {
 
 // Throws ImportError when the file ends before the last value of the named fixed-size variable:
 // the library reads a cut-short classic file's missing end as zeros without a word. Reads only
 // the file's header (classic, 64-bit offset and 64-bit data formats).
 void RequireWholeClassicVariable(const std::filesystem::path& file, const std::string& variable);
 
-}  // namespace orandu::import
+}  // namespace orandu

@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <vector>
 
-namespace orandu::import {
+namespace orandu {
 
 // Holds the sum as an expansion: doubles that do not overlap, in increasing magnitude, whose
 // exact sum is the sum of everything added (each addition splits off its rounding error).
@@ -42,4 +42,4 @@ class ExactSum {
   std::vector<double> parts_;
 };
 
-}  // namespace orandu::import
+}  // namespace orandu

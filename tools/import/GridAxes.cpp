@@ -6,7 +6,7 @@
 
 #include "ImportError.h"
 
-namespace orandu::import {
+namespace orandu {
 namespace {
 
 // Stored coordinates may drift from exact multiples of the step (single precision, rounding in
@@ -110,4 +110,4 @@ LongitudeAxis FitLongitudeAxis(const std::string& name, std::span<const double> 
   return axis;
 }
 
-}  // namespace orandu::import
+}  // namespace orandu

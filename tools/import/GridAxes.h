@@ -5,7 +5,7 @@
 #include <span>
 #include <string>
 
-namespace orandu::import {
+namespace orandu {
 
 struct LatitudeAxis {
   std::size_t count = 0;        // samples along the axis in the file
@@ -28,4 +28,4 @@ struct LongitudeAxis {
 LatitudeAxis FitLatitudeAxis(const std::string& name, std::span<const double> values);
 LongitudeAxis FitLongitudeAxis(const std::string& name, std::span<const double> values);
 
-}  // namespace orandu::import
+}  // namespace orandu

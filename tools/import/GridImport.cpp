@@ -19,7 +19,7 @@
 #include "NetcdfGrid.h"
 #include "SampleEncoding.h"
 
-namespace orandu::import {
+namespace orandu {
 namespace {
 
 // Everything the import holds while it reads: its buffers, the weights, the output and the
@@ -311,4 +311,4 @@ ImportSummary ImportGrid(const std::filesystem::path& input, const std::filesyst
   return summary;
 }
 
-}  // namespace orandu::import
+}  // namespace orandu

@@ -11,7 +11,7 @@
 #include "GridAxes.h"
 #include "Watchdog.h"
 
-namespace orandu::import {
+namespace orandu {
 
 struct ImportOptions {
   std::optional<std::string> variable;        // the height variable, when the file holds several
@@ -38,4 +38,4 @@ struct ImportSummary {
 ImportSummary ImportGrid(const std::filesystem::path& input, const std::filesystem::path& output,
                          const ImportOptions& options);
 
-}  // namespace orandu::import
+}  // namespace orandu

@@ -3,7 +3,7 @@
 
 #include <stdexcept>
 
-namespace orandu::import {
+namespace orandu {
 
 class ImportError : public std::runtime_error {
  public:
@@ -16,4 +16,4 @@ class OutputError : public ImportError {
   using ImportError::ImportError;
 };
 
-}  // namespace orandu::import
+}  // namespace orandu

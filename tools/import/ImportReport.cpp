@@ -4,7 +4,7 @@
 #include <cmath>
 #include <sstream>
 
-namespace orandu::import {
+namespace orandu {
 namespace {
 
 std::string Number(double value) {
@@ -56,4 +56,4 @@ std::string FormatSummary(const ImportSummary& summary, const std::filesystem::p
   return text.str();
 }
 
-}  // namespace orandu::import
+}  // namespace orandu

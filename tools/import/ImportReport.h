@@ -6,7 +6,7 @@
 
 #include "GridImport.h"
 
-namespace orandu::import {
+namespace orandu {
 
 // A spacing in the units people quote it in: 15″, 2.5′, 1°.
 std::string DescribeSpacing(double degrees);
@@ -14,4 +14,4 @@ std::string DescribeSpacing(double degrees);
 std::string FormatSummary(const ImportSummary& summary, const std::filesystem::path& input,
                           const std::filesystem::path& output);
 
-}  // namespace orandu::import
+}  // namespace orandu

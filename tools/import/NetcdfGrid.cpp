@@ -15,7 +15,7 @@
 #include "ClassicLayout.h"
 #include "ImportError.h"
 
-namespace orandu::import {
+namespace orandu {
 namespace {
 
 // Far beyond any height the grid can hold, and far enough inside a double's range that weighted
@@ -531,4 +531,4 @@ void NetcdfGrid::ReadBlock(std::size_t first, std::size_t count, std::size_t fir
   }
 }
 
-}  // namespace orandu::import
+}  // namespace orandu

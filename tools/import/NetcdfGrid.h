@@ -11,7 +11,7 @@
 
 #include "GridAxes.h"
 
-namespace orandu::import {
+namespace orandu {
 
 // How stored values become metres: packing, and which stored values mean "no value".
 struct ValueCoding {
@@ -79,4 +79,4 @@ class NetcdfGrid {
   std::optional<double> highest_;
 };
 
-}  // namespace orandu::import
+}  // namespace orandu

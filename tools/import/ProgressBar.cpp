@@ -4,7 +4,7 @@
 #include <cmath>
 #include <string>
 
-namespace orandu::import {
+namespace orandu {
 namespace {
 
 constexpr int kBarWidth = 40;
@@ -41,4 +41,4 @@ void ProgressBar::Clear() {
   std::fflush(terminal_);
 }
 
-}  // namespace orandu::import
+}  // namespace orandu

@@ -4,7 +4,7 @@
 #include <chrono>
 #include <cstdio>
 
-namespace orandu::import {
+namespace orandu {
 
 class ProgressBar {
  public:
@@ -23,4 +23,4 @@ class ProgressBar {
   std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
 };
 
-}  // namespace orandu::import
+}  // namespace orandu

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstdint>
 
-namespace orandu::import {
+namespace orandu {
 
 // The grid reads raw values above 10000 as depths (raw - 65536), so it holds -55535 ... +10000 m.
 inline constexpr double kLowestStorableHeight = -55535;
@@ -31,4 +31,4 @@ inline EncodedSample EncodeHeight(double metres) {
   return {static_cast<std::uint16_t>(whole < 0 ? whole + 65536 : whole), clamped};
 }
 
-}  // namespace orandu::import
+}  // namespace orandu

@@ -9,7 +9,7 @@
 #include <cstring>
 #include <string>
 
-namespace orandu::import {
+namespace orandu {
 namespace {
 
 // The header of a real grid is a few kilobytes of metadata and its coordinates at most a few
@@ -81,4 +81,4 @@ void Watchdog::Watch(ImportStage stage) {
   }
 }
 
-}  // namespace orandu::import
+}  // namespace orandu

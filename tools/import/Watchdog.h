@@ -4,7 +4,7 @@
 
 #include <string>
 
-namespace orandu::import {
+namespace orandu {
 
 // What the import is doing, for how long it may take.
 enum class ImportStage {
@@ -27,4 +27,4 @@ class Watchdog {
   void Watch(ImportStage stage);
 };
 
-}  // namespace orandu::import
+}  // namespace orandu
