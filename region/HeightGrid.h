@@ -17,7 +17,8 @@ namespace orandu {
 using HeightSample = int;
 
 // A whole-degree cell: longitude 0 ... 359 eastwards from the 0° meridian, latitude 0 ... 179
-// southwards from 90° N. World map pixels use the same pair.
+// southwards from 90° N. World map pixels use the same pair, and so do the region's centre and
+// its moves, which may lie outside those ranges (a step west is lon -1).
 struct DegreeCell {
   int lon = 0;
   int lat = 0;

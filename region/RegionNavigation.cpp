@@ -7,7 +7,7 @@ namespace {
 constexpr int kShiftStep = 10;
 }  // namespace
 
-DegreeStep KeyStep(NavigationKey key, bool tenDegrees) {
+DegreeCell KeyStep(NavigationKey key, bool tenDegrees) {
   const int size = tenDegrees ? kShiftStep : 1;
   switch (key) {
     case NavigationKey::kLeft:
@@ -22,13 +22,13 @@ DegreeStep KeyStep(NavigationKey key, bool tenDegrees) {
   return {};
 }
 
-DegreeStep DragCenter(DegreeStep centerAtPress, int dragX, int dragY) {
+DegreeCell DragCenter(DegreeCell centerAtPress, int dragX, int dragY) {
   // Truncation towards zero: a drag of less than a whole degree either way moves nothing.
   return {centerAtPress.lon - dragX / SamplesPerDegree,
           centerAtPress.lat - dragY / SamplesPerDegree};
 }
 
-void CenterDrag::Reached(DegreeStep wanted, DegreeStep reached) {
+void CenterDrag::Reached(DegreeCell wanted, DegreeCell reached) {
   anchor_.lon += reached.lon - wanted.lon;
   anchor_.lat += reached.lat - wanted.lat;
 }

@@ -7,19 +7,12 @@ namespace orandu {
 
 enum class NavigationKey { kLeft, kRight, kUp, kDown };
 
-// A centre in whole degrees, latitude counted southwards from 90° N as the view counts it.
-struct DegreeStep {
-  int lon = 0;
-  int lat = 0;
-  bool operator==(const DegreeStep&) const = default;
-};
-
 // One press of an arrow key: one degree that way, ten with Shift. Up is north.
-DegreeStep KeyStep(NavigationKey key, bool tenDegrees);
+DegreeCell KeyStep(NavigationKey key, bool tenDegrees);
 
 // The centre while the left button drags the region: the picture follows the mouse, a degree for
 // every whole 12 pixels (one sample a pixel), so dragging east moves the centre west.
-DegreeStep DragCenter(DegreeStep centerAtPress, int dragX, int dragY);
+DegreeCell DragCenter(DegreeCell centerAtPress, int dragX, int dragY);
 
 // One drag of the region: the centre the mouse asks for, from an anchor that starts at the centre
 // of the press and moves with the grid's edge. Where the edge stops the centre short of what the
@@ -27,15 +20,15 @@ DegreeStep DragCenter(DegreeStep centerAtPress, int dragX, int dragY);
 // centre back at once instead of first undoing an overshoot.
 class CenterDrag {
  public:
-  explicit CenterDrag(DegreeStep centerAtPress) : anchor_(centerAtPress) {}
+  explicit CenterDrag(DegreeCell centerAtPress) : anchor_(centerAtPress) {}
 
-  DegreeStep Wanted(int dragX, int dragY) const { return DragCenter(anchor_, dragX, dragY); }
+  DegreeCell Wanted(int dragX, int dragY) const { return DragCenter(anchor_, dragX, dragY); }
 
   // The move towards `wanted` ended at `reached`.
-  void Reached(DegreeStep wanted, DegreeStep reached);
+  void Reached(DegreeCell wanted, DegreeCell reached);
 
  private:
-  DegreeStep anchor_;
+  DegreeCell anchor_;
 };
 
 }  // namespace orandu

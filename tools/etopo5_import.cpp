@@ -8,7 +8,6 @@
 
 #include <cmath>
 #include <cstdint>
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <optional>
@@ -18,6 +17,7 @@
 #include <vector>
 
 #include "AtomicFile.h"
+#include "ExitStatus.h"
 #include "HeightGrid.h"
 
 namespace {
@@ -41,8 +41,6 @@ constexpr std::uintmax_t kLargestInputBytes = 128u << 20;
 // The program reads stored values above 10000 as depths, so a height must stay at or below it.
 constexpr int kLowestHeight = -32768;
 constexpr int kHighestHeight = 10000;
-
-enum class ExitStatus { kSuccess = 0, kFailed = 1, kUsage = 2 };
 
 // A refusal of the input, its text already complete for stderr.
 class ImportError : public std::runtime_error {
@@ -203,8 +201,7 @@ std::vector<std::uint8_t> ConvertToGrid(const std::filesystem::path& input) {
 
 int main(int argc, char** argv) {
   if (argc != 3) {
-    std::fprintf(stderr, "usage: etopo5-import INPUT.cdf OUTPUT\n");
-    return static_cast<int>(ExitStatus::kUsage);
+    return FailUsage("usage: etopo5-import INPUT.cdf OUTPUT");
   }
   const std::filesystem::path input = argv[1];
   const std::filesystem::path output = argv[2];
@@ -212,12 +209,10 @@ int main(int argc, char** argv) {
   try {
     grid = ConvertToGrid(input);
   } catch (const std::exception& error) {
-    std::fprintf(stderr, "etopo5-import: %s: %s\n", input.c_str(), error.what());
-    return static_cast<int>(ExitStatus::kFailed);
+    return Fail("etopo5-import", input.string() + ": " + error.what());
   }
   if (!orandu::WriteFileAtomically(output, grid)) {
-    std::fprintf(stderr, "etopo5-import: cannot write %s\n", output.c_str());
-    return static_cast<int>(ExitStatus::kFailed);
+    return Fail("etopo5-import", "cannot write " + output.string());
   }
-  return static_cast<int>(ExitStatus::kSuccess);
+  return Exit(ExitStatus::kSuccess);
 }

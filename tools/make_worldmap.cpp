@@ -207,8 +207,7 @@ std::vector<std::uint8_t> EncodeJpeg(const orandu::Picture& picture) {
 
 int main(int argc, char** argv) {
   if (argc != 3) {
-    std::fprintf(stderr, "usage: make-worldmap GRID OUTPUT.jpg\n");
-    return static_cast<int>(ExitStatus::kUsage);
+    return FailUsage("usage: make-worldmap GRID OUTPUT.jpg");
   }
   const std::filesystem::path gridPath = argv[1];
   const std::filesystem::path output = argv[2];
@@ -216,12 +215,10 @@ int main(int argc, char** argv) {
   try {
     jpeg = EncodeJpeg(DrawMap(SummariseGrid(gridPath)));
   } catch (const std::exception& error) {
-    std::fprintf(stderr, "make-worldmap: %s\n", error.what());
-    return static_cast<int>(ExitStatus::kFailure);
+    return Fail("make-worldmap", error.what());
   }
   if (!orandu::WriteFileAtomically(output, jpeg)) {
-    std::fprintf(stderr, "make-worldmap: cannot write %s\n", output.c_str());
-    return static_cast<int>(ExitStatus::kFailure);
+    return Fail("make-worldmap", "cannot write " + output.string());
   }
-  return static_cast<int>(ExitStatus::kSuccess);
+  return Exit(ExitStatus::kSuccess);
 }

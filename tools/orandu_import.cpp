@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "ExitStatus.h"
 #include "import/GridImport.h"
 #include "import/ImportError.h"
 #include "import/ImportReport.h"
@@ -17,9 +18,7 @@
 
 namespace {
 
-enum class ExitStatus { kSuccess = 0, kFailed = 1, kUsage = 2 };
-
-constexpr const char* kUsage = "usage: orandu-import [--variable NAME] INPUT OUTPUT\n";
+constexpr const char* kUsage = "usage: orandu-import [--variable NAME] INPUT OUTPUT";
 
 struct Arguments {
   std::optional<std::string> variable;
@@ -59,8 +58,7 @@ int main(int argc, char** argv) {
   std::signal(SIGXFSZ, SIG_IGN);
   const std::optional<Arguments> arguments = Parse(argc, argv);
   if (!arguments) {
-    std::fputs(kUsage, stderr);
-    return static_cast<int>(ExitStatus::kUsage);
+    return FailUsage(kUsage);
   }
   orandu::ProgressBar bar(stderr, ::isatty(STDERR_FILENO) == 1);
   orandu::ImportOptions options;
@@ -75,12 +73,10 @@ int main(int argc, char** argv) {
     std::fputs(orandu::FormatSummary(summary, arguments->input, arguments->output).c_str(), stdout);
   } catch (const orandu::OutputError& error) {
     bar.Clear();
-    std::fprintf(stderr, "orandu-import: %s\n", error.what());
-    return static_cast<int>(ExitStatus::kFailed);
+    return Fail("orandu-import", error.what());
   } catch (const std::exception& error) {
     bar.Clear();
-    std::fprintf(stderr, "orandu-import: %s: %s\n", arguments->input.c_str(), error.what());
-    return static_cast<int>(ExitStatus::kFailed);
+    return Fail("orandu-import", arguments->input.string() + ": " + error.what());
   }
-  return static_cast<int>(ExitStatus::kSuccess);
+  return Exit(ExitStatus::kSuccess);
 }

@@ -190,14 +190,13 @@ int main(int argc, char** argv) {
   std::signal(SIGXFSZ, SIG_IGN);
   const auto parsed = ParseOptions(argc, argv);
   if (const auto* usage = std::get_if<UsageError>(&parsed)) {
-    if (!usage->message.empty()) std::cerr << "orandu-render: " << usage->message << '\n';
-    std::cerr << kUsage << '\n';
-    return static_cast<int>(ExitStatus::kUsage);
+    if (!usage->message.empty()) Report("orandu-render", usage->message);
+    return FailUsage(kUsage);
   }
   const Options& options = std::get<Options>(parsed);
   if (options.help) {
     std::cout << kUsage << '\n' << kHelp << '\n';
-    return static_cast<int>(ExitStatus::kSuccess);
+    return Exit(ExitStatus::kSuccess);
   }
   try {
     const orandu::ColorTable colors(orandu::LoadColorBar(options.bar));
@@ -210,8 +209,7 @@ int main(int argc, char** argv) {
     Render(options, view, colors);
     std::cout << "center " << view.CenterLon() << ' ' << view.CenterLat() << '\n';
   } catch (const std::exception& error) {
-    std::cerr << "orandu-render: " << error.what() << '\n';
-    return static_cast<int>(ExitStatus::kFailure);
+    return Fail("orandu-render", error.what());
   }
-  return static_cast<int>(ExitStatus::kSuccess);
+  return Exit(ExitStatus::kSuccess);
 }

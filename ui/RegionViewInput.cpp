@@ -56,8 +56,8 @@ bool TRegionViewInput::eventFilter(QObject* watched, QEvent* event) {
       const QPoint pixel = mouse->position().toPoint();
       if (dragging_) {
         const QPoint drag = pixel - pressPixel_;
-        const orandu::DegreeStep wanted = drag_.Wanted(drag.x(), drag.y());
-        const orandu::DegreeStep center{view_.Region().CenterLon(), view_.Region().CenterLat()};
+        const orandu::DegreeCell wanted = drag_.Wanted(drag.x(), drag.y());
+        const orandu::DegreeCell center{view_.Region().CenterLon(), view_.Region().CenterLat()};
         if (wanted != center) {  // only whole degrees move the picture
           view_.MoveCenter(wanted.lon, wanted.lat);
           drag_.Reached(wanted, {view_.Region().CenterLon(), view_.Region().CenterLat()});
@@ -85,7 +85,7 @@ bool TRegionViewInput::KeyPress(int key, Qt::KeyboardModifiers modifiers) {
   if (key == Qt::Key_Home) {
     view_.ReturnToPick();
   } else if (const std::optional<orandu::NavigationKey> arrow = ArrowKey(key)) {
-    const orandu::DegreeStep step = orandu::KeyStep(*arrow, modifiers.testFlag(Qt::ShiftModifier));
+    const orandu::DegreeCell step = orandu::KeyStep(*arrow, modifiers.testFlag(Qt::ShiftModifier));
     view_.MoveCenter(view_.Region().CenterLon() + step.lon, view_.Region().CenterLat() + step.lat);
   } else {
     return false;

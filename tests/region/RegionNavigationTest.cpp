@@ -7,17 +7,17 @@ namespace orandu {
 namespace {
 
 TEST(KeyStepTest, ArrowsStepOneDegreeAndTenWithShiftUpBeingNorth) {
-  EXPECT_EQ(KeyStep(NavigationKey::kLeft, false), (DegreeStep{-1, 0}));
-  EXPECT_EQ(KeyStep(NavigationKey::kRight, false), (DegreeStep{1, 0}));
-  EXPECT_EQ(KeyStep(NavigationKey::kUp, false), (DegreeStep{0, -1}));
-  EXPECT_EQ(KeyStep(NavigationKey::kDown, false), (DegreeStep{0, 1}));
-  EXPECT_EQ(KeyStep(NavigationKey::kLeft, true), (DegreeStep{-10, 0}));
-  EXPECT_EQ(KeyStep(NavigationKey::kDown, true), (DegreeStep{0, 10}));
+  EXPECT_EQ(KeyStep(NavigationKey::kLeft, false), (DegreeCell{-1, 0}));
+  EXPECT_EQ(KeyStep(NavigationKey::kRight, false), (DegreeCell{1, 0}));
+  EXPECT_EQ(KeyStep(NavigationKey::kUp, false), (DegreeCell{0, -1}));
+  EXPECT_EQ(KeyStep(NavigationKey::kDown, false), (DegreeCell{0, 1}));
+  EXPECT_EQ(KeyStep(NavigationKey::kLeft, true), (DegreeCell{-10, 0}));
+  EXPECT_EQ(KeyStep(NavigationKey::kDown, true), (DegreeCell{0, 10}));
 }
 
 struct Drag {
   int dx, dy;
-  DegreeStep center;
+  DegreeCell center;
 };
 
 class DragCenterTest : public ::testing::TestWithParam<Drag> {};
@@ -34,19 +34,19 @@ INSTANTIATE_TEST_SUITE_P(Drags, DragCenterTest,
 
 TEST(CenterDragTest, AnchorMovesWithTheEdgeSoThatDraggingBackMovesAtOnce) {
   CenterDrag drag({100, 20});
-  EXPECT_EQ(drag.Wanted(0, 300), (DegreeStep{100, -5}));  // 25 degrees north
+  EXPECT_EQ(drag.Wanted(0, 300), (DegreeCell{100, -5}));  // 25 degrees north
   drag.Reached({100, -5}, {100, 18});                     // the edge stopped it 23 short
-  EXPECT_EQ(drag.Wanted(0, 300), (DegreeStep{100, 18}));
-  EXPECT_EQ(drag.Wanted(0, 180), (DegreeStep{100, 28}));  // ten degrees back: ten at once
-  EXPECT_EQ(drag.Wanted(-24, 180), (DegreeStep{102, 28}));
+  EXPECT_EQ(drag.Wanted(0, 300), (DegreeCell{100, 18}));
+  EXPECT_EQ(drag.Wanted(0, 180), (DegreeCell{100, 28}));  // ten degrees back: ten at once
+  EXPECT_EQ(drag.Wanted(-24, 180), (DegreeCell{102, 28}));
 }
 
 TEST(CenterDragTest, AMoveThatGoesAllTheWayLeavesTheAnchor) {
   CenterDrag drag({100, 50});
   drag.Reached({98, 53}, {98, 53});
-  EXPECT_EQ(drag.Wanted(0, 0), (DegreeStep{100, 50}));
+  EXPECT_EQ(drag.Wanted(0, 0), (DegreeCell{100, 50}));
   drag.Reached({101, 50}, {100, 50});  // stopped one short on the east only
-  EXPECT_EQ(drag.Wanted(0, 0), (DegreeStep{99, 50}));
+  EXPECT_EQ(drag.Wanted(0, 0), (DegreeCell{99, 50}));
 }
 
 }  // namespace
