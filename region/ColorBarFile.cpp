@@ -1,5 +1,6 @@
 // Chooses a colour bar file's decoder by its extension and decodes the part of it that is used.
 #include "ColorBarFile.h"
+#include "AsciiCase.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -51,10 +52,8 @@ std::string ExtensionOf(const std::filesystem::path& path) {
   return dot == std::string::npos ? std::string() : name.substr(dot + 1);
 }
 
-std::optional<PictureKind> KindOf(std::string extension) {
-  for (char& c : extension) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
+std::optional<PictureKind> KindOf(std::string_view name) {
+  const std::string extension = LowerCase(name);
   if (extension == "bmp") return PictureKind::kBmp;
   if (extension == "jpg" || extension == "jpeg") return PictureKind::kJpeg;
   if (extension == "png") return PictureKind::kPng;

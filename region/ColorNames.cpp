@@ -4,6 +4,7 @@
 // Where the two lists disagree (gray, green, maroon, purple) the X11 value stands, as the palette
 // makers' tools read them.
 #include "ColorNames.h"
+#include "AsciiCase.h"
 
 #include <algorithm>
 #include <array>

@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "AsciiCase.h"
 #include "ColorNames.h"
 #include "PaletteParsers.h"
 #include "PaletteText.h"

@@ -4,6 +4,7 @@
 #include <string_view>
 #include <vector>
 
+#include "AsciiCase.h"
 #include "ColorNames.h"
 #include "PaletteParsers.h"
 #include "PaletteText.h"

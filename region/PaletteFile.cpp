@@ -1,5 +1,6 @@
 // Turning a palette file into the colour bar picture the program paints and looks heights up in.
 #include "PaletteFile.h"
+#include "AsciiCase.h"
 
 #include <cstdint>
 #include <string>

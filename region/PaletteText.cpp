@@ -64,12 +64,4 @@ std::optional<double> ParseNumber(std::string_view text) {
   return value;
 }
 
-std::string LowerCase(std::string_view text) {
-  std::string lower(text);
-  for (char& c : lower) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return lower;
-}
-
 }  // namespace orandu

@@ -27,7 +27,4 @@ std::vector<std::string_view> SplitWords(std::string_view text, std::string_view
 // A finite decimal number written whole ("-0.875", "+12", "1e3"); nothing for anything else.
 std::optional<double> ParseNumber(std::string_view text);
 
-// The text in lower case (ASCII letters only).
-std::string LowerCase(std::string_view text);
-
 }  // namespace orandu

@@ -1,6 +1,7 @@
 // A line-by-line reading of INI text that remembers where each value lies, so that a change
 // touches nothing else.
 #include "ProfileText.h"
+#include "AsciiCase.h"
 
 namespace orandu {
 
@@ -25,12 +26,9 @@ std::string_view Trimmed(std::string_view text) {
 }
 
 bool SameName(std::string_view a, std::string_view b) {
-  const auto lower = [](char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-  };
   if (a.size() != b.size()) return false;
   for (std::size_t i = 0; i < a.size(); ++i) {
-    if (lower(a[i]) != lower(b[i])) return false;
+    if (LowerAscii(a[i]) != LowerAscii(b[i])) return false;
   }
   return true;
 }

@@ -1,6 +1,5 @@
 // orandu-render: paints the region view for a picked point to a PNG or BMP file, headlessly.
 #include <algorithm>
-#include <cctype>
 #include <charconv>
 #include <cmath>
 #include <csignal>
@@ -14,6 +13,7 @@
 #include <tuple>
 #include <variant>
 
+#include "AsciiCase.h"
 #include "ColorBarFile.h"
 #include "Errors.h"
 #include "ExitStatus.h"
@@ -94,8 +94,7 @@ enum class FileFormat { kBmp, kPng };
 
 // The format --out names by its extension, in any letter case.
 std::optional<FileFormat> FormatOf(const std::filesystem::path& path) {
-  std::string extension = path.extension().string();
-  for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  const std::string extension = orandu::LowerCase(path.extension().string());
   if (extension == ".bmp") return FileFormat::kBmp;
   if (extension == ".png") return FileFormat::kPng;
   return std::nullopt;

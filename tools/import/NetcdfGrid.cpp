@@ -1,10 +1,10 @@
 // Finding the heights in a netCDF file and reading them a band of rows at a time.
 #include "NetcdfGrid.h"
+#include "AsciiCase.h"
 
 #include <netcdf.h>
 
 #include <algorithm>
-#include <cctype>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -29,11 +29,6 @@ constexpr std::size_t kMostColumns = 1u << 22;
 
 void Check(int status, const std::string& what) {
   if (status != NC_NOERR) throw ImportError(what + ": " + nc_strerror(status));
-}
-
-std::string Lower(std::string text) {
-  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return text;
 }
 
 std::string TextAttribute(int file, int variable, const char* name) {
@@ -92,11 +87,11 @@ enum class AxisKind { kLatitude, kLongitude, kProjected, kUnknown };
 
 // What a coordinate variable measures, from CF attributes or, failing them, its usual names.
 AxisKind Classify(int file, int variable) {
-  const std::string name = Lower(VariableName(file, variable));
-  const std::string units = Lower(TextAttribute(file, variable, "units"));
-  const std::string standard = Lower(TextAttribute(file, variable, "standard_name"));
-  const std::string axis = Lower(TextAttribute(file, variable, "axis"));
-  const std::string longName = Lower(TextAttribute(file, variable, "long_name"));
+  const std::string name = LowerCase(VariableName(file, variable));
+  const std::string units = LowerCase(TextAttribute(file, variable, "units"));
+  const std::string standard = LowerCase(TextAttribute(file, variable, "standard_name"));
+  const std::string axis = LowerCase(TextAttribute(file, variable, "axis"));
+  const std::string longName = LowerCase(TextAttribute(file, variable, "long_name"));
   for (const char* north :
        {"degrees_north", "degree_north", "degrees_n", "degree_n", "degreesn", "degreen"}) {
     if (units.find(north) != std::string::npos) return AxisKind::kLatitude;
