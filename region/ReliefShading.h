@@ -82,18 +82,18 @@ class ReliefShader {
 inline std::uint32_t BlendTowards(std::uint32_t color, std::int32_t w) {
   constexpr std::uint32_t kOuter = 0x00FF00FFu;  // the first and third channel, 16 bits apart
   constexpr std::uint32_t kHalf = 0x00800080u;
+  // Without branches, so that a row's pixels are blended several at a time: the distance to white
+  // or to black is moved by |w| 256ths, then added or, for a negative w, taken away.
+  const auto darker = static_cast<std::uint32_t>(w >> 31);  // all ones when w < 0
+  const auto amount = static_cast<std::uint32_t>((w ^ (w >> 31)) - (w >> 31));
   const std::uint32_t outer = color & kOuter;
   const std::uint32_t middle = (color >> 8) & 0xFFu;
-  if (w >= 0) {
-    const auto up = static_cast<std::uint32_t>(w);
-    const std::uint32_t outerUp = (((kOuter - outer) * up + kHalf) >> 8) & kOuter;
-    const std::uint32_t middleUp = ((0xFFu - middle) * up + 0x80u) >> 8;
-    return color + outerUp + (middleUp << 8);
-  }
-  const auto down = static_cast<std::uint32_t>(-w);
-  const std::uint32_t outerDown = ((outer * down + kHalf) >> 8) & kOuter;
-  const std::uint32_t middleDown = (middle * down + 0x80u) >> 8;
-  return color - outerDown - (middleDown << 8);
+  const std::uint32_t outerRoom = ((kOuter - outer) & ~darker) | (outer & darker);
+  const std::uint32_t middleRoom = ((0xFFu - middle) & ~darker) | (middle & darker);
+  const std::uint32_t step =
+      (((outerRoom * amount + kHalf) >> 8) & kOuter) | (((middleRoom * amount + 0x80u) >> 8) << 8);
+  // Each channel's step is at most its room, so no channel carries into or borrows from the next.
+  return color + ((step ^ darker) - darker);
 }
 
 }  // namespace orandu
