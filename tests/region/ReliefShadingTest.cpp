@@ -7,11 +7,13 @@
 #include <cstring>
 #include <functional>
 #include <numbers>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "PixelBuffer.h"
 #include "RegionView.h"
+#include "ShownSamples.h"
 #include "support/TempDir.h"
 
 namespace orandu {
@@ -278,6 +280,23 @@ TEST_F(ReliefShadingTest, TheFileLayoutsShadeAsThePackedPaint) {
             << "row " << y << " pixel " << x;
       }
     }
+  }
+}
+
+TEST_F(ReliefShadingTest, TheReadoutKnowsTheSamePaintedSamplesShadedOrNot) {
+  // The shaded paint reads a row more above its block; the read-out must not count it as one of
+  // the area's rows.
+  RegionView view;
+  view.PlaceCenter(167, 90);  // rows 1064 ... 1093, columns 1991 ... 2014
+  for (const std::optional<Light> light : {std::optional<Light>(), std::optional(Light{})}) {
+    view.SetShading(light);
+    PixelBuffer surface(24, 30);
+    ShownSamples shown;
+    view.PaintRegion(*gridPath_, colors_, surface, shown);
+    EXPECT_TRUE(shown.Painted({kFixtureRows - 1, 2010}));
+    EXPECT_TRUE(shown.Painted({kFixtureRows, kCutRowColumns - 1}));
+    EXPECT_FALSE(shown.Painted({kFixtureRows, kCutRowColumns}));
+    EXPECT_FALSE(shown.Painted({kFixtureRows + 1, 1995}));
   }
 }
 
