@@ -35,6 +35,10 @@ constexpr std::string_view kHelp =
     "                  (negative west and south): --at 139.7,35.7 is the same cell as 139,54\n"
     "  --no-pullback   paint the centre as given, as the region view keeps it after a resize;\n"
     "                  without it the centre is pulled back into the grid as a pick is\n"
+    "  --shade [AZIMUTH,ALTITUDE[,EXAGGERATION]]\n"
+    "                  shaded relief, lit from AZIMUTH degrees clockwise from north (315) at\n"
+    "                  ALTITUDE degrees above the horizon (45, at least 0 and under 90), with\n"
+    "                  the heights times EXAGGERATION (1, above 0 and at most 1000)\n"
     "  --size WxH      the paint area, 488x441 by default\n"
     "  --grid, --bar   the grid and the colour bar, data/ETOPO5.DOS and data/P1.BMP beside\n"
     "                  the program by default\n"
@@ -48,6 +52,7 @@ struct Options {
   std::optional<std::pair<int, int>> center;
   bool pullBack = true;
   bool help = false;
+  std::optional<orandu::Light> shade;
   int width = 488;  // the region view's paint area as it first opens
   int height = 441;
   std::filesystem::path out = "region.png";
@@ -90,6 +95,28 @@ std::pair<int, int> CellAt(double lon, double lat) {
   return {lonCell, latCell};
 }
 
+constexpr double kLargestExaggeration = 1000;
+
+// The light of --shade's value: AZIMUTH,ALTITUDE with an optional ,EXAGGERATION.
+std::optional<orandu::Light> ParseLight(std::string_view text) {
+  std::optional<double> parts[3];
+  int count = 0;
+  for (std::size_t start = 0; count < 3; ++count) {
+    const auto comma = text.find(',', start);
+    parts[count] = ParseDegrees(text.substr(start, comma - start));
+    if (!parts[count]) return std::nullopt;
+    if (comma == std::string_view::npos) break;
+    start = comma + 1;
+  }
+  if (count < 1 || count > 2) return std::nullopt;
+  orandu::Light light{*parts[0], *parts[1], parts[2].value_or(1)};
+  if (light.altitude < 0 || light.altitude >= 90 || !(light.exaggeration > 0) ||
+      light.exaggeration > kLargestExaggeration) {
+    return std::nullopt;
+  }
+  return light;
+}
+
 enum class FileFormat { kBmp, kPng };
 
 // The format --out names by its extension, in any letter case.
@@ -120,6 +147,22 @@ std::variant<Options, UsageError> ParseOptions(int argc, char** argv) {
     }
     if (flag == "--no-pullback") {
       options.pullBack = false;
+      continue;
+    }
+    if (flag == "--shade") {
+      // The light is optional: a value is the next word unless that is another option.
+      if (i + 1 >= argc || std::string_view(argv[i + 1]).starts_with("--")) {
+        options.shade = orandu::Light{};
+        continue;
+      }
+      const std::string_view value = argv[++i];
+      options.shade = ParseLight(value);
+      if (!options.shade) {
+        return UsageError{
+            "--shade wants AZIMUTH,ALTITUDE[,EXAGGERATION] in degrees, the altitude at least 0 "
+            "and under 90, the exaggeration above 0 and at most 1000: " +
+            std::string(value)};
+      }
       continue;
     }
     if (i + 1 >= argc) return UsageError{};
@@ -207,6 +250,7 @@ int main(int argc, char** argv) {
     } else {
       view.PlaceCenter(options.center->first, options.center->second);
     }
+    view.SetShading(options.shade);
     Render(options, view, colors);
     std::cout << "center " << view.CenterLon() << ' ' << view.CenterLat() << '\n';
   } catch (const std::exception& error) {

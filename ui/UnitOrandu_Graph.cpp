@@ -17,6 +17,7 @@
 #include "RegionViewInput.h"
 #include "RepaintOnExpose.h"
 #include "UnitOrandu_Config.h"
+#include "ViewSettings.h"
 #include "X11Window.h"
 
 TFormOrandu_Graph::TFormOrandu_Graph(const TFormOrandu_Config& config,
@@ -37,6 +38,18 @@ TFormOrandu_Graph::TFormOrandu_Graph(const TFormOrandu_Config& config,
   connect(Action_SavePicture, &QAction::triggered, this, [this] { SavePicture(); });
   addAction(Action_SavePicture);
   PaintBox1->addAction(Action_SavePicture);
+  // The choice is read once here and written only when the user changes it.
+  Action_Shade = new QAction(QStringLiteral("陰影"), this);
+  Action_Shade->setCheckable(true);
+  Action_Shade->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_H));
+  Action_Shade->setShortcutVisibleInContextMenu(true);
+  if (orandu::ReadShadeSetting(config.Location())) {
+    Action_Shade->setChecked(true);
+    region_.SetShading(orandu::Light{});
+  }
+  connect(Action_Shade, &QAction::triggered, this, [this](bool checked) { SetShade(checked); });
+  addAction(Action_Shade);
+  PaintBox1->addAction(Action_Shade);
   PaintBox1->setContextMenuPolicy(Qt::ActionsContextMenu);
   HeightTip1 = new THeightTip(this);
   new TRegionViewInput(*this, *HeightTip1);
@@ -84,6 +97,14 @@ QString TFormOrandu_Graph::ReadoutAt(QPoint pixel) {
 void TFormOrandu_Graph::SavePicture() {
   if (painted_.isNull()) return;  // nothing painted yet, nothing to save
   orandu::RunReportingErrors([this] { SavePictureDialog.Execute(painted_); });
+}
+
+void TFormOrandu_Graph::SetShade(bool shade) {
+  Action_Shade->setChecked(shade);
+  region_.SetShading(shade ? std::optional(orandu::Light{}) : std::nullopt);
+  PaintBox1->repaint();
+  orandu::RunReportingErrors(
+      [this, shade] { orandu::SaveShadeSetting(config_.Location(), shade); });
 }
 
 void TFormOrandu_Graph::closeEvent(QCloseEvent* event) {

@@ -48,7 +48,11 @@ class TFormOrandu_Graph : public QWidget, public Ui::TFormOrandu_Graph {
   // Ctrl+S and the paint area's context menu: saves the painted picture.
   void SavePicture();
 
+  // Shades the region or paints it flat, and remembers the choice in the settings file.
+  void SetShade(bool shade);
+
   QAction* Action_SavePicture;  // "画像を保存..."
+  QAction* Action_Shade;        // "陰影", checkable
   TRegionPictureSave SavePictureDialog;
   THeightTip* HeightTip1;
 

@@ -250,8 +250,9 @@ class RegionViewToolsTest : public QObject {
     QTest::keyClick(&graph(), Qt::Key_S, Qt::ControlModifier);
     QVERIFY(std::filesystem::exists(program_->dir() / "keyed.png"));
     QCOMPARE(area()->contextMenuPolicy(), Qt::ActionsContextMenu);
-    QCOMPARE(area()->actions().size(), 1);
+    QCOMPARE(area()->actions().size(), 2);  // saving, then shading
     QCOMPARE(area()->actions().constFirst()->text(), QStringLiteral("画像を保存..."));
+    QCOMPARE(area()->actions().at(1)->text(), QStringLiteral("陰影"));
   }
 
   void failedSaveIsReportedAndKeepsTheOldFile() {
