@@ -8,7 +8,8 @@ packages=(
   libjpeg62-turbo-dev libpng-dev libdeflate-dev libnetcdf-dev
   libgtest-dev libbenchmark-dev
   ferret-datasets fonts-ipafont-gothic gmt-common
-  xvfb xdotool x11-apps x11-utils openbox imagemagick desktop-file-utils appstream librsvg2-bin libxcb1-dev
+  xvfb xdotool x11-apps x11-utils openbox imagemagick desktop-file-utils libxcb1-dev
+  appstream librsvg2-bin gdal-bin
 )
 
 missing=()

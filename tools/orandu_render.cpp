@@ -12,9 +12,11 @@
 #include <tuple>
 #include <variant>
 
+#include "AtomicFile.h"
 #include "ColorBarFile.h"
 #include "Errors.h"
 #include "ExitStatus.h"
+#include "GeoTiffWriter.h"
 #include "PictureFormats.h"
 #include "PictureWriters.h"
 #include "RegionView.h"
@@ -32,6 +34,7 @@ struct Options {
   int width = 488;  // the region view's paint area as it first opens
   int height = 441;
   std::filesystem::path out = "region.png";
+  bool worldFile = false;  // a world file beside the picture
 };
 
 std::optional<int> ParseInt(std::string_view text) {
@@ -50,7 +53,7 @@ std::optional<std::pair<int, int>> ParsePair(std::string_view text, char separat
   return std::pair{*first, *second};
 }
 
-enum class FileFormat { kBmp, kPng };
+enum class FileFormat { kBmp, kPng, kGeoTiff };
 
 // The format --out names by its extension, in any letter case.
 std::optional<FileFormat> FormatOf(const std::filesystem::path& path) {
@@ -58,7 +61,17 @@ std::optional<FileFormat> FormatOf(const std::filesystem::path& path) {
   for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   if (extension == ".bmp") return FileFormat::kBmp;
   if (extension == ".png") return FileFormat::kPng;
+  if (extension == ".tif" || extension == ".tiff") return FileFormat::kGeoTiff;
   return std::nullopt;
+}
+
+// The world file beside a picture: the extension's first and last letters and a "w".
+std::filesystem::path WorldFilePath(const std::filesystem::path& picture) {
+  const FileFormat format = *FormatOf(picture);
+  std::filesystem::path world = picture;
+  return world.replace_extension(format == FileFormat::kBmp   ? ".bpw"
+                                 : format == FileFormat::kPng ? ".pgw"
+                                                              : ".tfw");
 }
 
 // What is wrong with a command line: a message before the usage line, or none for a malformed one.
@@ -74,6 +87,10 @@ std::variant<Options, UsageError> ParseOptions(int argc, char** argv) {
   options.bar = data / "P1.BMP";
   for (int i = 1; i < argc; ++i) {
     const std::string_view flag = argv[i];
+    if (flag == "--world-file") {
+      options.worldFile = true;
+      continue;
+    }
     if (i + 1 >= argc) return UsageError{};
     const std::string_view value = argv[++i];
     if (flag == "--grid") {
@@ -115,10 +132,20 @@ void Render(const Options& options, const orandu::RegionView& view,
       view, options.grid, colors, options.width, options.height,
       format == FileFormat::kBmp ? orandu::PixelLayout::kBgr : orandu::PixelLayout::kRgb);
   const auto paintRow = [&](int y, std::span<std::uint8_t> row) { painter.PaintRow(y, row); };
+  const orandu::GeoPlacement placement =
+      orandu::PlaceRegion(view.CenterLon(), view.CenterLat(), options.width, options.height);
   if (format == FileFormat::kBmp) {
     orandu::WriteBmpRows(options.out, options.width, options.height, paintRow);
-  } else {
+  } else if (format == FileFormat::kPng) {
     orandu::WritePngRows(options.out, options.width, options.height, paintRow);
+  } else {
+    orandu::WriteGeoTiffRows(options.out, options.width, options.height, placement, paintRow);
+  }
+  if (options.worldFile) {
+    const std::filesystem::path world = WorldFilePath(options.out);
+    if (!orandu::WriteFileAtomically(world, orandu::WorldFileText(placement))) {
+      throw orandu::OranduError(orandu::CannotWriteMessage(world));
+    }
   }
 }
 

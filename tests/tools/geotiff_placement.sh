@@ -1,0 +1,84 @@
+#!/usr/bin/env bash
+# orandu-render's GeoTIFF and world files, read by GDAL: the size, WGS 84 (EPSG:4326), pixels as
+# areas, and corners computed here from the centre the tool reports and the size. The GeoTIFF
+# holds the PNG's pixels, by GDAL's checksums of their bands.
+#
+#   geotiff_placement.sh BUILD_DIR DATA_DIR
+set -euo pipefail
+build=$1
+data=$2
+[ -f "$data/ETOPO5.DOS" ] && [ -f "$data/P1.BMP" ] || exit 77
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+fail() {
+  echo "FAIL: $*" >&2
+  exit 1
+}
+
+# The grid: row r at 90 - r/12 degrees north, column c at c/12 degrees east; a region's first row
+# and column lie half its size (rounded half to even) and one more before its centre's sample.
+# Prints west north east south of the picture's edges, half a sample outside the samples, with
+# the longitudes shifted by whole turns so that the middle lies in [-180, 180).
+expected_edges() {
+  awk -v lon="$1" -v lat="$2" -v w="$3" -v h="$4" 'function half(n, q) {
+      q = int(n / 2); if (n % 2 == 1 && q % 2 == 1) q++; return q }
+    BEGIN {
+      west = (12 * lon - half(w) - 1) / 12 - 1 / 24
+      north = 90 - (12 * lat - half(h) - 1) / 12 + 1 / 24
+      while (west + w / 24 >= 180) west -= 360
+      while (west + w / 24 < -180) west += 360
+      printf "%.7f %.7f %.7f %.7f\n", west, north, west + w / 12, north - h / 12 }'
+}
+
+# Rows: the picked centre and the size. Across the 0° meridian the westmost columns wrap to the
+# far east, and near the east end the eastmost wrap to the west: both stay one range.
+while read -r centre size; do
+  out="$scratch/region.tif"
+  printed=$("$build/orandu-render" --grid "$data/ETOPO5.DOS" --bar "$data/P1.BMP" \
+    --center "$centre" --size "$size" --out "$out" --world-file)
+  read -r _ lon lat <<<"$printed"
+  width=${size%x*}
+  height=${size#*x}
+  info=$(gdalinfo "$out")
+  grep -qxF "Size is $width, $height" <<<"$info" || fail "$centre $size: $(grep Size <<<"$info")"
+  grep -qF 'ID["EPSG",4326]]' <<<"$info" || fail "$centre $size: not EPSG:4326"
+  grep -qxF '  AREA_OR_POINT=Area' <<<"$info" || fail "$centre $size: pixels are not areas"
+  read -r west north east south <<<"$(expected_edges "$lon" "$lat" "$width" "$height")"
+  for corner in "Upper Left:$west:$north" "Lower Left:$west:$south" "Upper Right:$east:$north" \
+    "Lower Right:$east:$south"; do
+    IFS=: read -r name x y <<<"$corner"
+    line=$(grep "^$name " <<<"$info")
+    read -r shown_x shown_y <<<"$(sed -E 's/^[^(]*\( *([-0-9.]+), *([-0-9.]+)\).*/\1 \2/' <<<"$line")"
+    awk -v p="$shown_x" -v q="$shown_y" -v x="$x" -v y="$y" \
+      'BEGIN { exit (p - x > 1e-6 || x - p > 1e-6 || q - y > 1e-6 || y - q > 1e-6) }' ||
+      fail "$centre $size: $name is [$line], expected $x, $y"
+  done
+
+  # The world file places the top-left pixel's centre.
+  mapfile -t world <"$scratch/region.tfw"
+  [ ${#world[@]} = 6 ] || fail "$centre $size: the world file has ${#world[@]} lines"
+  awk -v a="${world[0]}" -v b="${world[1]}" -v c="${world[2]}" -v d="${world[3]}" \
+    -v e="${world[4]}" -v f="${world[5]}" -v west="$west" -v north="$north" 'function off(p, q) {
+      return (p - q > 1e-6 || q - p > 1e-6) }
+    BEGIN { exit off(a, 1 / 12) || off(b, 0) || off(c, 0) || off(d, -1 / 12) ||
+      off(e, west + 1 / 24) || off(f, north - 1 / 24) }' ||
+    fail "$centre $size: world file ${world[*]}, expected the centre of $west $north"
+
+  # The same region as PNG and BMP: the same pixels, the same world file beside each.
+  for picture in png:pgw bmp:bpw; do
+    "$build/orandu-render" --grid "$data/ETOPO5.DOS" --bar "$data/P1.BMP" --center "$centre" \
+      --size "$size" --out "$scratch/region.${picture%:*}" --world-file >/dev/null
+    cmp -s "$scratch/region.${picture#*:}" "$scratch/region.tfw" ||
+      fail "$centre $size: the .${picture#*:} differs from the .tfw"
+  done
+  checksums() { gdalinfo -checksum "$1" | grep -o 'Checksum=[0-9]*' | tr '\n' ' '; }
+  tiff_sums=$(checksums "$out")
+  png_sums=$(checksums "$scratch/region.png")
+  [ -n "$tiff_sums" ] && [ "$tiff_sums" = "$png_sums" ] ||
+    fail "$centre $size: the GeoTIFF's bands [$tiff_sums], the PNG's [$png_sums]"
+done <<'ROWS'
+138,55 488x441
+0,90 600x300
+359,90 600x301
+180,90 4320x2160
+ROWS
