@@ -8,11 +8,13 @@
 #include <cstdint>
 #include <cstring>
 #include <stdexcept>
+#include <string>
 #include <vector>
 
 #include "AtomicFile.h"
 #include "Errors.h"
 #include "PictureFormats.h"
+#include "RegionHeights.h"
 
 namespace orandu {
 
@@ -33,8 +35,9 @@ enum class Tag : std::uint16_t {
   kModelPixelScale = 33550,
   kModelTiepoint = 33922,
   kGeoKeyDirectory = 34735,
+  kGdalNoData = 42113,
 };
-enum class FieldType : std::uint16_t { kShort = 3, kLong = 4, kDouble = 12 };
+enum class FieldType : std::uint16_t { kAscii = 2, kShort = 3, kLong = 4, kDouble = 12 };
 enum class Photometric : std::uint16_t { kBlackIsZero = 1, kRgb = 2 };
 enum class SampleFormat : std::uint16_t { kUnsigned = 1, kSigned = 2 };
 constexpr std::uint16_t kNoCompression = 1;
@@ -53,6 +56,7 @@ struct Layout {
   std::uint16_t bitsPerSample;
   Photometric photometric;
   SampleFormat sampleFormat;
+  std::string noData;  // the value that marks a missing sample, as GDAL reads it; none if empty
 };
 
 // The header and the directory, whose values too long for an entry follow it, then the strip.
@@ -99,6 +103,11 @@ class TiffHead {
     Doubles(Tag::kModelPixelScale, scale);
     Doubles(Tag::kModelTiepoint, tiepoint);
     Shorts(Tag::kGeoKeyDirectory, geoKeys);
+    if (!layout.noData.empty()) {
+      std::vector<char> text(layout.noData.begin(), layout.noData.end());
+      text.push_back('\0');
+      Add(Tag::kGdalNoData, FieldType::kAscii, text);
+    }
 
     constexpr std::size_t kHeaderBytes = 8;
     const std::size_t directoryBytes = 2 + entries_.size() * 12 + 4;
@@ -190,14 +199,16 @@ void WriteTiff(const std::filesystem::path& path, int width, int height,
 
 void WriteGeoTiffRows(const std::filesystem::path& path, int width, int height,
                       const GeoPlacement& placement, const RowSource& paintRow) {
-  WriteTiff(path, width, height, placement, {3, 8, Photometric::kRgb, SampleFormat::kUnsigned},
+  WriteTiff(path, width, height, placement, {3, 8, Photometric::kRgb, SampleFormat::kUnsigned, {}},
             paintRow);
 }
 
 void WriteGeoTiffHeightRows(const std::filesystem::path& path, int width, int height,
                             const GeoPlacement& placement, const RowSource& sampleRow) {
-  WriteTiff(path, width, height, placement,
-            {1, 16, Photometric::kBlackIsZero, SampleFormat::kSigned}, sampleRow);
+  WriteTiff(
+      path, width, height, placement,
+      {1, 16, Photometric::kBlackIsZero, SampleFormat::kSigned, std::to_string(kMissingHeight)},
+      sampleRow);
 }
 
 }  // namespace orandu

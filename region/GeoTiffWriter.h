@@ -17,7 +17,7 @@ namespace orandu {
 void WriteGeoTiffRows(const std::filesystem::path& path, int width, int height,
                       const GeoPlacement& placement, const RowSource& paintRow);
 
-// 16-bit signed samples, two bytes each, low byte first.
+// 16-bit signed samples, two bytes each, low byte first; kMissingHeight is the file's "no data".
 void WriteGeoTiffHeightRows(const std::filesystem::path& path, int width, int height,
                             const GeoPlacement& placement, const RowSource& sampleRow);
 

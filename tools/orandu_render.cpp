@@ -19,6 +19,7 @@
 #include "GeoTiffWriter.h"
 #include "PictureFormats.h"
 #include "PictureWriters.h"
+#include "RegionHeights.h"
 #include "RegionView.h"
 
 namespace {
@@ -35,6 +36,7 @@ struct Options {
   int height = 441;
   std::filesystem::path out = "region.png";
   bool worldFile = false;  // a world file beside the picture
+  bool heights = false;    // the samples themselves instead of their colours
 };
 
 std::optional<int> ParseInt(std::string_view text) {
@@ -87,8 +89,8 @@ std::variant<Options, UsageError> ParseOptions(int argc, char** argv) {
   options.bar = data / "P1.BMP";
   for (int i = 1; i < argc; ++i) {
     const std::string_view flag = argv[i];
-    if (flag == "--world-file") {
-      options.worldFile = true;
+    if (flag == "--world-file" || flag == "--heights") {
+      (flag == "--heights" ? options.heights : options.worldFile) = true;
       continue;
     }
     if (i + 1 >= argc) return UsageError{};
@@ -114,6 +116,9 @@ std::variant<Options, UsageError> ParseOptions(int argc, char** argv) {
     }
   }
   if (!options.center) return UsageError{};
+  if (options.heights && FormatOf(options.out) != FileFormat::kGeoTiff) {
+    return UsageError{"--heights needs --out to name a .tif file: " + options.out.string()};
+  }
   if (!FormatOf(options.out)) {
     return UsageError{"--out must name a .png or .bmp file: " + options.out.string()};
   }
@@ -122,6 +127,28 @@ std::variant<Options, UsageError> ParseOptions(int argc, char** argv) {
     return UsageError{orandu::PictureTooLargeMessage(options.width, options.height)};
   }
   return options;
+}
+
+void WriteWorldFile(const Options& options, const orandu::GeoPlacement& placement) {
+  const std::filesystem::path world = WorldFilePath(options.out);
+  if (!orandu::WriteFileAtomically(world, orandu::WorldFileText(placement))) {
+    throw orandu::OranduError(orandu::CannotWriteMessage(world));
+  }
+}
+
+// Writes the region's samples straight into the file, a row at a time.
+void RenderHeights(const Options& options, const orandu::RegionView& view) {
+  const orandu::ColorTable noColours{orandu::Picture{}};
+  orandu::RegionPainter painter(view, options.grid, noColours, options.width, options.height,
+                                orandu::PixelLayout::kRgb);
+  const int firstColumn = orandu::FirstColumn(view.CenterLon(), options.width);
+  const orandu::GeoPlacement placement =
+      orandu::PlaceRegion(view.CenterLon(), view.CenterLat(), options.width, options.height);
+  orandu::WriteGeoTiffHeightRows(options.out, options.width, options.height, placement,
+                                 [&](int y, std::span<std::uint8_t> row) {
+                                   orandu::FillHeightRow(painter, firstColumn, y, row);
+                                 });
+  if (options.worldFile) WriteWorldFile(options, placement);
 }
 
 // Paints the region straight into the file, a row at a time in the order the file stores them.
@@ -141,12 +168,7 @@ void Render(const Options& options, const orandu::RegionView& view,
   } else {
     orandu::WriteGeoTiffRows(options.out, options.width, options.height, placement, paintRow);
   }
-  if (options.worldFile) {
-    const std::filesystem::path world = WorldFilePath(options.out);
-    if (!orandu::WriteFileAtomically(world, orandu::WorldFileText(placement))) {
-      throw orandu::OranduError(orandu::CannotWriteMessage(world));
-    }
-  }
+  if (options.worldFile) WriteWorldFile(options, placement);
 }
 
 }  // namespace
@@ -163,10 +185,13 @@ int main(int argc, char** argv) {
   }
   const Options& options = std::get<Options>(parsed);
   try {
-    const orandu::ColorTable colors(orandu::LoadColorBar(options.bar));
     orandu::RegionView view;
     view.SetCenter(options.center->first, options.center->second, options.width, options.height);
-    Render(options, view, colors);
+    if (options.heights) {
+      RenderHeights(options, view);
+    } else {
+      Render(options, view, orandu::ColorTable(orandu::LoadColorBar(options.bar)));
+    }
     std::cout << "center " << view.CenterLon() << ' ' << view.CenterLat() << '\n';
   } catch (const std::exception& error) {
     std::cerr << "orandu-render: " << error.what() << '\n';

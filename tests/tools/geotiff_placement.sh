@@ -82,3 +82,38 @@ done <<'ROWS'
 359,90 600x301
 180,90 4320x2160
 ROWS
+
+# Heights: the sample at a grid row and column, looked up by GDAL at that sample's position
+# (row r at 90 - r/12° N, column c at c/12° E; a negative column lies west of 0° and wraps), is
+# the grid file's own, and the picture's corners hold for the heights too.
+sample() {
+  local column=$(($2 < 0 ? $2 + 4320 : $2))
+  od -An -t d2 -j $((($1 * 4320 + column) * 2)) -N 2 "$data/ETOPO5.DOS" | tr -d ' '
+}
+while read -r centre size row column; do
+  out="$scratch/heights.tif"
+  "$build/orandu-render" --grid "$data/ETOPO5.DOS" --center "$centre" --size "$size" --heights \
+    --out "$out" >/dev/null
+  info=$(gdalinfo "$out")
+  grep -qF 'Type=Int16' <<<"$info" || fail "heights $centre $size: not 16-bit signed"
+  grep -qF 'ID["EPSG",4326]]' <<<"$info" || fail "heights $centre $size: not EPSG:4326"
+  lon=$(awk -v c="$column" 'BEGIN { printf "%.6f", c / 12 }')
+  lat=$(awk -v r="$row" 'BEGIN { printf "%.6f", 90 - r / 12 }')
+  found=$(gdallocationinfo -valonly -geoloc "$out" "$lon" "$lat")
+  [ "$found" = "$(sample "$row" "$column")" ] ||
+    fail "heights $centre $size: $found at row $row column $column, the grid has $(sample "$row" "$column")"
+done <<'ROWS'
+138,55 488x441 656 1665
+138,55 488x441 440 1412
+0,90 600x300 1080 -1
+0,90 600x300 1000 5
+359,90 600x301 1100 -20
+ROWS
+
+# Heights go only into a GeoTIFF: another --out is a usage error, and nothing is written.
+status=0
+"$build/orandu-render" --grid "$data/ETOPO5.DOS" --center 138,55 --heights \
+  --out "$scratch/heights.png" >/dev/null 2>"$scratch/errors.txt" || status=$?
+[ "$status" = 2 ] && grep -qF -- "--heights needs --out to name a .tif file" "$scratch/errors.txt" ||
+  fail "--heights with a PNG: status $status, $(cat "$scratch/errors.txt")"
+[ ! -e "$scratch/heights.png" ] || fail "--heights with a PNG wrote a file"
