@@ -17,6 +17,7 @@
 #include "Errors.h"
 #include "ExitStatus.h"
 #include "GeoTiffWriter.h"
+#include "NetCdfHeightsWriter.h"
 #include "PictureFormats.h"
 #include "PictureWriters.h"
 #include "RegionHeights.h"
@@ -55,7 +56,7 @@ std::optional<std::pair<int, int>> ParsePair(std::string_view text, char separat
   return std::pair{*first, *second};
 }
 
-enum class FileFormat { kBmp, kPng, kGeoTiff };
+enum class FileFormat { kBmp, kPng, kGeoTiff, kNetCdf };
 
 // The format --out names by its extension, in any letter case.
 std::optional<FileFormat> FormatOf(const std::filesystem::path& path) {
@@ -64,6 +65,7 @@ std::optional<FileFormat> FormatOf(const std::filesystem::path& path) {
   if (extension == ".bmp") return FileFormat::kBmp;
   if (extension == ".png") return FileFormat::kPng;
   if (extension == ".tif" || extension == ".tiff") return FileFormat::kGeoTiff;
+  if (extension == ".nc") return FileFormat::kNetCdf;
   return std::nullopt;
 }
 
@@ -116,10 +118,14 @@ std::variant<Options, UsageError> ParseOptions(int argc, char** argv) {
     }
   }
   if (!options.center) return UsageError{};
-  if (options.heights && FormatOf(options.out) != FileFormat::kGeoTiff) {
-    return UsageError{"--heights needs --out to name a .tif file: " + options.out.string()};
+  const auto format = FormatOf(options.out);
+  if (options.heights && format != FileFormat::kGeoTiff && format != FileFormat::kNetCdf) {
+    return UsageError{"--heights needs --out to name a .tif or .nc file: " + options.out.string()};
   }
-  if (!FormatOf(options.out)) {
+  if (options.worldFile && format == FileFormat::kNetCdf) {
+    return UsageError{"--world-file goes beside a picture, not a netCDF file"};
+  }
+  if (!format || (!options.heights && format == FileFormat::kNetCdf)) {
     return UsageError{"--out must name a .png or .bmp file: " + options.out.string()};
   }
   // The writers' limit, checked before a single row is painted.
@@ -144,10 +150,15 @@ void RenderHeights(const Options& options, const orandu::RegionView& view) {
   const int firstColumn = orandu::FirstColumn(view.CenterLon(), options.width);
   const orandu::GeoPlacement placement =
       orandu::PlaceRegion(view.CenterLon(), view.CenterLat(), options.width, options.height);
-  orandu::WriteGeoTiffHeightRows(options.out, options.width, options.height, placement,
-                                 [&](int y, std::span<std::uint8_t> row) {
-                                   orandu::FillHeightRow(painter, firstColumn, y, row);
-                                 });
+  const auto sampleRow = [&](int y, std::span<std::uint8_t> row) {
+    orandu::FillHeightRow(painter, firstColumn, y, row);
+  };
+  if (FormatOf(options.out) == FileFormat::kNetCdf) {
+    orandu::WriteNetCdfHeightRows(options.out, options.width, options.height, placement, sampleRow);
+  } else {
+    orandu::WriteGeoTiffHeightRows(options.out, options.width, options.height, placement,
+                                   sampleRow);
+  }
   if (options.worldFile) WriteWorldFile(options, placement);
 }
 

@@ -83,30 +83,47 @@ done <<'ROWS'
 180,90 4320x2160
 ROWS
 
-# Heights: the sample at a grid row and column, looked up by GDAL at that sample's position
-# (row r at 90 - r/12° N, column c at c/12° E; a negative column lies west of 0° and wraps), is
-# the grid file's own, and the picture's corners hold for the heights too.
+# Heights, as GeoTIFF and as netCDF: the sample at a grid row and column, looked up by GDAL at
+# that sample's position (row r at 90 - r/12° N, column c at c/12° E; a negative column lies west
+# of 0° and wraps), is the grid file's own, and the picture's corners hold for the heights too.
 sample() {
   local column=$(($2 < 0 ? $2 + 4320 : $2))
   od -An -t d2 -j $((($1 * 4320 + column) * 2)) -N 2 "$data/ETOPO5.DOS" | tr -d ' '
 }
 while read -r centre size row column; do
-  out="$scratch/heights.tif"
-  "$build/orandu-render" --grid "$data/ETOPO5.DOS" --center "$centre" --size "$size" --heights \
-    --out "$out" >/dev/null
-  info=$(gdalinfo "$out")
-  grep -qF 'Type=Int16' <<<"$info" || fail "heights $centre $size: not 16-bit signed"
-  grep -qF 'ID["EPSG",4326]]' <<<"$info" || fail "heights $centre $size: not EPSG:4326"
-  lon=$(awk -v c="$column" 'BEGIN { printf "%.6f", c / 12 }')
-  lat=$(awk -v r="$row" 'BEGIN { printf "%.6f", 90 - r / 12 }')
-  found=$(gdallocationinfo -valonly -geoloc "$out" "$lon" "$lat")
-  [ "$found" = "$(sample "$row" "$column")" ] ||
-    fail "heights $centre $size: $found at row $row column $column, the grid has $(sample "$row" "$column")"
+  for out in "$scratch/heights.tif" "$scratch/heights.nc"; do
+    printed=$("$build/orandu-render" --grid "$data/ETOPO5.DOS" --center "$centre" --size "$size" \
+      --heights --out "$out")
+    read -r _ centre_lon centre_lat <<<"$printed"
+    info=$(gdalinfo "$out")
+    grep -qxF "Size is ${size%x*}, ${size#*x}" <<<"$info" || fail "$out $centre $size: the size"
+    grep -qF 'Type=Int16' <<<"$info" || fail "$out $centre $size: not 16-bit signed"
+    grep -qF 'ID["EPSG",4326]]' <<<"$info" || fail "$out $centre $size: not EPSG:4326"
+    read -r west north _ <<<"$(expected_edges "$centre_lon" "$centre_lat" "${size%x*}" "${size#*x}")"
+    read -r shown_x shown_y <<<"$(grep '^Upper Left ' <<<"$info" |
+      sed -E 's/^[^(]*\( *([-0-9.]+), *([-0-9.]+)\).*/\1 \2/')"
+    awk -v p="$shown_x" -v q="$shown_y" -v x="$west" -v y="$north" \
+      'BEGIN { exit (p - x > 1e-6 || x - p > 1e-6 || q - y > 1e-6 || y - q > 1e-6) }' ||
+      fail "$out $centre $size: the upper left corner is $shown_x $shown_y, expected $west $north"
+    lon=$(awk -v c="$column" 'BEGIN { printf "%.6f", c / 12 }')
+    lat=$(awk -v r="$row" 'BEGIN { printf "%.6f", 90 - r / 12 }')
+    found=$(gdallocationinfo -valonly -geoloc "$out" "$lon" "$lat")
+    [ "$found" = "$(sample "$row" "$column")" ] ||
+      fail "$out $centre $size: $found at row $row column $column, the grid has $(sample "$row" "$column")"
+  done
+  # The classic format pads every variable's data to four bytes, the last one too.
+  [ $(($(stat -c %s "$scratch/heights.nc") % 4)) = 0 ] || fail "the netCDF file of $size is unpadded"
+  # netCDF's own reader takes the file whole, coordinates and samples.
+  ncdump "$scratch/heights.nc" >"$scratch/dump.txt" || fail "ncdump cannot read $centre $size"
+  for line in 'short z(lat, lon) ;' 'lat:units = "degrees_north" ;' 'lon:units = "degrees_east" ;' \
+    'z:_FillValue = -32768s ;'; do
+    grep -qF "$line" "$scratch/dump.txt" || fail "the netCDF file of $centre $size lacks: $line"
+  done
 done <<'ROWS'
 138,55 488x441 656 1665
 138,55 488x441 440 1412
 0,90 600x300 1080 -1
-0,90 600x300 1000 5
+0,90 601x301 1000 5
 359,90 600x301 1100 -20
 ROWS
 
@@ -114,6 +131,6 @@ ROWS
 status=0
 "$build/orandu-render" --grid "$data/ETOPO5.DOS" --center 138,55 --heights \
   --out "$scratch/heights.png" >/dev/null 2>"$scratch/errors.txt" || status=$?
-[ "$status" = 2 ] && grep -qF -- "--heights needs --out to name a .tif file" "$scratch/errors.txt" ||
+[ "$status" = 2 ] && grep -qF -- "--heights needs --out to name a .tif or .nc file" "$scratch/errors.txt" ||
   fail "--heights with a PNG: status $status, $(cat "$scratch/errors.txt")"
 [ ! -e "$scratch/heights.png" ] || fail "--heights with a PNG wrote a file"

@@ -1,6 +1,7 @@
-// The GeoTIFF writers refuse and fail as the other picture writers do: nothing painted for a file
-// that cannot be made, the old file kept whole when a row fails.
+// The GeoTIFF and netCDF writers refuse and fail as the other picture writers do: nothing painted
+// for a file that cannot be made, the old file kept whole when a row fails.
 #include "GeoTiffWriter.h"
+#include "NetCdfHeightsWriter.h"
 
 #include <gtest/gtest.h>
 
@@ -13,15 +14,15 @@ namespace {
 using testing::ReadFile;
 using testing::TempDir;
 
-using GeoTiffWrite = void (*)(const std::filesystem::path&, int, int, const GeoPlacement&,
-                              const RowSource&);
-constexpr GeoTiffWrite kWriters[] = {WriteGeoTiffRows, WriteGeoTiffHeightRows};
+using GeoWrite = void (*)(const std::filesystem::path&, int, int, const GeoPlacement&,
+                          const RowSource&);
+constexpr GeoWrite kWriters[] = {WriteGeoTiffRows, WriteGeoTiffHeightRows, WriteNetCdfHeightRows};
 const GeoPlacement kPlacement{-0.125, 12.625, 1.0 / 12};
 
-TEST(GeoTiffWriterTest, UnwritableTargetFailsBeforeAnyRowIsPainted) {
+TEST(GeoWritersTest, UnwritableTargetFailsBeforeAnyRowIsPainted) {
   TempDir dir;
   const auto target = dir / "missing" / "region.tif";
-  for (const GeoTiffWrite write : kWriters) {
+  for (const GeoWrite write : kWriters) {
     int asked = 0;
     try {
       write(target, 4, 3, kPlacement, [&](int, std::span<std::uint8_t>) { ++asked; });
@@ -33,9 +34,9 @@ TEST(GeoTiffWriterTest, UnwritableTargetFailsBeforeAnyRowIsPainted) {
   }
 }
 
-TEST(GeoTiffWriterTest, FailingRowSourceKeepsTheOldFile) {
+TEST(GeoWritersTest, FailingRowSourceKeepsTheOldFile) {
   TempDir dir;
-  for (const GeoTiffWrite write : kWriters) {
+  for (const GeoWrite write : kWriters) {
     const auto target = dir.Write("keep.tif", std::string("old"));
     EXPECT_THROW(write(target, 30000, 5, kPlacement,
                        [](int y, std::span<std::uint8_t>) {
@@ -47,10 +48,10 @@ TEST(GeoTiffWriterTest, FailingRowSourceKeepsTheOldFile) {
   }
 }
 
-TEST(GeoTiffWriterTest, RefusesMoreThanTheLargestPictureBeforeWriting) {
+TEST(GeoWritersTest, RefusesMoreThanTheLargestPictureBeforeWriting) {
   TempDir dir;
   int asked = 0;
-  for (const GeoTiffWrite write : kWriters) {
+  for (const GeoWrite write : kWriters) {
     try {
       write(dir / "huge.tif", 8193, 8192, kPlacement,
             [&](int, std::span<std::uint8_t>) { ++asked; });
