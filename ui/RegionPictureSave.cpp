@@ -5,6 +5,7 @@
 #include <QFileInfo>
 
 #include "FileNames.h"
+#include "GeoTiffWriter.h"
 #include "PictureFormats.h"
 
 namespace {
@@ -40,12 +41,27 @@ TRegionPictureSave::TRegionPictureSave(QWidget* owner, QString firstFolder)
       }),
       folder_(std::move(firstFolder)) {}
 
-bool TRegionPictureSave::Execute(const QImage& picture) {
+bool TRegionPictureSave::Execute(const QImage& picture,
+                                 const std::optional<orandu::GeoPlacement>& placement) {
   const std::optional<QString> chosen = runner_(folder_);
   if (!chosen) return false;
   const std::filesystem::path path = orandu::ToPath(*chosen);
-  if (QFileInfo(*chosen).suffix().compare(QLatin1String("bmp"), Qt::CaseInsensitive) == 0) {
+  const QString suffix = QFileInfo(*chosen).suffix();
+  const bool tiff = suffix.compare(QLatin1String("tif"), Qt::CaseInsensitive) == 0 ||
+                    suffix.compare(QLatin1String("tiff"), Qt::CaseInsensitive) == 0;
+  if (suffix.compare(QLatin1String("bmp"), Qt::CaseInsensitive) == 0) {
     orandu::WriteBmp(path, ToPicture(picture));
+  } else if (tiff && placement) {
+    const QImage rgb = picture.convertToFormat(QImage::Format_RGB32);
+    orandu::WriteGeoTiffRows(
+        path, rgb.width(), rgb.height(), *placement, [&](int y, std::span<std::uint8_t> row) {
+          const auto* pixels = reinterpret_cast<const QRgb*>(rgb.constScanLine(y));
+          for (std::size_t x = 0; x < row.size() / 3; ++x) {
+            row[3 * x] = static_cast<std::uint8_t>(qRed(pixels[x]));
+            row[3 * x + 1] = static_cast<std::uint8_t>(qGreen(pixels[x]));
+            row[3 * x + 2] = static_cast<std::uint8_t>(qBlue(pixels[x]));
+          }
+        });
   } else {
     orandu::WritePng(path, ToPicture(picture));
   }

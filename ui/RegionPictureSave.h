@@ -6,6 +6,8 @@
 #include <functional>
 #include <optional>
 
+#include "GeoPlacement.h"
+
 class QWidget;
 
 class TRegionPictureSave {
@@ -20,10 +22,12 @@ class TRegionPictureSave {
   void SetRunner(Runner runner) { runner_ = std::move(runner); }
 
   // Asks for a file and writes the picture there atomically: BMP when its name ends in ".bmp"
-  // (any case), PNG otherwise. The next save starts in that file's folder. False when the user
-  // cancels; throws OranduError ("<path> に書き込めません") when the file cannot be written, and
-  // then whatever the file held before is still there.
-  bool Execute(const QImage& picture);
+  // (any case), a GeoTIFF placed on the Earth when it ends in ".tif" or ".tiff" and the
+  // placement is given, PNG otherwise. The next save starts in that file's folder. False when the
+  // user cancels; throws OranduError ("<path> に書き込めません") when the file cannot be written,
+  // and then whatever the file held before is still there.
+  bool Execute(const QImage& picture,
+               const std::optional<orandu::GeoPlacement>& placement = std::nullopt);
 
  private:
   Runner runner_;
