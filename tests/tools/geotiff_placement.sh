@@ -134,3 +134,16 @@ status=0
 [ "$status" = 2 ] && grep -qF -- "--heights needs --out to name a .tif or .nc file" "$scratch/errors.txt" ||
   fail "--heights with a PNG: status $status, $(cat "$scratch/errors.txt")"
 [ ! -e "$scratch/heights.png" ] || fail "--heights with a PNG wrote a file"
+
+# A world file goes beside a heights GeoTIFF too, and never beside a netCDF file.
+"$build/orandu-render" --grid "$data/ETOPO5.DOS" --center 138,55 --heights --world-file \
+  --out "$scratch/world-heights.tif" >/dev/null
+"$build/orandu-render" --grid "$data/ETOPO5.DOS" --center 138,55 --world-file \
+  --out "$scratch/world-picture.tif" >/dev/null
+cmp -s "$scratch/world-heights.tfw" "$scratch/world-picture.tfw" ||
+  fail "the heights' world file differs from the picture's"
+status=0
+"$build/orandu-render" --grid "$data/ETOPO5.DOS" --center 138,55 --heights --world-file \
+  --out "$scratch/world.nc" >/dev/null 2>"$scratch/errors.txt" || status=$?
+[ "$status" = 2 ] && [ ! -e "$scratch/world.nc" ] ||
+  fail "--world-file beside a netCDF file: status $status, $(cat "$scratch/errors.txt")"
