@@ -9,6 +9,7 @@
 #include <memory>
 #include <optional>
 #include <stdexcept>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -109,7 +110,13 @@ bool WriteZlibBlocks(std::size_t totalBytes, std::size_t blockBytes, unsigned th
     };
     {
       std::vector<std::jthread> helpers;
-      for (std::size_t lane = 1; lane < roundBlocks; ++lane) helpers.emplace_back(compress, lane);
+      for (std::size_t lane = 1; lane < roundBlocks; ++lane) {
+        try {
+          helpers.emplace_back(compress, lane);
+        } catch (const std::system_error&) {  // no thread to be had: this one does the work
+          compress(lane);
+        }
+      }
       compress(0);
     }
     for (std::size_t lane = 0; lane < roundBlocks; ++lane) {
