@@ -7,6 +7,11 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
 #include <system_error>
 
 namespace orandu {
@@ -93,21 +98,76 @@ bool TakeOverPermissions(int descriptor, const std::filesystem::path& target) {
   return ::fchmod(descriptor, 0666 & ~mask) == 0;
 }
 
-}  // namespace
-
-std::string AtomicFileWriter::TemporaryPrefix(const std::filesystem::path& target) {
-  return target.filename().native() + ".orandu-tmp-";
+// Whether the path may be replaced by a regular file: it is one, or there is nothing there. A
+// device, a FIFO, a socket or a folder is never replaced by accident (an output named /dev/null).
+bool ReplaceableTarget(const std::filesystem::path& target) {
+  struct stat status {};
+  if (::lstat(target.c_str(), &status) != 0) return errno == ENOENT;
+  return S_ISREG(status.st_mode);
 }
 
-AtomicFileWriter::AtomicFileWriter(const std::filesystem::path& target) : target_(target) {
-  RemoveAbandonedTemporaries(target);
-  temporary_ = (target.parent_path() / (TemporaryPrefix(target) + "XXXXXX")).native();
+// FNV-1a: a stable hash, the same in every run and every build, since the writer of one run
+// looks for the temporaries another run left.
+std::uint64_t StableHash(std::string_view text) {
+  std::uint64_t hash = 14695981039346656037u;
+  for (const char c : text) {
+    hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211u;
+  }
+  return hash;
+}
+
+constexpr std::string_view kTemporaryMark = ".orandu-tmp-";
+constexpr std::size_t kRandomPart = 6;  // mkstemp replaces exactly six characters
+
+}  // namespace
+
+std::optional<std::filesystem::path> FollowLinks(std::filesystem::path path) {
+  for (int links = 0; links <= kMostLinks; ++links) {
+    // The system resolves every link of a path whose file exists, with its own limit.
+    if (const std::unique_ptr<char, decltype(&std::free)> real(::realpath(path.c_str(), nullptr),
+                                                               &std::free);
+        real) {
+      return std::filesystem::path(real.get());
+    }
+    if (errno != ENOENT) return std::nullopt;
+    // Missing: either nothing is there yet, or a link points at something missing.
+    struct stat status {};
+    if (::lstat(path.c_str(), &status) != 0 || !S_ISLNK(status.st_mode)) return path;
+    std::error_code error;
+    const std::filesystem::path next = std::filesystem::read_symlink(path, error);
+    if (error) return std::nullopt;
+    path = path.parent_path() / next;  // an absolute link replaces the whole path
+  }
+  return std::nullopt;
+}
+
+std::string AtomicFileWriter::TemporaryPrefix(const std::filesystem::path& target) {
+  const std::string name = target.filename().native();
+  if (name.size() + kTemporaryMark.size() + kRandomPart <= NAME_MAX) {
+    return name + std::string(kTemporaryMark);
+  }
+  // A name near the system's limit: its start and a hash of the whole name keep the
+  // temporaries of different long names apart, within the limit.
+  char hash[18];
+  std::snprintf(hash, sizeof hash, "~%016llx", static_cast<unsigned long long>(StableHash(name)));
+  const std::size_t kept = NAME_MAX - kRandomPart - kTemporaryMark.size() - (sizeof hash - 1);
+  return name.substr(0, kept) + hash + std::string(kTemporaryMark);
+}
+
+AtomicFileWriter::AtomicFileWriter(const std::filesystem::path& target) {
+  // The target is the file at the end of any links: replacing a link would cut it off from the
+  // file it names and leave that file stale.
+  const std::optional<std::filesystem::path> resolved = FollowLinks(target);
+  if (!resolved || !ReplaceableTarget(*resolved)) return;
+  target_ = *resolved;
+  RemoveAbandonedTemporaries(target_);
+  temporary_ = (target_.parent_path() / (TemporaryPrefix(target_) + "XXXXXX")).native();
   // Without the folder's lock (a folder that cannot be opened) no search for abandoned
   // temporaries can run there either.
-  const FolderLock creating(FolderOf(target), LOCK_SH);
+  const FolderLock creating(FolderOf(target_), LOCK_SH);
   descriptor_ = ::mkostemp(temporary_.data(), O_CLOEXEC);
   if (descriptor_ < 0) return;
-  if (::flock(descriptor_, LOCK_EX | LOCK_NB) != 0 || !TakeOverPermissions(descriptor_, target)) {
+  if (::flock(descriptor_, LOCK_EX | LOCK_NB) != 0 || !TakeOverPermissions(descriptor_, target_)) {
     Abandon();
   }
 }
@@ -142,8 +202,10 @@ bool AtomicFileWriter::Write(std::string_view text) {
 bool AtomicFileWriter::Commit() {
   if (!ok()) return false;
   // The rename happens while the temporary is still open and locked, so no other writer can
-  // take it for abandoned in between.
-  if (::fsync(descriptor_) != 0 || ::rename(temporary_.c_str(), target_.c_str()) != 0) {
+  // take it for abandoned in between. Something else may have taken the target's place since
+  // the writer started.
+  if (::fsync(descriptor_) != 0 || !ReplaceableTarget(target_) ||
+      ::rename(temporary_.c_str(), target_.c_str()) != 0) {
     Abandon();
     return false;
   }

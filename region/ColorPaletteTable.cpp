@@ -1,6 +1,7 @@
 // Reading colour palette tables (.cpt) into palettes over heights in metres.
 #include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <cstddef>
 #include <span>
 #include <string>
@@ -207,7 +208,11 @@ void StretchNormalized(Palette& palette, const TableForm& form) {
   const bool split = form.hinged && lowestZ == -1 && low < 0 && high > 0;
   const auto metres = [&](double z) {
     if (split) return z < 0 ? -z * low : z * high;
-    return low + (z - lowestZ) / (highestZ - lowestZ) * (high - low);
+    const double fraction = (z - lowestZ) / (highestZ - lowestZ);
+    if (std::isfinite(high - low)) return low + fraction * (high - low);
+    // A range wider than the largest double (-1e308/1e308): a weighted mean of its ends, which
+    // stays between them.
+    return std::clamp(low * (1 - fraction) + high * fraction, low, high);
   };
   for (PaletteSlice& slice : palette.slices) {
     slice.low = metres(slice.low);

@@ -23,6 +23,14 @@ ModelColor Blend(const ModelColor& from, const ModelColor& to, double fraction) 
           from.third + (to.third - from.third) * fraction};
 }
 
+// How far the height lies from the slice's low end to its high end, from 0 to 1. A slice wider
+// than the largest double (-1e308 to 1e308) is measured in halves, which cannot overflow.
+double FractionOfTheWay(double metres, const PaletteSlice& slice) {
+  const double span = slice.high - slice.low;
+  if (std::isfinite(span)) return (metres - slice.low) / span;
+  return (metres / 2 - slice.low / 2) / (slice.high / 2 - slice.low / 2);
+}
+
 }  // namespace
 
 Rgb Palette::ColorAt(double metres) const {
@@ -37,8 +45,7 @@ Rgb Palette::ColorAt(double metres) const {
   const PaletteSlice& slice = *(next - 1);
   if (metres > slice.high) return missing ? ToRgb(*missing, model) : kMidGrey;
   if (slice.high == slice.low) return ToRgb(slice.lowColor, model);
-  const double fraction = (metres - slice.low) / (slice.high - slice.low);
-  return ToRgb(Blend(slice.lowColor, slice.highColor, fraction), model);
+  return ToRgb(Blend(slice.lowColor, slice.highColor, FractionOfTheWay(metres, slice)), model);
 }
 
 Rgb ToRgb(const ModelColor& color, ColorModel model) {

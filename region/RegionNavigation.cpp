@@ -28,4 +28,9 @@ DegreeStep DragCenter(DegreeStep centerAtPress, int dragX, int dragY) {
           centerAtPress.lat - dragY / SamplesPerDegree};
 }
 
+void CenterDrag::Reached(DegreeStep wanted, DegreeStep reached) {
+  anchor_.lon += reached.lon - wanted.lon;
+  anchor_.lat += reached.lat - wanted.lat;
+}
+
 }  // namespace orandu

@@ -21,4 +21,21 @@ DegreeStep KeyStep(NavigationKey key, bool tenDegrees);
 // every whole 12 pixels (one sample a pixel), so dragging east moves the centre west.
 DegreeStep DragCenter(DegreeStep centerAtPress, int dragX, int dragY);
 
+// One drag of the region: the centre the mouse asks for, from an anchor that starts at the centre
+// of the press and moves with the grid's edge. Where the edge stops the centre short of what the
+// mouse asked for, the anchor moves by the shortfall, so that the mouse moving back moves the
+// centre back at once instead of first undoing an overshoot.
+class CenterDrag {
+ public:
+  explicit CenterDrag(DegreeStep centerAtPress) : anchor_(centerAtPress) {}
+
+  DegreeStep Wanted(int dragX, int dragY) const { return DragCenter(anchor_, dragX, dragY); }
+
+  // The move towards `wanted` ended at `reached`.
+  void Reached(DegreeStep wanted, DegreeStep reached);
+
+ private:
+  DegreeStep anchor_;
+};
+
 }  // namespace orandu

@@ -66,6 +66,11 @@ void PaintRuns(const std::uint8_t* samples, int columnsRead, std::span<const Col
   }
 }
 
+// One axis of a move from `from` towards `to` that a pick would pull back to `pulledBack`.
+int MoveTowards(int from, int to, int pulledBack) {
+  return std::clamp(pulledBack, std::min(from, to), std::max(from, to));
+}
+
 }  // namespace
 
 int FirstRow(int centerLat, int height) {
@@ -85,6 +90,18 @@ void RegionView::SetCenter(int lon, int lat, int width, int height) {
   const int halfHeightDegrees = RoundHalfEven(height, 2 * SamplesPerDegree);
   if (centerLat_ < halfHeightDegrees) centerLat_ = halfHeightDegrees;
   if (centerLat_ > kLastLat - halfHeightDegrees) centerLat_ = kLastLat - halfHeightDegrees;
+}
+
+void RegionView::MoveCenter(int lon, int lat, int width, int height) {
+  RegionView picked;
+  picked.SetCenter(lon, lat, width, height);
+  centerLon_ = MoveTowards(centerLon_, lon, picked.CenterLon());
+  centerLat_ = MoveTowards(centerLat_, lat, picked.CenterLat());
+}
+
+void RegionView::PlaceCenter(int lon, int lat) {
+  centerLon_ = lon;
+  centerLat_ = lat;
 }
 
 void RegionView::PaintRegion(const std::filesystem::path& gridPath, const ColorTable& colors,

@@ -35,6 +35,15 @@ class RegionView {
   // grid. Each test sees the result of the one before, so when two fire the later one wins.
   void SetCenter(int lon, int lat, int width, int height);
 
+  // A key step or a drag towards (lon, lat): on each axis the centre moves as far as a pick there
+  // would be pulled back to, but never past the point asked for nor away from it. So a move stops
+  // at the grid's edge, and a centre that a resize left outside the pulled-back range moves by
+  // the step asked for, or stays where a step would take it further out.
+  void MoveCenter(int lon, int lat, int width, int height);
+
+  // Stores the centre as it is, without pulling it back: a centre that a resize left in place.
+  void PlaceCenter(int lon, int lat);
+
   int CenterLon() const { return centerLon_; }
   int CenterLat() const { return centerLat_; }
 

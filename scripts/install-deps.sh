@@ -9,7 +9,7 @@ packages=(
   libgtest-dev libbenchmark-dev
   ferret-datasets fonts-ipafont-gothic gmt-common
   xvfb xdotool x11-apps x11-utils openbox imagemagick desktop-file-utils libxcb1-dev
-  appstream librsvg2-bin gdal-bin netcdf-bin
+  strace appstream librsvg2-bin gdal-bin netcdf-bin
 )
 
 missing=()

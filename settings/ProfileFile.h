@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <filesystem>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -46,10 +47,23 @@ std::string ReadSetting(const std::filesystem::path& file, std::string_view sect
 // that does not exist yet. The file is replaced atomically, keeping its mode and, where the
 // system allows, its owner and group, so a failure leaves it as it was.
 // Throws OranduError(CannotWriteMessage(file)) when the system refuses the write, when the
-// existing file cannot be read back (too large, not a regular file, unreadable, read-only), when
-// the value cannot live on one line (it holds a line break or a NUL byte) or in the file's
-// encoding (not UTF-8 for a UTF-16 file), and when the result would be too large to read.
+// existing file cannot be read back (too large, not a regular file, unreadable), when it or its
+// folder is read-only by its mode (for root too) or its attributes, when the value cannot live
+// on one line (it holds a line break or a NUL byte) or in the file's encoding (not UTF-8 for a
+// UTF-16 file), and when the result would be too large to read.
 void WriteSetting(const std::filesystem::path& file, std::string_view section, std::string_view key,
                   std::string_view value);
+
+struct ProfileValue {
+  std::string_view key;
+  std::string_view value;
+};
+
+// Sets several keys of one section, in order, as WriteSetting sets one, in a single replacement
+// of the file: a refusal of any value changes no byte. The file is locked from its reading to its
+// replacement, so saves at the same moment, in any process, take turns; one that waits more than
+// a few seconds is refused.
+void WriteSettings(const std::filesystem::path& file, std::string_view section,
+                   std::span<const ProfileValue> values);
 
 }  // namespace orandu

@@ -13,8 +13,8 @@ PathSettings ReadPathSettings(const SettingsLocation& location) {
 }
 
 void SavePathSettings(const SettingsLocation& location, const PathSettings& paths) {
-  WriteSetting(location.SettingsFile(), kSystemSection, kGridKey, paths.grid);
-  WriteSetting(location.SettingsFile(), kSystemSection, kColorBarKey, paths.colorBar);
+  const ProfileValue values[] = {{kGridKey, paths.grid}, {kColorBarKey, paths.colorBar}};
+  WriteSettings(location.SettingsFile(), kSystemSection, values);
 }
 
 }  // namespace orandu

@@ -23,8 +23,9 @@ struct PathSettings {
 // at this moment and never written back.
 PathSettings ReadPathSettings(const SettingsLocation& location);
 
-// Writes "ETOPO5" and then "ColorBar" in section "SYSTEM". Throws OranduError with the settings
-// file's write message; a refusal on "ETOPO5" stops before "ColorBar" is written.
+// Writes "ETOPO5" and then "ColorBar" in section "SYSTEM", both in one replacement of the file.
+// Throws OranduError with the settings file's write message; a refused save changes no byte, and
+// of two saves at the same moment the file ends with one save's two values.
 void SavePathSettings(const SettingsLocation& location, const PathSettings& paths);
 
 }  // namespace orandu

@@ -1,6 +1,7 @@
 // orandu-import: turns a global latitude/longitude netCDF height grid into the program's grid file.
 #include <unistd.h>
 
+#include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <optional>
@@ -12,6 +13,7 @@
 #include "import/ImportError.h"
 #include "import/ImportReport.h"
 #include "import/ProgressBar.h"
+#include "import/Watchdog.h"
 
 namespace {
 
@@ -52,6 +54,9 @@ std::optional<Arguments> Parse(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // Under a file-size limit a write then fails with an error the tool reports, instead of the
+  // signal killing it before it can remove its temporary file.
+  std::signal(SIGXFSZ, SIG_IGN);
   const std::optional<Arguments> arguments = Parse(argc, argv);
   if (!arguments) {
     std::fputs(kUsage, stderr);
@@ -61,6 +66,8 @@ int main(int argc, char** argv) {
   orandu::import::ImportOptions options;
   options.variable = arguments->variable;
   options.progress = [&bar](double done) { bar.Update(done); };
+  orandu::import::Watchdog watchdog("orandu-import: " + arguments->input.string() + ": ");
+  options.stage = [&watchdog](orandu::import::ImportStage stage) { watchdog.Watch(stage); };
   try {
     const orandu::import::ImportSummary summary =
         orandu::import::ImportGrid(arguments->input, arguments->output, options);

@@ -1,6 +1,8 @@
 // orandu-render: paints the region view for a picked point to a PNG or BMP file, headlessly.
+#include <algorithm>
 #include <cctype>
 #include <charconv>
+#include <cmath>
 #include <csignal>
 #include <cstdint>
 #include <cstdio>
@@ -26,13 +28,34 @@
 namespace {
 
 constexpr std::string_view kUsage =
-    "usage: orandu-render [--grid PATH] [--bar PATH] --center LON,LAT [--size WxH] [--out PATH]";
+    "usage: orandu-render [--grid PATH] [--bar PATH] (--center X,Y | --at LON,LAT)\n"
+    "                     [--no-pullback] [--size WxH] [--out PATH]";
+
+constexpr std::string_view kHelp =
+    "Paints the region view for a whole-degree map cell to a PNG or BMP file.\n"
+    "  --center X,Y    the cell as a press on the world map picks it: X degrees east of 0° E\n"
+    "                  (0 ... 359) and Y degrees south of 90° N (0 ... 179); 139,54 is Tokyo\n"
+    "  --at LON,LAT    the cell a geographic position lies in, in degrees east and north\n"
+    "                  (negative west and south): --at 139.7,35.7 is the same cell as 139,54\n"
+    "  --no-pullback   paint the centre as given, as the region view keeps it after a resize;\n"
+    "                  without it the centre is pulled back into the grid as a pick is\n"
+    "  --size WxH      the paint area, 488x441 by default\n"
+    "  --grid, --bar   the grid and the colour bar, data/ETOPO5.DOS and data/P1.BMP beside\n"
+    "                  the program by default\n"
+    "  --out PATH      region.png by default; .png, .bmp, or .tif for a GeoTIFF placed in\n"
+    "                  WGS 84 longitude and latitude (EPSG:4326)\n"
+    "  --world-file    also the world file beside the picture (.pgw, .bpw, .tfw)\n"
+    "  --heights       the samples themselves instead of colours, to a 16-bit .tif or a\n"
+    "                  CF netCDF .nc file\n"
+    "Prints the centre painted, as \"center X Y\".";
 constexpr int kLargestSide = 1 << 15;
 
 struct Options {
   std::filesystem::path grid;
   std::filesystem::path bar;
   std::optional<std::pair<int, int>> center;
+  bool pullBack = true;
+  bool help = false;
   int width = 488;  // the region view's paint area as it first opens
   int height = 441;
   std::filesystem::path out = "region.png";
@@ -54,6 +77,27 @@ std::optional<std::pair<int, int>> ParsePair(std::string_view text, char separat
   const auto second = ParseInt(text.substr(at + 1));
   if (!first || !second) return std::nullopt;
   return std::pair{*first, *second};
+}
+
+std::optional<double> ParseDegrees(std::string_view text) {
+  double value = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (error != std::errc() || end != text.data() + text.size() || !std::isfinite(value)) {
+    return std::nullopt;
+  }
+  return value;
+}
+
+// The map cell a position lies in. A cell holds its western and northern edges, as the grid's
+// samples lie on the north-west corners of theirs: 35° N lies in cell 55 (35° N ... 34° N), 0° E
+// in cell 0 and 180° (east or west) in cell 180. The south pole has no cell below it and lies in
+// the last one, 179. Whole degrees are taken before anything is added, so no rounding can move a
+// position across a cell's edge.
+std::pair<int, int> CellAt(double lon, double lat) {
+  const auto lonDegree = static_cast<int>(std::floor(std::fmod(lon, 360.0)));
+  const int lonCell = (lonDegree % 360 + 360) % 360;
+  const int latCell = std::min(90 - static_cast<int>(std::ceil(lat)), 179);
+  return {lonCell, latCell};
 }
 
 enum class FileFormat { kBmp, kPng, kGeoTiff, kNetCdf };
@@ -91,6 +135,14 @@ std::variant<Options, UsageError> ParseOptions(int argc, char** argv) {
   options.bar = data / "P1.BMP";
   for (int i = 1; i < argc; ++i) {
     const std::string_view flag = argv[i];
+    if (flag == "--help" || flag == "-h") {
+      options.help = true;
+      return options;
+    }
+    if (flag == "--no-pullback") {
+      options.pullBack = false;
+      continue;
+    }
     if (flag == "--world-file" || flag == "--heights") {
       (flag == "--heights" ? options.heights : options.worldFile) = true;
       continue;
@@ -104,8 +156,20 @@ std::variant<Options, UsageError> ParseOptions(int argc, char** argv) {
     } else if (flag == "--out") {
       options.out = value;
     } else if (flag == "--center") {
+      if (options.center) return UsageError{"give one --center or --at"};
       options.center = ParsePair(value, ',');
       if (!options.center) return UsageError{};
+    } else if (flag == "--at") {
+      if (options.center) return UsageError{"give one --center or --at"};
+      const auto comma = value.find(',');
+      const auto lon = ParseDegrees(value.substr(0, comma));
+      const auto lat =
+          comma == std::string_view::npos ? std::nullopt : ParseDegrees(value.substr(comma + 1));
+      if (!lon || !lat || *lat < -90 || *lat > 90) {
+        return UsageError{"--at wants LON,LAT in degrees, the latitude within -90 ... 90: " +
+                          std::string(value)};
+      }
+      options.center = CellAt(*lon, *lat);
     } else if (flag == "--size") {
       const auto size = ParsePair(value, 'x');
       if (!size || size->first < 1 || size->second < 1 || size->first > kLargestSide ||
@@ -195,9 +259,17 @@ int main(int argc, char** argv) {
     return static_cast<int>(ExitStatus::kUsage);
   }
   const Options& options = std::get<Options>(parsed);
+  if (options.help) {
+    std::cout << kUsage << '\n' << kHelp << '\n';
+    return static_cast<int>(ExitStatus::kSuccess);
+  }
   try {
     orandu::RegionView view;
-    view.SetCenter(options.center->first, options.center->second, options.width, options.height);
+    if (options.pullBack) {
+      view.SetCenter(options.center->first, options.center->second, options.width, options.height);
+    } else {
+      view.PlaceCenter(options.center->first, options.center->second);
+    }
     if (options.heights) {
       RenderHeights(options, view);
     } else {

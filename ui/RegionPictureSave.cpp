@@ -3,7 +3,9 @@
 
 #include <QFileDialog>
 #include <QFileInfo>
+#include <array>
 
+#include "Errors.h"
 #include "FileNames.h"
 #include "GeoTiffWriter.h"
 #include "PictureFormats.h"
@@ -27,31 +29,77 @@ orandu::Picture ToPicture(const QImage& image) {
   return picture;
 }
 
+enum class SaveFormat { kPng, kBmp, kGeoTiff };
+
+struct SaveType {
+  SaveFormat format;
+  const char* suffix;
+  const char* nameFilter;
+};
+
+// The save dialog's file types, the first chosen when it opens.
+constexpr std::array<SaveType, 2> kSaveTypes{{
+    {SaveFormat::kPng, "png", "PNG 画像 (*.png)"},
+    {SaveFormat::kBmp, "bmp", "BMP 画像 (*.bmp)"},
+}};
+
+// The format a file name's extension names; a name without one is saved as PNG.
+std::optional<SaveFormat> FormatOfName(const QString& fileName) {
+  const QString suffix = QFileInfo(fileName).suffix();
+  if (suffix.isEmpty()) return SaveFormat::kPng;
+  // Not among the dialog's types: a GeoTIFF is saved when its name is typed.
+  if (suffix.compare(QLatin1String("tif"), Qt::CaseInsensitive) == 0 ||
+      suffix.compare(QLatin1String("tiff"), Qt::CaseInsensitive) == 0) {
+    return SaveFormat::kGeoTiff;
+  }
+  for (const SaveType& type : kSaveTypes) {
+    if (suffix.compare(QLatin1String(type.suffix), Qt::CaseInsensitive) == 0) return type.format;
+  }
+  return std::nullopt;
+}
+
+std::optional<QString> AskForFile(QWidget* owner, const QString& initialDir) {
+  QFileDialog dialog(owner, QString(), initialDir);
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  QStringList filters;
+  for (const SaveType& type : kSaveTypes) filters.append(QString::fromUtf8(type.nameFilter));
+  dialog.setNameFilters(filters);
+  dialog.setDefaultSuffix(QLatin1String(kSaveTypes.front().suffix));
+  QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
+                   [&dialog, filters](const QString& filter) {
+                     const auto chosen = filters.indexOf(filter);
+                     if (chosen >= 0) {
+                       dialog.setDefaultSuffix(
+                           QLatin1String(kSaveTypes.at(static_cast<std::size_t>(chosen)).suffix));
+                     }
+                   });
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+  return dialog.selectedFiles().constFirst();
+}
+
 }  // namespace
 
+QString SaveFormatMessage(const QString& extension) {
+  return QStringLiteral("拡張子 .%1 の画像形式では保存できません (保存できるのは .png と .bmp)")
+      .arg(extension);
+}
+
 TRegionPictureSave::TRegionPictureSave(QWidget* owner, QString firstFolder)
-    : runner_([owner](const QString& initialDir) -> std::optional<QString> {
-        QFileDialog dialog(owner, QString(), initialDir);
-        dialog.setAcceptMode(QFileDialog::AcceptSave);
-        dialog.setDefaultSuffix(QStringLiteral("png"));
-        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
-          return std::nullopt;
-        }
-        return dialog.selectedFiles().constFirst();
-      }),
+    : runner_([owner](const QString& initialDir) { return AskForFile(owner, initialDir); }),
       folder_(std::move(firstFolder)) {}
 
 bool TRegionPictureSave::Execute(const QImage& picture,
                                  const std::optional<orandu::GeoPlacement>& placement) {
   const std::optional<QString> chosen = runner_(folder_);
   if (!chosen) return false;
+  const std::optional<SaveFormat> format = FormatOfName(*chosen);
+  if (!format || (*format == SaveFormat::kGeoTiff && !placement)) {
+    throw orandu::OranduError(SaveFormatMessage(QFileInfo(*chosen).suffix()).toStdString());
+  }
   const std::filesystem::path path = orandu::ToPath(*chosen);
-  const QString suffix = QFileInfo(*chosen).suffix();
-  const bool tiff = suffix.compare(QLatin1String("tif"), Qt::CaseInsensitive) == 0 ||
-                    suffix.compare(QLatin1String("tiff"), Qt::CaseInsensitive) == 0;
-  if (suffix.compare(QLatin1String("bmp"), Qt::CaseInsensitive) == 0) {
+  if (*format == SaveFormat::kBmp) {
     orandu::WriteBmp(path, ToPicture(picture));
-  } else if (tiff && placement) {
+  } else if (*format == SaveFormat::kGeoTiff) {
     const QImage rgb = picture.convertToFormat(QImage::Format_RGB32);
     orandu::WriteGeoTiffRows(
         path, rgb.width(), rgb.height(), *placement, [&](int y, std::span<std::uint8_t> row) {

@@ -48,8 +48,7 @@ bool TRegionViewInput::eventFilter(QObject* watched, QEvent* event) {
       if (mouse->button() != Qt::LeftButton) return false;
       dragging_ = true;
       pressPixel_ = mouse->position().toPoint();
-      centerAtPress_ = {view_.Region().CenterLon(), view_.Region().CenterLat()};
-      dragCenter_ = centerAtPress_;
+      drag_ = orandu::CenterDrag({view_.Region().CenterLon(), view_.Region().CenterLat()});
       return true;
     }
     case QEvent::MouseMove: {
@@ -57,10 +56,11 @@ bool TRegionViewInput::eventFilter(QObject* watched, QEvent* event) {
       const QPoint pixel = mouse->position().toPoint();
       if (dragging_) {
         const QPoint drag = pixel - pressPixel_;
-        const orandu::DegreeStep center = orandu::DragCenter(centerAtPress_, drag.x(), drag.y());
-        if (center != dragCenter_) {  // only whole degrees move the picture
-          dragCenter_ = center;
-          view_.MoveCenter(center.lon, center.lat);
+        const orandu::DegreeStep wanted = drag_.Wanted(drag.x(), drag.y());
+        const orandu::DegreeStep center{view_.Region().CenterLon(), view_.Region().CenterLat()};
+        if (wanted != center) {  // only whole degrees move the picture
+          view_.MoveCenter(wanted.lon, wanted.lat);
+          drag_.Reached(wanted, {view_.Region().CenterLon(), view_.Region().CenterLat()});
         }
       }
       ShowReadout(pixel, mouse->globalPosition().toPoint());
@@ -71,6 +71,9 @@ bool TRegionViewInput::eventFilter(QObject* watched, QEvent* event) {
       return false;
     case QEvent::Leave:
     case QEvent::Hide:
+    // The context menu grabs the mouse without a leave the area would hear of; what the tip says
+    // would go stale under the menu and the dialogs it opens. The next move shows it afresh.
+    case QEvent::ContextMenu:
       tip_.hide();
       return false;
     default:

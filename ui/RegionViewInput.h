@@ -28,6 +28,5 @@ class TRegionViewInput : public QObject {
   THeightTip& tip_;
   bool dragging_ = false;
   QPoint pressPixel_;
-  orandu::DegreeStep centerAtPress_;
-  orandu::DegreeStep dragCenter_;
+  orandu::CenterDrag drag_{{}};
 };

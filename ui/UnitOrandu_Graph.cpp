@@ -64,7 +64,12 @@ void TFormOrandu_Graph::SetCenter(int lon, int lat) {
 }
 
 void TFormOrandu_Graph::MoveCenter(int lon, int lat) {
-  region_.SetCenter(lon, lat, PaintBox1->width(), PaintBox1->height());
+  region_.MoveCenter(lon, lat, PaintBox1->width(), PaintBox1->height());
+  PaintBox1->repaint();
+}
+
+void TFormOrandu_Graph::ReturnToPick() {
+  region_.SetCenter(pickedLon_, pickedLat_, PaintBox1->width(), PaintBox1->height());
   PaintBox1->repaint();
 }
 

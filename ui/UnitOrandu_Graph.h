@@ -33,10 +33,12 @@ class TFormOrandu_Graph : public QWidget, public Ui::TFormOrandu_Graph {
 
   const orandu::RegionView& Region() const { return region_; }
 
-  // Keys and drags: centres the region for the present paint area, pulled back into the grid as
-  // for a pick, and repaints at once. The centre picked on the map stays what Home returns to.
+  // Keys and drags: moves the centre towards (lon, lat) for the present paint area, stopping at
+  // the grid's edge and never jumping past the point asked for (RegionView::MoveCenter), and
+  // repaints at once. The centre picked on the map stays what Home returns to.
   void MoveCenter(int lon, int lat);
-  void ReturnToPick() { MoveCenter(pickedLon_, pickedLat_); }
+  // Home: the picked centre, pulled back for the present paint area as a pick is.
+  void ReturnToPick();
 
   // The read-out for a pixel of the paint area: the position of the sample painted there and its
   // height, read back from the grid file the last paint read; the position alone where that

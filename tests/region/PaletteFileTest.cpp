@@ -180,6 +180,7 @@ TEST(PaletteFileTest, ReliefTextBlendsBetweenSortedHeights) {
   const Picture bar = Relief(
       "# heights in any order\n"
       "nv 1 2 3\n"
+      "NV 4 5 6\n"
       "1000 200 0 0 255\n"
       "0,0,0,0\n"
       "-1000\t0\t0\t200\n"
@@ -190,6 +191,21 @@ TEST(PaletteFileTest, ReliefTextBlendsBetweenSortedHeights) {
   // 1000 m (200/0/0) to 100% = 10000 m (white): 5500 m is half way, 227.5 / 127.5 -> 228 / 128.
   EXPECT_EQ(At(bar, 5500), (Rgb{228, 128, 128}));
   EXPECT_EQ(At(bar, 10000), (Rgb{255, 255, 255}));
+}
+
+// Ends so far apart that their distance is no double: every bar height lies half way between
+// them, so blue and red blend to 127.5 / 0 / 127.5, rounded to even.
+TEST(PaletteFileTest, EndsFurtherApartThanTheLargestDoubleStillBlend) {
+  const Picture slice = Table("-1e308 blue 1e308 red\n");
+  const Picture range = Table("# RANGE = -1e308/1e308\n0 blue 1 red\n");
+  const Picture relief = Relief("-1e308 0 0 255\n1e308 255 0 0\n");
+  const Picture widest =
+      Relief("-1.7976931348623157e308 0 0 255\n1.7976931348623157e308 255 0 0\n");
+  for (const Picture* bar : {&slice, &range, &relief, &widest}) {
+    for (int column = 0; column < 400; ++column) {
+      ASSERT_EQ(bar->at(column, 0), (Rgb{128, 0, 128})) << "column " << column;
+    }
+  }
 }
 
 TEST(PaletteFileTest, ReliefTextPercentagesAndRepeatedHeights) {

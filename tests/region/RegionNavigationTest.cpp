@@ -32,5 +32,22 @@ INSTANTIATE_TEST_SUITE_P(Drags, DragCenterTest,
                                            Drag{0, 12, {100, 49}}, Drag{0, -23, {100, 51}},
                                            Drag{25, -37, {98, 53}}));
 
+TEST(CenterDragTest, AnchorMovesWithTheEdgeSoThatDraggingBackMovesAtOnce) {
+  CenterDrag drag({100, 20});
+  EXPECT_EQ(drag.Wanted(0, 300), (DegreeStep{100, -5}));  // 25 degrees north
+  drag.Reached({100, -5}, {100, 18});                     // the edge stopped it 23 short
+  EXPECT_EQ(drag.Wanted(0, 300), (DegreeStep{100, 18}));
+  EXPECT_EQ(drag.Wanted(0, 180), (DegreeStep{100, 28}));  // ten degrees back: ten at once
+  EXPECT_EQ(drag.Wanted(-24, 180), (DegreeStep{102, 28}));
+}
+
+TEST(CenterDragTest, AMoveThatGoesAllTheWayLeavesTheAnchor) {
+  CenterDrag drag({100, 50});
+  drag.Reached({98, 53}, {98, 53});
+  EXPECT_EQ(drag.Wanted(0, 0), (DegreeStep{100, 50}));
+  drag.Reached({101, 50}, {100, 50});  // stopped one short on the east only
+  EXPECT_EQ(drag.Wanted(0, 0), (DegreeStep{99, 50}));
+}
+
 }  // namespace
 }  // namespace orandu

@@ -47,6 +47,57 @@ INSTANTIATE_TEST_SUITE_P(
                       Pick{10, 10, 9000, 441, 359 - 375, 18},
                       Pick{300, 10, 9000, 4400, 359 - 375, 179 - 183}));
 
+// ---- MoveCenter ---------------------------------------------------------------------------
+
+struct Move {
+  int fromLon, fromLat, toLon, toLat, width, height;
+  int centerLon, centerLat;
+};
+
+std::ostream& operator<<(std::ostream& out, const Move& m) {
+  return out << "(" << m.fromLon << "," << m.fromLat << ") to (" << m.toLon << "," << m.toLat
+             << ") in " << m.width << "x" << m.height;
+}
+
+class MoveCenterTest : public ::testing::TestWithParam<Move> {};
+
+TEST_P(MoveCenterTest, MovesByTheStepOrLessNeverMoreNorBackwards) {
+  const Move& move = GetParam();
+  RegionView view;
+  view.PlaceCenter(move.fromLon, move.fromLat);
+  view.MoveCenter(move.toLon, move.toLat, move.width, move.height);
+  EXPECT_EQ(view.CenterLon(), move.centerLon);
+  EXPECT_EQ(view.CenterLat(), move.centerLat);
+}
+
+// 488 x 441 keeps centres within 20 ... 339 and 18 ... 161; 1800 x 1100 within 75 ... 284 and
+// 46 ... 133, so a centre picked at 488 x 441 and kept through a resize to 1800 x 1100 may lie
+// outside.
+INSTANTIATE_TEST_SUITE_P(
+    Moves, MoveCenterTest,
+    ::testing::Values(
+        Move{200, 100, 201, 99, 488, 441, 201, 99},
+        // The edge stops a step short, and a centre on the edge stays.
+        Move{25, 22, 15, 12, 488, 441, 20, 18}, Move{20, 18, 19, 17, 488, 441, 20, 18},
+        Move{335, 158, 345, 168, 488, 441, 339, 161},
+        // Left outside by a resize: a step inwards is the step, not a jump to the
+        // edge (339 to 284 was the fault), and a step outwards moves nothing.
+        Move{339, 161, 338, 160, 1800, 1100, 338, 160},
+        Move{339, 161, 329, 151, 1800, 1100, 329, 151},
+        Move{339, 161, 340, 162, 1800, 1100, 339, 161}, Move{20, 18, 21, 19, 1800, 1100, 21, 19},
+        Move{20, 18, 19, 17, 1800, 1100, 20, 18},
+        // A step that comes back inside goes the whole way.
+        Move{290, 140, 280, 130, 1800, 1100, 280, 130},
+        // Wider than the world a pick lands on 359 - 375: only steps towards it.
+        Move{200, 18, 199, 18, 9000, 441, 199, 18}, Move{200, 18, 201, 18, 9000, 441, 200, 18}));
+
+TEST(RegionViewTest, PlaceCenterStoresTheCentreWithoutPullingItBack) {
+  RegionView view;
+  view.PlaceCenter(372, -5);
+  EXPECT_EQ(view.CenterLon(), 372);
+  EXPECT_EQ(view.CenterLat(), -5);
+}
+
 TEST(RegionViewTest, StartsCentredAtZero) {
   RegionView view;
   EXPECT_EQ(view.CenterLon(), 0);

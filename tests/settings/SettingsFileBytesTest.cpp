@@ -91,6 +91,11 @@ INSTANTIATE_TEST_SUITE_P(
                 "ETOPO5=/fourth\n",
                 {"/first", "/third"},
                 "[SYSTEM]\nETOPO5=/g\nETOPO5=/second\n[system]\nColorBar=/c\nETOPO5=/fourth\n"},
+        // A missing key goes into the first of two sections of that name, not the last.
+        EditRow{"MissingKeyGoesIntoTheFirstOfTwoSections",
+                "[SYSTEM]\nETOPO5=/old\n[Window]\nLeft=1\n[SYSTEM]\nOther=2\n",
+                {"/old", "<d>"},
+                "[SYSTEM]\nETOPO5=/g\nColorBar=/c\n[Window]\nLeft=1\n[SYSTEM]\nOther=2\n"},
         EditRow{"ValuesOfOnlyBlanksOrTrailingBlanks",
                 "[SYSTEM]\nETOPO5= \t \nColorBar=/b \t\n",
                 {"", "/b"},
@@ -146,6 +151,28 @@ TEST_F(SettingsFileBytesTest, ValueThatIsNotUtf8IsRefusedInAUtf16File) {
   EXPECT_EQ(ReadText(ini), before);
 }
 
+// A colour bar path that UTF-16 cannot hold, given after a grid path it can: the refused save
+// writes neither.
+TEST_F(SettingsFileBytesTest, ColourBarPathThatUtf16CannotHoldChangesNoByte) {
+  const struct {
+    const char* name;
+    std::string colorBar;
+  } rows[] = {{"NotUtf8", "/bars/\xFF.bmp"},
+              {"PastTheLastCodePoint", "/bars/\xF4\x90\x80\x80.bmp"},  // U+110000
+              {"Surrogate", "/bars/\xED\xA0\x80.bmp"},                 // U+D800
+              {"OverlongSlash", "/bars\xC0\xAF.bmp"}};
+  for (const bool bigEnd : {false, true}) {
+    const std::string before =
+        Utf16Bytes(u"\uFEFF[SYSTEM]\r\nETOPO5=/old\r\nColorBar=/old.bmp\r\n", bigEnd);
+    dir.Write("orandu.ini", before);
+    for (const auto& row : rows) {
+      SCOPED_TRACE(std::string(row.name) + (bigEnd ? " big end" : " little end"));
+      EXPECT_THROW(SavePathSettings(location, {"/new", row.colorBar}), OranduError);
+      EXPECT_EQ(ReadText(ini), before);
+    }
+  }
+}
+
 TEST_F(SettingsFileBytesTest, LinkToAnotherTextFileKeepsEveryLineOfIt) {
   const std::string notes =
       "#!/bin/sh\nthese are my notes, not settings\n  [SYSTEM]\n  ETOPO5 = /old\n"
@@ -165,6 +192,20 @@ TEST_F(SettingsFileBytesTest, DanglingLinkGetsItsTargetCreated) {
   SavePathSettings(location, kSaved);
   EXPECT_TRUE(std::filesystem::is_symlink(ini));
   EXPECT_EQ(ReadText(dir / "kept/settings.ini"), "[SYSTEM]\nETOPO5=/g\nColorBar=/c\n");
+}
+
+// As many links as the system follows in one path are followed to the settings file.
+TEST_F(SettingsFileBytesTest, ChainOfFortyLinksIsFollowed) {
+  const auto real = dir.Write("real.ini", std::string("[SYSTEM]\nETOPO5=/old\n"));
+  for (int i = 1; i <= 40; ++i) {
+    const auto link = i == 40 ? ini : dir / ("link" + std::to_string(i) + ".ini");
+    const std::string next = i == 1 ? "real.ini" : "link" + std::to_string(i - 1) + ".ini";
+    std::filesystem::create_symlink(next, link);
+  }
+  ASSERT_EQ(ReadPathSettings(location).grid, "/old");
+  SavePathSettings(location, kSaved);
+  EXPECT_EQ(ReadText(real), "[SYSTEM]\nETOPO5=/g\nColorBar=/c\n");
+  EXPECT_TRUE(std::filesystem::is_symlink(ini));
 }
 
 TEST_F(SettingsFileBytesTest, LinkThatLoopsIsRefused) {
@@ -198,6 +239,20 @@ TEST_F(SettingsFileBytesTest, FileKeepsItsModeAndOwner) {
   EXPECT_EQ(ReadText(ini), "[SYSTEM]\nETOPO5=/g\nColorBar=/c\n");
 }
 
+// The set-user-id, set-group-id and sticky bits are part of the mode the file keeps.
+TEST_F(SettingsFileBytesTest, FileKeepsItsSetIdBits) {
+  for (const mode_t mode : {mode_t{02755}, mode_t{04644}, mode_t{01644}}) {
+    SCOPED_TRACE(mode);
+    dir.Write("orandu.ini", std::string("[SYSTEM]\nETOPO5=/old\n"));
+    ASSERT_EQ(::chmod(ini.c_str(), mode), 0);
+    SavePathSettings(location, kSaved);
+    struct stat status {};
+    ASSERT_EQ(::stat(ini.c_str(), &status), 0);
+    EXPECT_EQ(status.st_mode & 07777, mode);
+    EXPECT_EQ(ReadText(ini), "[SYSTEM]\nETOPO5=/g\nColorBar=/c\n");
+  }
+}
+
 // The limit counts the file's bytes: a file of exactly the limit is read and may be saved at the
 // same size; a save that would pass it is refused.
 TEST_F(SettingsFileBytesTest, FileOfExactlyTheSizeLimitIsUsable) {
@@ -213,6 +268,19 @@ TEST_F(SettingsFileBytesTest, FileOfExactlyTheSizeLimitIsUsable) {
   const std::string full = ReadText(ini);
   EXPECT_THROW(SavePathSettings(location, {"/newer", "/new"}), OranduError);
   EXPECT_EQ(ReadText(ini), full);
+}
+
+// One byte under the limit, a grid path one byte longer fits, but a colour bar path also one
+// byte longer would pass it: the save is refused whole, the grid path included.
+TEST_F(SettingsFileBytesTest, SaveThatWouldPassTheSizeLimitChangesNoByte) {
+  std::string text = "[SYSTEM]\nETOPO5=/old\nColorBar=/old\n; ";
+  text.resize(kMaxProfileFileBytes - 2, 'x');
+  text += '\n';
+  dir.Write("orandu.ini", text);
+  EXPECT_THROW(SavePathSettings(location, {"/grid", "/bars"}), OranduError);
+  EXPECT_EQ(ReadText(ini), text);
+  SavePathSettings(location, {"/grid", "/bar"});
+  EXPECT_EQ(std::filesystem::file_size(ini), kMaxProfileFileBytes);
 }
 
 }  // namespace

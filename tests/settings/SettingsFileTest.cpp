@@ -1,9 +1,11 @@
 // Reading and saving the settings file: defaults, round trips, and files that cannot be used.
 #include <fcntl.h>
+#include <grp.h>
 #include <gtest/gtest.h>
 #include <linux/fs.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include "Errors.h"
@@ -134,23 +136,82 @@ TEST_F(SettingsFileTest, ValueWithALineBreakIsRefusedBeforeColorBarIsWritten) {
   EXPECT_EQ(ReadText(ini), before);
 }
 
+// What a child that saves tells its parent by its exit status.
+enum class ChildSave { kRefused = 0, kSaved = 1, kOtherError = 2, kNotDropped = 3 };
+
+// Saves in a child process that has given up root for an unprivileged user and group: the
+// system's own refusals then apply to it, as to any user.
+ChildSave SaveAsUnprivilegedUser(const SettingsLocation& location, uid_t user) {
+  const pid_t child = ::fork();
+  if (child < 0) return ChildSave::kOtherError;
+  if (child == 0) {
+    if (::setgroups(0, nullptr) != 0 || ::setresgid(user, user, user) != 0 ||
+        ::setresuid(user, user, user) != 0) {
+      ::_exit(static_cast<int>(ChildSave::kNotDropped));
+    }
+    ChildSave outcome = ChildSave::kSaved;
+    try {
+      SavePathSettings(location, {"/new", "/new.bmp"});
+    } catch (const OranduError& error) {
+      outcome = error.what() == location.SettingsFile().string() + " に書き込めません"
+                    ? ChildSave::kRefused
+                    : ChildSave::kOtherError;
+    } catch (...) {
+      outcome = ChildSave::kOtherError;
+    }
+    ::_exit(static_cast<int>(outcome));
+  }
+  int status = 0;
+  if (::waitpid(child, &status, 0) != child || !WIFEXITED(status)) return ChildSave::kOtherError;
+  return static_cast<ChildSave>(WEXITSTATUS(status));
+}
+
+void SetWritable(const std::filesystem::path& target, bool writable) {
+  std::filesystem::permissions(
+      target, std::filesystem::perms::owner_write,
+      writable ? std::filesystem::perm_options::add : std::filesystem::perm_options::remove);
+  std::filesystem::permissions(
+      target, std::filesystem::perms::group_write | std::filesystem::perms::others_write,
+      std::filesystem::perm_options::remove);
+}
+
+// A file or folder nobody may write refuses the save to everyone, root included (root's own
+// access() would allow it). Each case is tried by whoever runs the test, and, when that is root,
+// again by an unprivileged user in a child; the immutable attribute, which stops root too, is
+// tried where the file system has it.
 TEST_F(SettingsFileTest, ReadOnlyFolderOrFileRefusesTheSaveAndKeepsTheOldFile) {
-  WriteIni("[SYSTEM]\nETOPO5=/old\n");
+  const std::string old = "[SYSTEM]\nETOPO5=/old\n";
+  WriteIni(old);
+  const bool root = ::geteuid() == 0;
+  constexpr uid_t kNobody = 65534;
   for (const auto& target : {dir.path(), ini}) {
     SCOPED_TRACE(target);
-    const Immutable immutable(target);
-    const bool byPermissions = !immutable.applied();
-    if (byPermissions) {
-      if (::geteuid() == 0) GTEST_SKIP() << "no immutable attribute here, and root ignores modes";
-      std::filesystem::permissions(target, std::filesystem::perms::owner_write,
-                                   std::filesystem::perm_options::remove);
-    }
+    SetWritable(target, false);
     ExpectRefused({"/new", "/new.bmp"});
-    EXPECT_EQ(ReadText(ini), "[SYSTEM]\nETOPO5=/old\n");
-    if (byPermissions) {
-      std::filesystem::permissions(target, std::filesystem::perms::owner_write,
-                                   std::filesystem::perm_options::add);
+    EXPECT_EQ(ReadText(ini), old);
+    SetWritable(target, true);
+
+    if (root) {
+      // The user owns the folder and the file, so only their mode can stop it.
+      ASSERT_EQ(::chown(dir.path().c_str(), kNobody, kNobody), 0);
+      ASSERT_EQ(::chown(ini.c_str(), kNobody, kNobody), 0);
+      SetWritable(target, false);
+      EXPECT_EQ(SaveAsUnprivilegedUser(location, kNobody), ChildSave::kRefused);
+      EXPECT_EQ(ReadText(ini), old);
+      SetWritable(target, true);
     }
+
+    const Immutable immutable(target);
+    if (immutable.applied()) {
+      ExpectRefused({"/new", "/new.bmp"});
+      EXPECT_EQ(ReadText(ini), old);
+    }
+  }
+  // The same user saves once the file and folder may be written again: the refusals above were
+  // the mode's, not the user's.
+  if (root) {
+    EXPECT_EQ(SaveAsUnprivilegedUser(location, kNobody), ChildSave::kSaved);
+    EXPECT_EQ(ReadPathSettings(location), (PathSettings{"/new", "/new.bmp"}));
   }
 }
 

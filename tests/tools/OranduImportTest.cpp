@@ -1,8 +1,10 @@
 // orandu-import run on global grids written here from known fields, in every convention it reads.
 #include <gtest/gtest.h>
+#include <netcdf.h>
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cfloat>
 #include <cmath>
 #include <cstdint>
 #include <filesystem>
@@ -296,6 +298,183 @@ TEST(OranduImportTest, InterpolatesPackedOneDegreeNodesAndSummarises) {
   EXPECT_EQ(imported.run.errors, "");  // no progress bar when not on a terminal
 }
 
+// Only the grid's row 10 is written, one stored value in each of its first columns; the rest
+// reads as 0 m.
+// Columns are counted from the first at `first_longitude`.
+Imported ImportRowTen(const TempDir& scratch, TestGridFile grid,
+                      const std::vector<std::optional<double>>& stored,
+                      double first_longitude = 0) {
+  grid.latitude.values = Spaced(2161, -90, kFiveMinutes);
+  grid.longitude.values = Spaced(4320, first_longitude, kFiveMinutes);
+  grid.write_row = [](double latitude) { return RowOf(latitude) == 10; };
+  grid.field = [&stored, first_longitude](double, double longitude) {
+    const auto column = static_cast<std::size_t>(ColumnOf(longitude - first_longitude));
+    return column < stored.size() ? stored[column] : std::optional<double>(0);
+  };
+  return Import(scratch, grid);
+}
+
+std::function<int(int, int)> RowTen(const std::vector<int>& expected) {
+  return [expected](int row, int column) {
+    const auto at = static_cast<std::size_t>(column);
+    return row == 10 && at < expected.size() ? expected[at] : 0;
+  };
+}
+
+// Doubles far beyond any height once became infinite as floats, then not a number where two
+// of opposite signs met, then an undefined integer: 0 m, and not counted. Each output sample
+// lies a quarter of the way from one input sample to the next: 3/4 of one, 1/4 of the other.
+TEST(OranduImportTest, HugeDoublesAreClampedAndCountedAndNotANumberIsMissing) {
+  const TempDir scratch;
+  TestGridFile grid;
+  grid.type = NC_DOUBLE;
+  const Imported imported = ImportRowTen(
+      scratch, grid, {1e300, -1e300, 1e300, std::nan(""), 7, DBL_MAX, -DBL_MAX, -1e300},
+      kFiveMinutes / 4);
+  ExpectHeights(imported, RowTen({10000, -55535, 10000, 10000, 7, 10000, -55535, -55535, -55535}));
+  EXPECT_NE(imported.run.output.find("clamped:   8 samples"), std::string::npos)
+      << imported.run.output;
+  EXPECT_NE(imported.run.output.find("filled:    2 samples from their valid neighbours, 0 with "
+                                     "no valid input set to 0"),
+            std::string::npos)
+      << imported.run.output;
+}
+
+// Halves to even, of a rational mean num / den (den > 0), in whole numbers only.
+int HalfToEven(std::int64_t num, std::int64_t den) {
+  std::int64_t whole = num / den;
+  std::int64_t rest = num % den;
+  if (rest < 0) {
+    rest += den;
+    --whole;
+  }
+  if (2 * rest > den || (2 * rest == den && whole % 2 != 0)) ++whole;
+  return static_cast<int>(whole);
+}
+
+// Whole heights on 1° nodes: each output sample is a mean of four with weights in twelfths,
+// a tie for many of them. Expected values are worked out in whole numbers.
+TEST(OranduImportTest, BilinearMeansOfWholeHeightsRoundExactTiesToEven) {
+  const TempDir scratch;
+  const auto height = [](int latitude, int longitude) {
+    return (latitude * 7 + longitude * 13 + 9000) % 101 - 50;  // latitude 90° N down, 0° east
+  };
+  TestGridFile grid;
+  grid.latitude.values = Spaced(181, 90, -1);
+  grid.longitude.values = Spaced(360, 0, 1);
+  grid.type = NC_SHORT;
+  grid.field = [&](double latitude, double longitude) {
+    return std::optional<double>(
+        height(static_cast<int>(std::lround(90 - latitude)), static_cast<int>(longitude)));
+  };
+  ExpectHeights(Import(scratch, grid), [&](int row, int column) {
+    const int north = row / 12;
+    const int west = column / 12;
+    const std::int64_t down = row % 12;  // twelfths of a degree from the node to the north
+    const std::int64_t east = column % 12;
+    const auto at = [&](int i, int j) -> std::int64_t { return height(std::min(i, 180), j % 360); };
+    const std::int64_t sum =
+        (12 - down) * (12 - east) * at(north, west) + (12 - down) * east * at(north, west + 1) +
+        down * (12 - east) * at(north + 1, west) + down * east * at(north + 1, west + 1);
+    return HalfToEven(sum, 144);
+  });
+}
+
+// 50" cells, six rows of equal heights in each output cell and six columns: whatever the rows'
+// areas, the mean is exactly the columns' mean, a tie whenever their sum is 3 modulo 6.
+TEST(OranduImportTest, AreaMeansOfWholeHeightsRoundExactTiesToEven) {
+  const TempDir scratch;
+  constexpr int kPerCell = 6;
+  constexpr int kColumns = GridColumns * kPerCell;
+  constexpr double kStep = kFiveMinutes / kPerCell;
+  const auto written = [](int row) { return row >= 300 && row <= 320; };
+  const auto height = [](int row, int input_column) {
+    return (row * 5 + input_column * 3) % 1001 - 500;
+  };
+  TestGridFile grid;
+  grid.latitude.values = Spaced(GridRows * kPerCell, 90 - kStep / 2, -kStep);
+  grid.longitude.values = Spaced(kColumns, kStep / 2, kStep);
+  grid.type = NC_SHORT;
+  grid.write_row = [&](double latitude) { return written(RowOf(latitude)); };
+  grid.field = [&](double latitude, double longitude) {
+    const int input_column = static_cast<int>(std::floor(longitude / kStep));
+    return std::optional<double>(height(RowOf(latitude), input_column));
+  };
+  ExpectHeights(Import(scratch, grid), [&](int row, int column) {
+    if (!written(row)) return 0;
+    // Output column c covers input columns 6c - 3 ... 6c + 2, wrapping round at 0°.
+    std::int64_t sum = 0;
+    for (int j = kPerCell * column - kPerCell / 2; j < kPerCell * column + kPerCell / 2; ++j) {
+      sum += height(row, (j + kColumns) % kColumns);
+    }
+    return HalfToEven(sum, kPerCell);
+  });
+}
+
+// Without _FillValue, missing_value alone marks the samples that are missing.
+TEST(OranduImportTest, MissingValueAloneMarksMissingSamples) {
+  const TempDir scratch;
+  TestGridFile grid;
+  grid.type = NC_SHORT;
+  grid.attributes = [](int file, int variable) {
+    const short missing = -9999;
+    ASSERT_EQ(nc_put_att_short(file, variable, "missing_value", NC_SHORT, 1, &missing), NC_NOERR);
+  };
+  const Imported imported = ImportRowTen(scratch, grid, {5, -9999, 7, -9999, -9998});
+  ExpectHeights(imported, RowTen({5, 0, 7, 0, -9998}));
+  EXPECT_NE(imported.run.output.find("2 with no valid input set to 0"), std::string::npos)
+      << imported.run.output;
+}
+
+// Values outside valid_range are missing; both ends are valid.
+TEST(OranduImportTest, ValuesOutsideTheValidRangeAreMissing) {
+  const TempDir scratch;
+  TestGridFile grid;
+  grid.type = NC_SHORT;
+  grid.attributes = [](int file, int variable) {
+    const short range[2] = {-500, 600};
+    ASSERT_EQ(nc_put_att_short(file, variable, "valid_range", NC_SHORT, 2, range), NC_NOERR);
+  };
+  const Imported imported = ImportRowTen(scratch, grid, {-500, 600, 601, -501, 3});
+  ExpectHeights(imported, RowTen({-500, 600, 0, 0, 3}));
+  EXPECT_NE(imported.run.output.find("2 with no valid input set to 0"), std::string::npos)
+      << imported.run.output;
+}
+
+// The mapping toolkits' global grids: x and y with no units, their extent the whole globe.
+TEST(OranduImportTest, XAndYSpanningTheGlobeAreLongitudeAndLatitude) {
+  const TempDir scratch;
+  TestGridFile grid;
+  grid.latitude = {"y", "", Spaced(2161, -90, kFiveMinutes), NC_DOUBLE, std::pair(-90.0, 90.0)};
+  grid.longitude = {"x", "", Spaced(4321, -180, kFiveMinutes), NC_DOUBLE, std::pair(-180.0, 180.0)};
+  grid.field = [](double latitude, double longitude) {
+    return std::optional<double>(Pattern(RowOf(latitude), ColumnOf(longitude)));
+  };
+  ExpectHeights(Import(scratch, grid), Pattern);
+}
+
+// 2.5' cells with single-precision coordinates, constant over each 5' cell: the coordinates'
+// rounding must not shift the cells' edges and take slivers of neighbouring cells.
+TEST(OranduImportTest, SinglePrecisionCoordinatesTakeNoSliversOfNeighbouringCells) {
+  const TempDir scratch;
+  const auto written = [](int row) { return row >= 1070 && row <= 1090; };
+  // Neighbouring cells 16000 m apart: a sliver of a ten-thousandth of a cell moves a mean by 1 m.
+  const auto constant = [](int row, int column) {
+    return (column % 2 == 0 ? 8000 : -8000) + row % 7;
+  };
+  TestGridFile grid;
+  grid.latitude.values = Spaced(4320, 90 - kTwoAndAHalfMinutes / 2, -kTwoAndAHalfMinutes);
+  grid.longitude.values = Spaced(8640, -180 + kTwoAndAHalfMinutes / 2, kTwoAndAHalfMinutes);
+  grid.latitude.type = NC_FLOAT;
+  grid.longitude.type = NC_FLOAT;
+  grid.write_row = [&](double latitude) { return written(RowOf(latitude)); };
+  grid.field = [&](double latitude, double longitude) {
+    return std::optional<double>(constant(RowOf(latitude), ColumnOf(longitude)));
+  };
+  ExpectHeights(Import(scratch, grid),
+                [&](int row, int column) { return written(row) ? constant(row, column) : 0; });
+}
+
 TEST(OranduImportTest, VariableOptionPicksOneOfSeveralGrids) {
   const TempDir scratch;
   TestGridFile grid;
@@ -389,7 +568,48 @@ INSTANTIATE_TEST_SUITE_P(
         Refusal{"CoordinateChosen",
                 [](TestGridFile&) {},
                 {"--variable=lat"},
-                "lat is not a 2-D grid over latitude and longitude"}),
+                "lat is not a 2-D grid over latitude and longitude"},
+        // x/y axes without units are geographic only when their extent is the whole globe.
+        Refusal{
+            "RegionalXYWithoutUnits",
+            [](TestGridFile& g) {
+              g.latitude = {"y", "", Spaced(181, -90, 1), NC_DOUBLE, std::pair(-90.0, 90.0)};
+              g.longitude = {"x", "", Spaced(361, -180, 1), NC_DOUBLE, std::pair(-180.0, 179.0)};
+            },
+            {},
+            "z(y, x) is on projected x/y coordinates: not a geographic latitude/longitude "
+            "grid"},
+        // Packing that cannot be applied would give heights scaled wrongly, with exit status 0.
+        Refusal{"ScaleFactorAsText",
+                [](TestGridFile& g) {
+                  g.attributes = [](int file, int variable) {
+                    ASSERT_EQ(nc_put_att_text(file, variable, "scale_factor", 5, "0.001"),
+                              NC_NOERR);
+                  };
+                },
+                {},
+                "z's scale_factor is text, not a number"},
+        Refusal{"AddOffsetOfTwoValues",
+                [](TestGridFile& g) {
+                  g.attributes = [](int file, int variable) {
+                    const double offsets[2] = {100, 200};
+                    ASSERT_EQ(
+                        nc_put_att_double(file, variable, "add_offset", NC_DOUBLE, 2, offsets),
+                        NC_NOERR);
+                  };
+                },
+                {},
+                "z's add_offset has 2 values, not one number"},
+        Refusal{"ValidRangeUpsideDown",
+                [](TestGridFile& g) {
+                  g.attributes = [](int file, int variable) {
+                    const double range[2] = {500, -500};
+                    ASSERT_EQ(nc_put_att_double(file, variable, "valid_range", NC_FLOAT, 2, range),
+                              NC_NOERR);
+                  };
+                },
+                {},
+                "z has valid values from 500 up to -500: the low end is above the high end"}),
     [](const auto& row) { return std::string(row.param.name); });
 
 TEST(OranduImportTest, UnreadableInputsAreRefused) {

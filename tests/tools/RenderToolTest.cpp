@@ -1,6 +1,9 @@
 // orandu-render: its command line, its errors, and a golden render of a small fixture grid.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstdlib>
+
 #include "ColorBar.h"
 #include "HeightGrid.h"
 #include "PaletteFile.h"
@@ -115,8 +118,8 @@ TEST_F(RenderToolTest, RefusesANetcdfGridAndNamesTheImporter) {
 TEST_F(RenderToolTest, RefusesAWrongExtensionOrAnOversizedPictureBeforePainting) {
   const auto missingGrid = (dir_ / "missing.dos").string();
   const std::string usage =
-      "usage: orandu-render [--grid PATH] [--bar PATH] --center LON,LAT [--size WxH] [--out "
-      "PATH]\n";
+      "usage: orandu-render [--grid PATH] [--bar PATH] (--center X,Y | --at LON,LAT)\n"
+      "                     [--no-pullback] [--size WxH] [--out PATH]\n";
   const auto jpeg = dir_ / "region.jpg";
   ToolRun run = Render({"--grid", missingGrid, "--center", "1,2", "--out", jpeg.string()});
   EXPECT_EQ(run.exit_status, 2);
@@ -179,6 +182,104 @@ TEST_F(RenderToolTest, PaletteBarsRenderAsTheirPicture) {
   EXPECT_EQ(run.errors, "orandu-render: パレットが不正です (行 2)\n");
 }
 
+// --at names the same cells a press on the map picks, --center's X,Y: east from 0° E, south from
+// 90° N. Each row was worked out by hand from where the position lies; the cell holds its western
+// and northern edges, and the south pole lies in the last row of cells.
+struct AtCell {
+  std::string at;
+  std::string center;
+};
+
+std::ostream& operator<<(std::ostream& out, const AtCell& cell) {
+  return out << "--at " << cell.at;
+}
+
+class RenderAtTest : public RenderToolTest, public ::testing::WithParamInterface<AtCell> {};
+
+TEST_P(RenderAtTest, PicksTheWholeDegreeCellThePositionLiesIn) {
+  const ToolRun run =
+      Render({"--grid", grid_.string(), "--bar", bar_.string(), "--at", GetParam().at,
+              "--no-pullback", "--size", "8x8", "--out", (dir_ / "at.png").string()});
+  ASSERT_EQ(run.exit_status, 0) << run.errors;
+  EXPECT_EQ(run.output, "center " + GetParam().center + "\n");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Positions, RenderAtTest,
+    ::testing::Values(AtCell{"139.7,35.7", "139 54"},  // Tokyo: 139° ... 140° E, 36° ... 35° N
+                      AtCell{"-74.0,40.7", "286 49"},  // New York: 74° ... 73° W, 41° ... 40° N
+                      AtCell{"35,35", "35 55"}, AtCell{"0,0", "0 90"},
+                      AtCell{"-0.5,-0.5", "359 90"}, AtCell{"0,90", "0 0"},
+                      AtCell{"0,-90", "0 179"}, AtCell{"10,-89.5", "10 179"},
+                      AtCell{"180,1", "180 89"}, AtCell{"-180,1", "180 89"},
+                      AtCell{"360,1", "0 89"}, AtCell{"-360,1", "0 89"}, AtCell{"720.5,1", "0 89"},
+                      AtCell{"359.999,89.999", "359 0"},
+                      // So close to an edge that 90 - lat or lon + 360 would round onto it.
+                      AtCell{"1e-300,1e-300", "0 89"}, AtCell{"-1e-300,-1e-300", "359 90"}));
+
+// The cell --at picks holds the position by the cells' own definition, checked exactly in whole
+// thousandths of a degree: cell X spans X° ... X+1° east (its western edge in it), cell Y
+// spans 90-Y° ... 89-Y° north (its northern edge in it), and 90° S lies in cell 179.
+TEST_F(RenderToolTest, AtPicksACellThatHoldsThePositionAcrossTheEdges) {
+  const auto decimal = [](int thousandths) {
+    const int whole = std::abs(thousandths) / 1000;
+    const int part = std::abs(thousandths) % 1000;
+    char text[32];
+    std::snprintf(text, sizeof text, "%s%d.%03d", thousandths < 0 ? "-" : "", whole, part);
+    return std::string(text);
+  };
+  for (const int lon : {-360000, -180001, -180000, -1, 0, 1, 999, 1000, 139700, 179999, 180000,
+                        359999, 360000, 360001, 719999}) {
+    for (const int lat : {-90000, -89999, -89001, -1, 0, 1, 35000, 35700, 89999, 90000}) {
+      const std::string at = decimal(lon) + "," + decimal(lat);
+      const ToolRun run =
+          Render({"--grid", grid_.string(), "--bar", bar_.string(), "--at", at, "--no-pullback",
+                  "--size", "8x8", "--out", (dir_ / "at.png").string()});
+      ASSERT_EQ(run.exit_status, 0) << at << ": " << run.errors;
+      int x = -1;
+      int y = -1;
+      ASSERT_EQ(std::sscanf(run.output.c_str(), "center %d %d", &x, &y), 2) << run.output;
+      const int east = ((lon % 360000) + 360000) % 360000;
+      EXPECT_TRUE(x >= 0 && x < 360 && x * 1000 <= east && east < (x + 1) * 1000) << at << " " << x;
+      if (lat == -90000) {
+        EXPECT_EQ(y, 179) << at;
+      } else {
+        EXPECT_TRUE(y >= 0 && y < 180 && (89 - y) * 1000 < lat && lat <= (90 - y) * 1000)
+            << at << " " << y;
+      }
+    }
+  }
+}
+
+TEST_F(RenderToolTest, NoPullbackPaintsTheCentreAsStored) {
+  const auto pulled = dir_ / "pulled.png";
+  const auto stored = dir_ / "stored.png";
+  const ToolRun pulledRun = Render({"--grid", grid_.string(), "--bar", bar_.string(), "--center",
+                                    "339,2", "--size", "1800x30", "--out", pulled.string()});
+  EXPECT_EQ(pulledRun.output, "center 284 2\n");
+  const ToolRun storedRun =
+      Render({"--grid", grid_.string(), "--bar", bar_.string(), "--center", "339,2", "--size",
+              "1800x30", "--no-pullback", "--out", stored.string()});
+  ASSERT_EQ(storedRun.exit_status, 0) << storedRun.errors;
+  EXPECT_EQ(storedRun.output, "center 339 2\n");
+  // Pixel 901 shows grid column 339 * 12 = 4068 stored, 284 * 12 = 3408 pulled back: the same
+  // picture 660 pixels apart, where both show the grid.
+  const Picture a = DecodePng(ReadFile(stored));
+  const Picture b = DecodePng(ReadFile(pulled));
+  EXPECT_EQ(a.at(100, 20), b.at(760, 20));
+  EXPECT_NE(a.pixels, b.pixels);
+}
+
+TEST_F(RenderToolTest, HelpPrintsTheUsageAndSucceeds) {
+  for (const char* flag : {"--help", "-h"}) {
+    const ToolRun run = Render({flag});
+    EXPECT_EQ(run.exit_status, 0) << flag;
+    EXPECT_EQ(run.output.rfind("usage: orandu-render", 0), 0u) << run.output;
+    EXPECT_NE(run.output.find("--at LON,LAT"), std::string::npos);
+    EXPECT_TRUE(run.errors.empty());
+  }
+}
+
 class RenderUsageTest : public RenderToolTest,
                         public ::testing::WithParamInterface<std::vector<std::string>> {};
 
@@ -195,7 +296,27 @@ INSTANTIATE_TEST_SUITE_P(
                       std::vector<std::string>{"--center", "1,2x"},
                       std::vector<std::string>{"--center", "1,2", "--size", "0x10"},
                       std::vector<std::string>{"--center", "1,2", "--size", "100000x10"},
-                      std::vector<std::string>{"--center", "1,2", "--colour", "x"}));
+                      std::vector<std::string>{"--center", "1,2", "--colour", "x"},
+                      std::vector<std::string>{"--no-pullback"}));
+
+class RenderAtRefusalTest : public RenderToolTest,
+                            public ::testing::WithParamInterface<std::vector<std::string>> {};
+
+TEST_P(RenderAtRefusalTest, RefusesWithAMessageAndStatusTwo) {
+  const ToolRun run = Render(GetParam());
+  EXPECT_EQ(run.exit_status, 2);
+  EXPECT_EQ(run.errors.rfind("orandu-render: ", 0), 0u) << run.errors;
+  EXPECT_NE(run.errors.find("usage: orandu-render"), std::string::npos);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    CommandLines, RenderAtRefusalTest,
+    ::testing::Values(
+        std::vector<std::string>{"--at", "0,90.01"}, std::vector<std::string>{"--at", "0,-91"},
+        std::vector<std::string>{"--at", "nan,0"}, std::vector<std::string>{"--at", "inf,0"},
+        std::vector<std::string>{"--at", "139.7"}, std::vector<std::string>{"--at", "1,2,3"},
+        std::vector<std::string>{"--at", "1,2", "--center", "1,2"},
+        std::vector<std::string>{"--center", "1,2", "--at", "1,2"}));
 
 }  // namespace
 }  // namespace orandu::testing

@@ -10,6 +10,7 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace orandu::testing {
@@ -25,6 +26,8 @@ struct TestAxis {
   std::string name;
   std::string units;
   std::vector<double> values;
+  nc_type type = NC_DOUBLE;  // as the coordinates are stored
+  std::optional<std::pair<double, double>> actual_range = std::nullopt;  // written when set
 };
 
 // The layout of the file and the heights in it; the defaults make a 1° grid-registered grid.
@@ -39,6 +42,9 @@ struct TestGridFile {
   std::optional<double> fill;
   std::optional<double> scale;
   std::optional<double> offset;
+  bool latitude_unlimited = false;  // latitude the record dimension (classic formats)
+  // Adds attributes of its own to the height variable (file and variable ids), before the data.
+  std::function<void(int, int)> attributes;
   std::vector<std::string> other_variables;  // more 2-D variables over the same axes
   double other_shift = 1000;                 // the other variables hold the heights plus this
   // Height in metres at (latitude, longitude); nullopt where it is missing (the fill value).
@@ -65,8 +71,15 @@ struct TestGridFile {
     int coordinates[2] = {-1, -1};
     const TestAxis* axes[2] = {&latitude, &longitude};
     for (int i = 0; i < 2; ++i) {
-      Check(nc_def_dim(file, axes[i]->name.c_str(), axes[i]->values.size(), &dimensions[i]));
-      Check(nc_def_var(file, axes[i]->name.c_str(), NC_DOUBLE, 1, &dimensions[i], &coordinates[i]));
+      const bool unlimited = i == 0 && latitude_unlimited;
+      Check(nc_def_dim(file, axes[i]->name.c_str(),
+                       unlimited ? NC_UNLIMITED : axes[i]->values.size(), &dimensions[i]));
+      Check(nc_def_var(file, axes[i]->name.c_str(), axes[i]->type, 1, &dimensions[i],
+                       &coordinates[i]));
+      if (axes[i]->actual_range) {
+        const double range[2] = {axes[i]->actual_range->first, axes[i]->actual_range->second};
+        Check(nc_put_att_double(file, coordinates[i], "actual_range", axes[i]->type, 2, range));
+      }
       if (!axes[i]->units.empty()) {
         Check(nc_put_att_text(file, coordinates[i], "units", axes[i]->units.size(),
                               axes[i]->units.c_str()));
@@ -91,11 +104,15 @@ struct TestGridFile {
       if (fill) Check(nc_put_att_double(file, id, "_FillValue", type, 1, &*fill));
       if (scale) Check(nc_put_att_double(file, id, "scale_factor", NC_DOUBLE, 1, &*scale));
       if (offset) Check(nc_put_att_double(file, id, "add_offset", NC_DOUBLE, 1, &*offset));
+      if (attributes) attributes(file, id);
       heights.push_back(id);
     }
     Check(nc_enddef(file));
-    for (int i = 0; i < 2; ++i)
-      Check(nc_put_var_double(file, coordinates[i], axes[i]->values.data()));
+    for (int i = 0; i < 2; ++i) {
+      const std::size_t start = 0;
+      const std::size_t count = axes[i]->values.size();  // a record dimension grows as written
+      Check(nc_put_vara_double(file, coordinates[i], &start, &count, axes[i]->values.data()));
+    }
     std::vector<double> row(longitude.values.size());
     for (std::size_t k = 0; k < latitude.values.size(); ++k) {
       if (!write_row(latitude.values[k])) continue;

@@ -1,6 +1,7 @@
 // The region view's additions: the read-out under the cursor, keys and drags, saving the picture.
 #include <signal.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 #include <QAction>
 #include <QKeyEvent>
@@ -191,6 +192,36 @@ class RegionViewToolsTest : public QObject {
     QCOMPARE(Centre(graph()), QStringLiteral("200,100"));
   }
 
+  void aStepAfterAResizeMovesOneDegreeNotToThePullBackOfTheLargerArea() {
+    program_->PressOnMap({346, 87});  // picked (359, 100), pulled back to (339, 100)
+    QCOMPARE(Centre(graph()), QStringLiteral("339,100"));
+    graph().resize(1804, 1104);  // the paint area 1800 x 1100 keeps the stored centre
+    QCOMPARE(area()->size(), QSize(1800, 1100));
+    QCOMPARE(Centre(graph()), QStringLiteral("339,100"));
+    Key(Qt::Key_Left);
+    QCOMPARE(Centre(graph()), QStringLiteral("338,100"));
+    Key(Qt::Key_Right);  // further out: the edge holds it
+    QCOMPARE(Centre(graph()), QStringLiteral("338,100"));
+    SendMouse(QEvent::MouseButtonPress, {900, 500}, Qt::LeftButton, Qt::LeftButton);
+    MoveMouse({924, 500}, Qt::LeftButton);
+    QCOMPARE(Centre(graph()), QStringLiteral("336,100"));
+    QCOMPARE(Exposure(), program_->ExpectedPaint());
+    Key(Qt::Key_Home);  // the pick, pulled back for the larger area
+    QCOMPARE(Centre(graph()), QStringLiteral("284,100"));
+  }
+
+  void aDragHeldPastTheEdgeFollowsTheMouseBackAtOnce() {
+    program_->PressOnMap({187, 17});  // centre (200, 30); the northern limit is 18
+    SendMouse(QEvent::MouseButtonPress, {100, 50}, Qt::LeftButton, Qt::LeftButton);
+    MoveMouse({100, 350}, Qt::LeftButton);  // 25 degrees north: the edge stops it after 12
+    QCOMPARE(Centre(graph()), QStringLiteral("200,18"));
+    MoveMouse({100, 230}, Qt::LeftButton);  // 10 degrees back
+    QCOMPARE(Centre(graph()), QStringLiteral("200,28"));
+    MoveMouse({100, 50}, Qt::LeftButton);  // back to the press: 25 degrees south of the edge
+    QCOMPARE(Centre(graph()), QStringLiteral("200,43"));
+    SendMouse(QEvent::MouseButtonRelease, {100, 50}, Qt::LeftButton, {});
+  }
+
   void saveWritesThePaintedPictureInTheFormatItsExtensionNames() {
     program_->PressOnMap({187, 87});
     const QImage painted = Exposure();
@@ -267,6 +298,56 @@ class RegionViewToolsTest : public QObject {
     QCOMPARE(recorder.texts(), QStringList(orandu::FromPath(old) + " に書き込めません."));
     QCOMPARE(orandu::testing::ReadText(old), std::string("the old picture"));
     QCOMPARE(std::distance(std::filesystem::directory_iterator(program_->dir().path()), {}), 2);
+  }
+
+  void saveRefusesAnExtensionItCannotWriteBeforeWriting() {
+    ReportRecorder recorder;
+    program_->PressOnMap({187, 87});
+    Exposure();
+    const auto kept = program_->dir().Write("kept.jpg", std::string("an old photograph"));
+    for (const char* name : {"pic.jpg", "kept.jpg", "pic.tar.gz", "pic.Png.txt"}) {
+      AnswerSaveWith(program_->dir() / name);
+      graph().Action_SavePicture->trigger();
+    }
+    QCOMPARE(
+        recorder.texts(),
+        (QStringList{"拡張子 .jpg の画像形式では保存できません (保存できるのは .png と .bmp)",
+                     "拡張子 .jpg の画像形式では保存できません (保存できるのは .png と .bmp)",
+                     "拡張子 .gz の画像形式では保存できません (保存できるのは .png と .bmp)",
+                     "拡張子 .txt の画像形式では保存できません (保存できるのは .png と .bmp)"}));
+    QCOMPARE(orandu::testing::ReadText(kept), std::string("an old photograph"));
+    QCOMPARE(std::distance(std::filesystem::directory_iterator(program_->dir().path()), {}), 2);
+    AnswerSaveWith(program_->dir() / "after.png");  // the next save starts where the last went
+    graph().Action_SavePicture->trigger();
+    QCOMPARE(startFolders_.last(), orandu::FromPath(program_->dir() / "data"));
+  }
+
+  // A FIFO or a folder chosen in the dialog is refused and stays; a link is written where it
+  // points and stays a link.
+  void saveOverWhatIsNotARegularFileIsRefusedAndALinkIsWrittenThrough() {
+    ReportRecorder recorder;
+    program_->PressOnMap({187, 87});
+    Exposure();
+    const auto fifo = program_->dir() / "fifo.png";
+    QCOMPARE(::mkfifo(fifo.c_str(), 0644), 0);
+    const auto folder = program_->dir() / "folder.bmp";
+    std::filesystem::create_directory(folder);
+    for (const auto& refused : {fifo, folder}) {
+      AnswerSaveWith(refused);
+      graph().Action_SavePicture->trigger();
+    }
+    QCOMPARE(recorder.texts(), (QStringList{orandu::FromPath(fifo) + " に書き込めません.",
+                                            orandu::FromPath(folder) + " に書き込めません."}));
+    QVERIFY(std::filesystem::is_fifo(fifo));
+    QVERIFY(std::filesystem::is_empty(folder));
+
+    const auto real = program_->dir().Write("real.png", std::string("stale"));
+    const auto link = program_->dir() / "link.png";
+    std::filesystem::create_symlink(real, link);
+    AnswerSaveWith(link);
+    graph().Action_SavePicture->trigger();
+    QVERIFY(std::filesystem::is_symlink(link));
+    QCOMPARE(orandu::testing::ReadFile(real).at(0), std::uint8_t{0x89});
   }
 
   void cancelledSaveWritesNothing() {

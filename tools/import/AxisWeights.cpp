@@ -3,7 +3,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <numbers>
+#include <numeric>
 
 #include "HeightGrid.h"
 
@@ -60,6 +62,29 @@ AxisResampling Classify(const AxisWeights& weights, double step) {
   return AxisResampling::kIdentity;
 }
 
+// The lattice of whole parts: an eighth of an arc-second, on which the samples and cell edges
+// of every common grid lie, the output's 5' included.
+constexpr double kPartsPerDegree = 28800;
+
+// Sets every weight's parts: whole numbers in the weights' proportions, made as small as they
+// can be, when each weight is a whole number of lattice parts; else the weights themselves.
+void CountParts(AxisWeights& weights, double step) {
+  const double parts_per_step = step * kPartsPerDegree;
+  std::int64_t divisor = 0;
+  for (const WeightedSample& sample : weights.samples) {
+    const double parts = sample.weight * parts_per_step;
+    const double whole = std::nearbyint(parts);
+    if (!(std::fabs(parts - whole) < 1e-6 && whole >= 1 && whole < 0x1p52)) {
+      for (WeightedSample& each : weights.samples) each.parts = each.weight;
+      return;
+    }
+    divisor = std::gcd(divisor, static_cast<std::int64_t>(whole));
+  }
+  for (WeightedSample& sample : weights.samples) {
+    sample.parts = std::nearbyint(sample.weight * parts_per_step) / static_cast<double>(divisor);
+  }
+}
+
 }  // namespace
 
 std::string Describe(AxisResampling resampling) {
@@ -100,6 +125,7 @@ AxisWeights LatitudeWeights(const LatitudeAxis& axis) {
   }
   weights.begin.push_back(weights.samples.size());
   weights.resampling = Classify(weights, step);
+  CountParts(weights, step);
   return weights;
 }
 
@@ -130,6 +156,7 @@ AxisWeights LongitudeWeights(const LongitudeAxis& axis) {
   }
   weights.begin.push_back(weights.samples.size());
   weights.resampling = Classify(weights, step);
+  CountParts(weights, step);
   return weights;
 }
 

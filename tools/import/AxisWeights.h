@@ -22,7 +22,11 @@ std::string Describe(AxisResampling resampling);
 
 struct WeightedSample {
   std::size_t index = 0;  // along the input axis
-  double weight = 0;
+  double weight = 0;      // in input steps (area weights: in units of the sine of latitude)
+  // The weight in the axis's own whole parts when every weight of the axis is a whole number
+  // of them (samples and cell edges on a lattice of 1/8″), so that sums of integer heights are
+  // exact; the weight itself otherwise. Only proportions matter.
+  double parts = 0;
 };
 
 struct AxisWeights {

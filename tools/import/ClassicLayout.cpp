@@ -1,8 +1,10 @@
 // Reading just enough of a classic-format header to find where a variable's values end.
 #include "ClassicLayout.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <fstream>
+#include <optional>
 #include <vector>
 
 #include "ImportError.h"
@@ -91,6 +93,12 @@ void SkipAttributes(HeaderReader& header, int count_bytes) {
   }
 }
 
+[[noreturn]] void Fail(const std::string& variable, std::uint64_t needed, std::uint64_t file_size) {
+  throw ImportError("the file is cut short: " + variable + " needs " +
+                    (needed == UINT64_MAX ? std::string("more") : std::to_string(needed)) +
+                    " bytes, the file has " + std::to_string(file_size));
+}
+
 }  // namespace
 
 void RequireWholeClassicVariable(const std::filesystem::path& file, const std::string& variable) {
@@ -101,7 +109,7 @@ void RequireWholeClassicVariable(const std::filesystem::path& file, const std::s
   // Version 5 counts in 64 bits; versions 2 and 5 give offsets in 64 bits.
   const int count_bytes = version == 5 ? 8 : 4;
   const int offset_bytes = version == 1 ? 4 : 8;
-  header.Big(count_bytes);  // records so far
+  const std::uint64_t records = header.Big(count_bytes);
 
   std::vector<std::uint64_t> lengths;
   const auto dimension_tag = static_cast<Tag>(header.Big(4));
@@ -117,6 +125,13 @@ void RequireWholeClassicVariable(const std::filesystem::path& file, const std::s
 
   if (static_cast<Tag>(header.Big(4)) != Tag::kVariable) HeaderReader::Fail();
   const std::uint64_t variables = header.Count(count_bytes, 16);
+  // Where the variable's values end, once every variable is read: a record variable's last
+  // record lies (records - 1) whole records past its first one.
+  std::optional<std::uint64_t> wanted_begin;
+  std::uint64_t wanted_bytes = 0;  // of its values, or of one record of them
+  bool wanted_is_record = false;
+  std::uint64_t record_bytes = 0;  // all record variables' values in one record, padded
+  std::uint64_t record_variables = 0;
   for (std::uint64_t i = 0; i < variables; ++i) {
     const std::string name = header.Name(count_bytes);
     const std::uint64_t rank = header.Count(count_bytes, 4);
@@ -125,24 +140,43 @@ void RequireWholeClassicVariable(const std::filesystem::path& file, const std::s
     for (std::uint64_t d = 0; d < rank; ++d) {
       const std::uint64_t id = header.Big(count_bytes);
       if (id >= lengths.size()) HeaderReader::Fail();
-      record = record || lengths[id] == 0;
-      if (lengths[id] != 0 && values > UINT64_MAX / lengths[id]) HeaderReader::Fail();
+      // The record dimension's length is 0 in the header: values then counts one record.
+      if (lengths[id] == 0) {
+        record = true;
+        continue;
+      }
+      if (values > UINT64_MAX / lengths[id]) HeaderReader::Fail();
       values *= lengths[id];
     }
     SkipAttributes(header, count_bytes);
     const std::uint64_t size = TypeSize(static_cast<std::uint32_t>(header.Big(4)));
     header.Big(count_bytes);  // the padded size, which overflows for large variables
     const std::uint64_t begin = header.Big(offset_bytes);
-    if (name != variable) continue;
-    // Record variables interleave with others; the library checks those against the count.
-    if (record) return;
-    if (values > (UINT64_MAX - begin) / size || begin + values * size > file_size) {
-      throw ImportError("the file is cut short: " + variable + " needs " +
-                        std::to_string(begin + values * size) + " bytes, the file has " +
-                        std::to_string(file_size));
+    // Sizes beyond the file's cannot be on disk; the file is then cut short either way.
+    if (values > file_size / size) Fail(variable, UINT64_MAX, file_size);
+    if (record) {
+      record_bytes += PaddedToFour(values * size);
+      ++record_variables;
     }
-    return;
+    if (name != variable) continue;
+    wanted_begin = begin;
+    wanted_bytes = values * size;
+    wanted_is_record = record;
   }
+  if (!wanted_begin) return;
+  std::uint64_t end = *wanted_begin + wanted_bytes;
+  if (wanted_is_record) {
+    // The count of records may be "streaming" (all ones): the library then counts them from
+    // the file's length, whole records only.
+    if (records == (count_bytes == 8 ? UINT64_MAX : 0xFFFFFFFFu) || records == 0) return;
+    // A file whose only record variable is its record needs no padding between records.
+    if (record_variables == 1) record_bytes = wanted_bytes;
+    if (records - 1 > (UINT64_MAX - end) / std::max<std::uint64_t>(record_bytes, 1)) {
+      Fail(variable, UINT64_MAX, file_size);
+    }
+    end += (records - 1) * record_bytes;
+  }
+  if (end < *wanted_begin || end > file_size) Fail(variable, end, file_size);
 }
 
 }  // namespace orandu::import

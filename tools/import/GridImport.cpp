@@ -1,5 +1,5 @@
 // The import pipeline: read rows of the input, reduce them across longitude, combine the reduced
-// rows across latitude, encode and write the output rows as they are finished.
+// rows across latitude, encode the output rows as they are finished and write them at the end.
 #include "GridImport.h"
 
 #include <malloc.h>
@@ -8,9 +8,12 @@
 #include <cmath>
 #include <cstdint>
 #include <span>
+#include <string>
+#include <system_error>
 #include <vector>
 
 #include "AtomicFile.h"
+#include "ExactSum.h"
 #include "HeightGrid.h"
 #include "ImportError.h"
 #include "NetcdfGrid.h"
@@ -19,11 +22,12 @@
 namespace orandu::import {
 namespace {
 
-// Input values held at once as heights (and as many bytes again as stored), and input rows held
-// reduced across longitude; with the library's own buffers (a chunk cache of at most 128 MB,
-// or the few chunks being inflated) the process stays under 256 MB.
-constexpr std::size_t kReadBudgetBytes = 24u << 20;
-constexpr std::size_t kReducedBudgetBytes = 112u << 20;
+// Everything the import holds while it reads: its buffers, the weights, the output and the
+// library's chunks. The process itself, its libraries and the netCDF library's metadata take
+// about 15 MB more; the rest of 256 MB is a margin.
+constexpr std::size_t kMemoryBudget = 224u << 20;
+// Bands of values read at once need not be large to be read fast.
+constexpr std::size_t kBandBudget = 24u << 20;
 
 // One input row reduced to the output's columns: for each column the weighted sum of its valid
 // input samples, their total weight, and whether any sample with weight was missing.
@@ -45,7 +49,7 @@ struct Strip {
   struct Entry {
     std::size_t output_column;
     std::size_t offset;  // of the input column within the strip
-    double weight;
+    double parts;
   };
   std::size_t first_column = 0;
   std::size_t columns = 0;
@@ -62,45 +66,80 @@ std::vector<Strip> MakeStrips(const AxisWeights& columns, std::size_t input_colu
   }
   for (std::size_t column = 0; column < GridColumns; ++column) {
     for (const WeightedSample& sample : columns.For(column)) {
-      strips[sample.index / width].entries.push_back({column, sample.index % width, sample.weight});
+      strips[sample.index / width].entries.push_back({column, sample.index % width, sample.parts});
     }
   }
   return strips;
 }
 
-// Input rows in order from the north, read a band at a time and reduced across longitude as
-// they are read. A chunked file is read a whole row of chunks at a time, chunk by chunk, when
-// the reduced rows of that band fit the budget: each chunk is then inflated once and the
-// library keeps no cache. Otherwise bands are thinner and read whole across.
+// How the values are read: a whole row of chunks at a time, chunk by chunk (each chunk inflated
+// once, no cache), or in bands of rows read whole across (a cache keeping the row of chunks
+// they lie in, so that each chunk is still inflated once).
+struct ReadPlan {
+  bool by_chunks = false;
+  std::size_t band_rows = 1;
+  std::size_t cache_bytes = 0;
+};
+
+std::string Megabytes(std::size_t bytes) {
+  return std::to_string((bytes + 500000) / 1000000) + " MB";
+}
+
+// Plans the reads of `grid` within `room` bytes, `span` reduced rows being needed at once by
+// the rows being made. Throws ImportError when even one chunk's reads cannot fit.
+ReadPlan PlanReads(const NetcdfGrid& grid, std::size_t span, std::size_t room) {
+  const std::size_t width = grid.longitude().count;
+  const std::size_t value_bytes = grid.value_bytes() + sizeof(double);  // as stored, and as heights
+  const std::size_t chunk_bytes = grid.ChunkBytes();
+  // The library reads a chunk's compressed bytes (at most the chunk's size) and inflates them
+  // into a buffer of the chunk's size, which the cache then keeps when there is one.
+  const std::size_t compressed = chunk_bytes;
+  const std::size_t inflating = compressed + chunk_bytes;
+  if (grid.chunk_rows() > 0) {
+    const std::size_t chunk_values = grid.chunk_rows() * grid.chunk_columns();
+    const std::size_t needed =
+        (grid.chunk_rows() + span) * kReducedRowBytes + chunk_values * value_bytes + inflating;
+    if (needed <= room) return {true, grid.chunk_rows(), 0};
+  }
+  const std::size_t cache_bytes = grid.ChunkRowBytes();
+  const std::size_t held =
+      cache_bytes + (cache_bytes > 0 ? compressed : 0) + span * kReducedRowBytes;
+  const std::size_t per_row = kReducedRowBytes + width * value_bytes;
+  if (held + per_row > room) {
+    throw ImportError(grid.variable() + " is stored in chunks of " +
+                      std::to_string(grid.chunk_rows()) + " × " +
+                      std::to_string(grid.chunk_columns()) + " values (" + Megabytes(chunk_bytes) +
+                      " each), too large to read within 256 MB: " +
+                      "store it in smaller chunks first (nccopy -c)");
+  }
+  const std::size_t rows =
+      std::min({(room - held) / per_row, std::max<std::size_t>(1, kBandBudget / per_row),
+                grid.latitude().count});
+  return {false, rows, cache_bytes};
+}
+
+// Input rows in order from the north, read as planned and reduced across longitude as they are
+// read.
 class ReducedRows {
  public:
-  ReducedRows(NetcdfGrid& grid, const AxisWeights& columns, std::size_t span) : grid_(grid) {
+  ReducedRows(NetcdfGrid& grid, const AxisWeights& columns, std::size_t span, const ReadPlan& plan,
+              const ImportOptions& options)
+      : grid_(grid), options_(options) {
     const std::size_t width = grid.longitude().count;
-    const std::size_t chunk_rows = grid.chunk_rows();
-    const std::size_t chunk_block = chunk_rows * grid.chunk_columns();
-    by_chunks_ = chunk_rows > 0 && (chunk_rows + span) * kReducedRowBytes <= kReducedBudgetBytes &&
-                 chunk_block * sizeof(float) <= kReadBudgetBytes;
-    grid.CacheChunkRows(by_chunks_);
+    grid.CacheChunks(plan.cache_bytes);
     // The library inflates each chunk into fresh buffers of many megabytes. Read whole, they are
     // the same few sizes over and over: kept in the heap and never handed back, they are reused
     // without a page fault. Cached, they live long and grow while inflating, and in the heap
     // every page they ever touched would stay counted: each then gets a mapping of its own.
-    if (chunk_rows == 0 || by_chunks_) {
+    if (plan.cache_bytes == 0) {
       mallopt(M_MMAP_THRESHOLD, 32 << 20);
       mallopt(M_TRIM_THRESHOLD, 256 << 20);
     } else {
       mallopt(M_MMAP_THRESHOLD, 1 << 20);
     }
-    if (by_chunks_) {
-      band_rows_ = chunk_rows;
-      strips_ = MakeStrips(columns, width, grid.chunk_columns());
-      block_.resize(chunk_block);
-    } else {
-      band_rows_ = std::min(grid.RowsPerRead(kReadBudgetBytes / 2),
-                            std::max<std::size_t>(1, kReadBudgetBytes / 2 / sizeof(float) / width));
-      strips_ = MakeStrips(columns, width, width);
-      block_.resize(band_rows_ * width);
-    }
+    band_rows_ = plan.band_rows;
+    strips_ = MakeStrips(columns, width, plan.by_chunks ? grid.chunk_columns() : width);
+    block_.resize(band_rows_ * (plan.by_chunks ? grid.chunk_columns() : width));
     ring_.resize(band_rows_ + span);
   }
 
@@ -117,18 +156,19 @@ class ReducedRows {
         std::min({band_rows_, grid_.latitude().count - first, grid_.RowsToChunkEdge(first)});
     for (std::size_t k = first; k < first + count; ++k) ring_[k % ring_.size()].Clear();
     for (const Strip& strip : strips_) {
-      const std::span<float> block = std::span(block_).first(count * strip.columns);
+      if (options_.stage) options_.stage(ImportStage::kValues);
+      const std::span<double> block = std::span(block_).first(count * strip.columns);
       grid_.ReadBlock(first, count, strip.first_column, strip.columns, block);
       for (std::size_t row = 0; row < count; ++row) {
         ReducedRow& reduced = ring_[(first + row) % ring_.size()];
-        const float* heights = block.data() + row * strip.columns;
+        const double* heights = block.data() + row * strip.columns;
         for (const Strip::Entry& entry : strip.entries) {
-          const float height = heights[entry.offset];
+          const double height = heights[entry.offset];
           if (std::isnan(height)) {
             reduced.missing[entry.output_column] = 1;
           } else {
-            reduced.sum[entry.output_column] += entry.weight * height;
-            reduced.weight[entry.output_column] += entry.weight;
+            reduced.sum[entry.output_column] += entry.parts * height;
+            reduced.weight[entry.output_column] += entry.parts;
           }
         }
       }
@@ -137,10 +177,10 @@ class ReducedRows {
   }
 
   NetcdfGrid& grid_;
-  bool by_chunks_ = false;
+  const ImportOptions& options_;
   std::size_t band_rows_ = 1;
   std::vector<Strip> strips_;
-  std::vector<float> block_;
+  std::vector<double> block_;
   std::vector<ReducedRow> ring_;
   std::size_t next_ = 0;
 };
@@ -158,10 +198,55 @@ std::size_t WidestSpan(const AxisWeights& rows) {
   return widest;
 }
 
+// Within this of halfway between two whole metres, the rounding of a mean is decided exactly.
+constexpr double kNearTie = 1e-6;
+
+// The mean `height` of an output sample, or the whole metre it rounds to when it lies next to a
+// tie: there floating point lands a little either side of an exact tie, so the side is decided
+// exactly from the same sums (exact themselves for integer heights), and an exact tie goes to
+// the even metre.
+double OnTheRightSideOfATie(double height, std::span<const WeightedSample> rows,
+                            ReducedRows& reduced, std::size_t column) {
+  const double below = std::floor(height);
+  if (std::fabs(height - below - 0.5) > kNearTie) return height;
+  // The sign of sum - (below + 1/2) weight, doubled: of the sum over rows of
+  // parts * (2 sum - (2 below + 1) weight).
+  const double twice_tie = 2 * below + 1;
+  ExactSum difference;
+  for (const WeightedSample& row : rows) {
+    const ReducedRow& from = reduced.Row(row.index);
+    difference.AddProduct(row.parts, 2 * from.sum[column]);
+    difference.AddProduct(-row.parts, twice_tie * from.weight[column]);
+  }
+  const int side = difference.Sign();
+  if (side > 0) return below + 1;
+  if (side < 0) return below;
+  return std::fmod(below, 2) == 0 ? below : below + 1;
+}
+
+// The bytes the weights take.
+std::size_t BytesOf(const AxisWeights& weights) {
+  return weights.begin.size() * sizeof(std::size_t) +
+         weights.samples.size() * sizeof(WeightedSample);
+}
+
+// The output's folder must exist before anything is read: the output is only written once
+// every value has been read.
+void RequireOutputFolder(const std::filesystem::path& output) {
+  const std::filesystem::path folder =
+      output.parent_path().empty() ? std::filesystem::path(".") : output.parent_path();
+  std::error_code error;
+  if (!std::filesystem::is_directory(folder, error)) {
+    throw OutputError("cannot write " + output.string());
+  }
+}
+
 }  // namespace
 
 ImportSummary ImportGrid(const std::filesystem::path& input, const std::filesystem::path& output,
                          const ImportOptions& options) {
+  RequireOutputFolder(output);
+  if (options.stage) options.stage(ImportStage::kHeader);
   NetcdfGrid grid(input, options.variable);
   const AxisWeights rows = LatitudeWeights(grid.latitude());
   const AxisWeights columns = LongitudeWeights(grid.longitude());
@@ -173,14 +258,20 @@ ImportSummary ImportGrid(const std::filesystem::path& input, const std::filesyst
   summary.across_latitudes = rows.resampling;
   summary.across_longitudes = columns.resampling;
 
-  ReducedRows reduced(grid, columns, WidestSpan(rows));
-  AtomicFileWriter writer(output);
-  if (!writer.ok()) throw OutputError("cannot write " + output.string());
-  std::vector<std::uint8_t> encoded(static_cast<std::size_t>(RowBytes) * RowsPerRead);
+  // The whole output is held and written at the end, so that no temporary file exists while the
+  // library reads: a read that never ends can then be stopped at once, leaving nothing behind.
+  std::vector<std::uint8_t> encoded(static_cast<std::size_t>(GridBytes));
+  const std::size_t span = WidestSpan(rows);
+  // The strips hold about one entry per column weight. All this is under 100 MB even for a 1″
+  // grid, the finest the grid's reading accepts.
+  const std::size_t held = encoded.size() + BytesOf(rows) + 2 * BytesOf(columns);
+  ReducedRows reduced(grid, columns, span, PlanReads(grid, span, kMemoryBudget - held), options);
   std::vector<double> sum(GridColumns);
   std::vector<double> weight(GridColumns);
   std::vector<std::uint8_t> missing(GridColumns);
   for (int row = 0; row < GridRows; ++row) {
+    // Each output row is progress too: a coarse grid is read in one band, then only combined.
+    if (options.stage) options.stage(ImportStage::kValues);
     std::fill(sum.begin(), sum.end(), 0.0);
     std::fill(weight.begin(), weight.end(), 0.0);
     std::fill(missing.begin(), missing.end(), 0);
@@ -188,16 +279,16 @@ ImportSummary ImportGrid(const std::filesystem::path& input, const std::filesyst
     for (const WeightedSample& sample : samples) {
       const ReducedRow& from = reduced.Row(sample.index);
       for (std::size_t column = 0; column < GridColumns; ++column) {
-        sum[column] += sample.weight * from.sum[column];
-        weight[column] += sample.weight * from.weight[column];
+        sum[column] += sample.parts * from.sum[column];
+        weight[column] += sample.parts * from.weight[column];
         missing[column] |= from.missing[column];
       }
     }
-    const std::size_t at = static_cast<std::size_t>(row % RowsPerRead) * RowBytes;
+    const std::size_t at = static_cast<std::size_t>(row) * RowBytes;
     for (std::size_t column = 0; column < GridColumns; ++column) {
       double height = 0;
       if (weight[column] > 0) {
-        height = sum[column] / weight[column];
+        height = OnTheRightSideOfATie(sum[column] / weight[column], samples, reduced, column);
         summary.filled += missing[column];
       } else {
         ++summary.all_missing;
@@ -207,13 +298,15 @@ ImportSummary ImportGrid(const std::filesystem::path& input, const std::filesyst
       encoded[at + column * 2] = static_cast<std::uint8_t>(sample.raw & 0xFF);
       encoded[at + column * 2 + 1] = static_cast<std::uint8_t>(sample.raw >> 8);
     }
-    if ((row + 1) % RowsPerRead == 0 || row + 1 == GridRows) {
-      const std::size_t filled_rows = static_cast<std::size_t>(row % RowsPerRead) + 1;
-      writer.Write(std::span(encoded).first(filled_rows * RowBytes));
-      if (options.progress) options.progress(static_cast<double>(row + 1) / GridRows);
+    if ((row + 1) % RowsPerRead == 0 && options.progress) {
+      options.progress(static_cast<double>(row + 1) / GridRows);
     }
   }
+  if (options.stage) options.stage(ImportStage::kOutput);
+  AtomicFileWriter writer(output);
+  writer.Write(encoded);
   if (!writer.Commit()) throw OutputError("cannot write " + output.string());
+  if (options.progress) options.progress(1);
   summary.lowest = grid.lowest();
   summary.highest = grid.highest();
   return summary;

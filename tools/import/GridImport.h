@@ -9,12 +9,14 @@
 
 #include "AxisWeights.h"
 #include "GridAxes.h"
+#include "Watchdog.h"
 
 namespace orandu::import {
 
 struct ImportOptions {
   std::optional<std::string> variable;        // the height variable, when the file holds several
   std::function<void(double done)> progress;  // told the fraction done, 0 ... 1, now and then
+  std::function<void(ImportStage)> stage;     // told as each stage of the reading begins
 };
 
 struct ImportSummary {

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <cstring>
 #include <limits>
+#include <sstream>
 #include <system_error>
 
 #include "ClassicLayout.h"
@@ -17,9 +18,12 @@
 namespace orandu::import {
 namespace {
 
-// One row of chunks is cached whole, so that the bands read within it inflate each chunk once;
-// beyond this the memory budget would be at risk, and chunks are inflated again per band.
-constexpr std::size_t kLargestChunkCache = 128u << 20;
+// Far beyond any height the grid can hold, and far enough inside a double's range that weighted
+// sums of such values (weights of up to about 1e14 in all) stay finite.
+constexpr double kFarthestHeight = 1e290;
+// No global grid is finer than one arc-second; a file declaring more samples than that is no
+// height grid, and reading it would take days.
+constexpr double kOneArcSecond = 1.0 / 3600;
 // A row wider than this (a 10″ grid has 129600 columns) is no height grid a viewer needs.
 constexpr std::size_t kMostColumns = 1u << 22;
 
@@ -52,6 +56,24 @@ std::vector<double> NumberAttribute(int file, int variable, const char* name) {
   std::vector<double> values(length);
   if (nc_get_att_double(file, variable, name, values.data()) != NC_NOERR) return {};
   return values;
+}
+
+// An attribute's type and number of values; NC_NAT when the variable has no such attribute.
+struct AttributeShape {
+  nc_type type = NC_NAT;
+  std::size_t length = 0;
+};
+
+AttributeShape ShapeOf(int file, int variable, const char* name) {
+  AttributeShape shape;
+  if (nc_inq_att(file, variable, name, &shape.type, &shape.length) != NC_NOERR) return {};
+  return shape;
+}
+
+std::string Number(double value) {
+  std::ostringstream text;
+  text << value;
+  return text.str();
 }
 
 std::string VariableName(int file, int variable) {
@@ -95,6 +117,13 @@ AxisKind Classify(int file, int variable) {
         (is_x && long_name.find("longitude") != std::string::npos)) {
       return AxisKind::kLongitude;
     }
+  }
+  // Grids of the mapping toolkits name geographic axes x and y too, with no units but their
+  // extent: exactly the whole globe is read as latitude and longitude.
+  if (units.empty()) {
+    const std::vector<double> range = NumberAttribute(file, variable, "actual_range");
+    if (is_y && range.size() == 2 && range[0] == -90 && range[1] == 90) return AxisKind::kLatitude;
+    if (is_x && range.size() == 2 && range[1] - range[0] == 360) return AxisKind::kLongitude;
   }
   if (is_x || is_y || standard.starts_with("projection_")) return AxisKind::kProjected;
   return AxisKind::kUnknown;
@@ -180,6 +209,26 @@ std::vector<double> ReadCoordinates(int file, int dimension) {
   return values;
 }
 
+// How far from its true value a stored coordinate may lie, relative to its size.
+double StoredPrecision(int file, int dimension) {
+  nc_type type = NC_NAT;
+  Check(nc_inq_vartype(file, *CoordinateVariable(file, dimension), &type),
+        "cannot inspect " + DimensionName(file, dimension));
+  if (type == NC_FLOAT) return std::ldexp(1.0, -23);
+  if (type == NC_DOUBLE) return std::ldexp(1.0, -52);
+  return 0;
+}
+
+// The first longitude on its grid's lattice, whole half steps from 0°, when the stored value
+// agrees with that within its precision: a single-precision -179.979167 is -180° + 1.25′, and
+// read as stored it would shift every cell edge, taking slivers of neighbouring cells into means.
+double OnTheLattice(double first, double step, double precision) {
+  const double half_step = step / 2;
+  const double lattice = std::nearbyint(first / half_step) * half_step;
+  return std::fabs(first - lattice) <= std::max(std::fabs(first), 1.0) * precision ? lattice
+                                                                                   : first;
+}
+
 std::size_t TypeSize(int type) {
   switch (type) {
     case NC_BYTE:
@@ -203,7 +252,7 @@ std::size_t TypeSize(int type) {
 
 // Turns stored values of type T into metres, NaN where missing, and widens the range seen.
 template <typename T>
-void Decode(const unsigned char* stored, std::span<float> heights, const ValueCoding& coding,
+void Decode(const unsigned char* stored, std::span<double> heights, const ValueCoding& coding,
             std::optional<double>& lowest, std::optional<double>& highest) {
   double low = lowest.value_or(HUGE_VAL);
   double high = highest.value_or(-HUGE_VAL);
@@ -215,13 +264,16 @@ void Decode(const unsigned char* stored, std::span<float> heights, const ValueCo
         !std::isfinite(as_double) || as_double < coding.valid_min || as_double > coding.valid_max;
     for (const double fill : coding.missing) missing = missing || as_double == fill;
     if (missing) {
-      heights[i] = std::numeric_limits<float>::quiet_NaN();
+      heights[i] = std::numeric_limits<double>::quiet_NaN();
       continue;
     }
-    const double metres = as_double * coding.scale + coding.offset;
+    // Clamped so that no sum of them overflows: 1e300 and -1e300 side by side once became
+    // infinities of opposite signs as floats, and a weighted mean of them not a number.
+    const double metres =
+        std::clamp(as_double * coding.scale + coding.offset, -kFarthestHeight, kFarthestHeight);
     low = std::min(low, metres);
     high = std::max(high, metres);
-    heights[i] = static_cast<float>(metres);
+    heights[i] = metres;
   }
   if (low <= high) {
     lowest = low;
@@ -303,6 +355,13 @@ void NetcdfGrid::FindVariable(const std::optional<std::string>& variable) {
                               ReadCoordinates(file_, chosen->dimensions[0]));
   longitude_ = FitLongitudeAxis(DimensionName(file_, chosen->dimensions[1]),
                                 ReadCoordinates(file_, chosen->dimensions[1]));
+  longitude_.first = OnTheLattice(longitude_.first, longitude_.step,
+                                  StoredPrecision(file_, chosen->dimensions[1]));
+  if (latitude_.step < kOneArcSecond * (1 - 1e-9) || longitude_.step < kOneArcSecond * (1 - 1e-9)) {
+    throw ImportError(chosen->name + " has " + std::to_string(longitude_.count) + " × " +
+                      std::to_string(latitude_.count) +
+                      " samples: finer than one arc-second, more than any global grid has");
+  }
   nc_type type = NC_NAT;
   Check(nc_inq_vartype(file_, variable_id_, &type), "cannot inspect " + variable_name_);
   type_ = type;
@@ -313,6 +372,18 @@ void NetcdfGrid::FindVariable(const std::optional<std::string>& variable) {
 }
 
 void NetcdfGrid::ReadCoding() {
+  // A packing that is not one number cannot be applied: ignored, it would give heights scaled
+  // wrongly with no word said.
+  for (const char* name : {"scale_factor", "add_offset"}) {
+    const AttributeShape shape = ShapeOf(file_, variable_id_, name);
+    if (shape.type == NC_CHAR || shape.type == NC_STRING) {
+      throw ImportError(variable_name_ + "'s " + name + " is text, not a number");
+    }
+    if (shape.type != NC_NAT && shape.length != 1) {
+      throw ImportError(variable_name_ + "'s " + name + " has " + std::to_string(shape.length) +
+                        " values, not one number");
+    }
+  }
   if (const auto scale = NumberAttribute(file_, variable_id_, "scale_factor"); !scale.empty()) {
     coding_.scale = scale.front();
   }
@@ -340,6 +411,11 @@ void NetcdfGrid::ReadCoding() {
   if (const auto high = NumberAttribute(file_, variable_id_, "valid_max"); !high.empty()) {
     coding_.valid_max = high.front();
   }
+  if (coding_.valid_min > coding_.valid_max) {
+    throw ImportError(variable_name_ + " has valid values from " + Number(coding_.valid_min) +
+                      " up to " + Number(coding_.valid_max) +
+                      ": the low end is above the high end");
+  }
   if (!std::isfinite(coding_.scale) || !std::isfinite(coding_.offset) || coding_.scale == 0) {
     throw ImportError(variable_name_ + " has an unusable scale_factor or add_offset");
   }
@@ -355,14 +431,20 @@ void NetcdfGrid::FindChunks() {
   chunk_columns_ = std::min(chunks[1], longitude_.count);
 }
 
-void NetcdfGrid::CacheChunkRows(bool whole_row) {
+std::size_t NetcdfGrid::ChunkBytes() const {
+  return chunk_rows_ * chunk_columns_ * type_size_;
+}
+
+std::size_t NetcdfGrid::ChunkRowBytes() const {
+  if (chunk_rows_ == 0) return 0;
+  const std::size_t chunks_across = (longitude_.count + chunk_columns_ - 1) / chunk_columns_;
+  return chunks_across * ChunkBytes();
+}
+
+void NetcdfGrid::CacheChunks(std::size_t bytes) {
   if (chunk_rows_ == 0) return;
   const std::size_t chunks_across = (longitude_.count + chunk_columns_ - 1) / chunk_columns_;
-  const std::size_t chunk_bytes = chunk_rows_ * chunk_columns_ * type_size_;
-  // Whole chunks read at once need no cache; bands thinner than a chunk reuse its row of chunks.
-  const std::size_t size =
-      whole_row ? 0 : std::min(chunks_across * chunk_bytes, kLargestChunkCache);
-  Check(nc_set_var_chunk_cache(file_, variable_id_, size, 4 * chunks_across + 1, 1.0f),
+  Check(nc_set_var_chunk_cache(file_, variable_id_, bytes, 4 * chunks_across + 1, 1.0f),
         "cannot size the chunk cache");
 }
 
@@ -393,11 +475,6 @@ std::string NetcdfGrid::TypeName() const {
   }
 }
 
-std::size_t NetcdfGrid::RowsPerRead(std::size_t budget_bytes) const {
-  const std::size_t row_bytes = longitude_.count * type_size_;
-  return std::min(std::max<std::size_t>(1, budget_bytes / row_bytes), latitude_.count);
-}
-
 std::size_t NetcdfGrid::RowsToChunkEdge(std::size_t first) const {
   const std::size_t rows_left = latitude_.count - first;
   if (chunk_rows_ == 0) return rows_left;
@@ -408,7 +485,7 @@ std::size_t NetcdfGrid::RowsToChunkEdge(std::size_t first) const {
 }
 
 void NetcdfGrid::ReadBlock(std::size_t first, std::size_t count, std::size_t first_column,
-                           std::size_t columns, std::span<float> heights) {
+                           std::size_t columns, std::span<double> heights) {
   stored_.resize(count * columns * type_size_);
   // The file's rows run from the south when latitudes ascend.
   const std::size_t file_first = latitude_.ascending ? latitude_.count - first - count : first;
@@ -419,7 +496,7 @@ void NetcdfGrid::ReadBlock(std::size_t first, std::size_t count, std::size_t fir
   for (std::size_t row = 0; row < count; ++row) {
     const std::size_t stored_row = latitude_.ascending ? count - 1 - row : row;
     const unsigned char* from = stored_.data() + stored_row * columns * type_size_;
-    const std::span<float> to = heights.subspan(row * columns, columns);
+    const std::span<double> to = heights.subspan(row * columns, columns);
     switch (type_) {
       case NC_BYTE:
         Decode<std::int8_t>(from, to, coding_, lowest_, highest_);

@@ -35,23 +35,25 @@ class NetcdfGrid {
   std::string TypeName() const;
   const LatitudeAxis& latitude() const { return latitude_; }
   const LongitudeAxis& longitude() const { return longitude_; }
-  // Rows read at once within `budget_bytes` of stored values.
-  std::size_t RowsPerRead(std::size_t budget_bytes) const;
+  // Bytes of one stored value.
+  std::size_t value_bytes() const { return type_size_; }
   // Rows from `first` (counted from the north) to the end of its row of chunks, so that bands
   // stopping there never need two rows of chunks at once.
   std::size_t RowsToChunkEdge(std::size_t first) const;
   // The values' chunks, rows by columns; 0 by 0 when they are stored contiguously.
   std::size_t chunk_rows() const { return chunk_rows_; }
   std::size_t chunk_columns() const { return chunk_columns_; }
-  // Sizes the chunk cache for reads of whole rows of chunks (`whole_row`, no cache needed) or of
-  // bands thinner than a chunk (one row of chunks cached, up to a limit).
-  void CacheChunkRows(bool whole_row);
+  // The bytes of one chunk's values, and of one row of chunks across the whole width.
+  std::size_t ChunkBytes() const;
+  std::size_t ChunkRowBytes() const;
+  // Lets the library keep up to `bytes` of inflated chunks (0: none kept).
+  void CacheChunks(std::size_t bytes);
 
   // Reads `count` rows counted from the northernmost, `first` the northernmost of them, and
   // `columns` columns from `first_column`, as heights in metres, NaN where a value is missing;
   // `heights` receives count * columns values, row by row.
   void ReadBlock(std::size_t first, std::size_t count, std::size_t first_column,
-                 std::size_t columns, std::span<float> heights);
+                 std::size_t columns, std::span<double> heights);
 
   // The lowest and highest heights read so far; nullopt before any value is read.
   std::optional<double> lowest() const { return lowest_; }
