@@ -14,11 +14,15 @@
 #include <tuple>
 #include <variant>
 
+#include "AtomicFile.h"
 #include "ColorBarFile.h"
 #include "Errors.h"
 #include "ExitStatus.h"
+#include "GeoTiffWriter.h"
+#include "NetCdfHeightsWriter.h"
 #include "PictureFormats.h"
 #include "PictureWriters.h"
+#include "RegionHeights.h"
 #include "RegionView.h"
 
 namespace {
@@ -42,7 +46,11 @@ constexpr std::string_view kHelp =
     "  --size WxH      the paint area, 488x441 by default\n"
     "  --grid, --bar   the grid and the colour bar, data/ETOPO5.DOS and data/P1.BMP beside\n"
     "                  the program by default\n"
-    "  --out PATH      region.png by default; .png or .bmp\n"
+    "  --out PATH      region.png by default; .png, .bmp, or .tif for a GeoTIFF placed in\n"
+    "                  WGS 84 longitude and latitude (EPSG:4326)\n"
+    "  --world-file    also the world file beside the picture (.pgw, .bpw, .tfw)\n"
+    "  --heights       the samples themselves instead of colours, to a 16-bit .tif or a\n"
+    "                  CF netCDF .nc file\n"
     "Prints the centre painted, as \"center X Y\".";
 constexpr int kLargestSide = 1 << 15;
 
@@ -56,6 +64,8 @@ struct Options {
   int width = 488;  // the region view's paint area as it first opens
   int height = 441;
   std::filesystem::path out = "region.png";
+  bool worldFile = false;  // a world file beside the picture
+  bool heights = false;    // the samples themselves instead of their colours
 };
 
 std::optional<int> ParseInt(std::string_view text) {
@@ -117,7 +127,7 @@ std::optional<orandu::Light> ParseLight(std::string_view text) {
   return light;
 }
 
-enum class FileFormat { kBmp, kPng };
+enum class FileFormat { kBmp, kPng, kGeoTiff, kNetCdf };
 
 // The format --out names by its extension, in any letter case.
 std::optional<FileFormat> FormatOf(const std::filesystem::path& path) {
@@ -125,7 +135,18 @@ std::optional<FileFormat> FormatOf(const std::filesystem::path& path) {
   for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   if (extension == ".bmp") return FileFormat::kBmp;
   if (extension == ".png") return FileFormat::kPng;
+  if (extension == ".tif" || extension == ".tiff") return FileFormat::kGeoTiff;
+  if (extension == ".nc") return FileFormat::kNetCdf;
   return std::nullopt;
+}
+
+// The world file beside a picture: the extension's first and last letters and a "w".
+std::filesystem::path WorldFilePath(const std::filesystem::path& picture) {
+  const FileFormat format = *FormatOf(picture);
+  std::filesystem::path world = picture;
+  return world.replace_extension(format == FileFormat::kBmp   ? ".bpw"
+                                 : format == FileFormat::kPng ? ".pgw"
+                                                              : ".tfw");
 }
 
 // What is wrong with a command line: a message before the usage line, or none for a malformed one.
@@ -165,6 +186,10 @@ std::variant<Options, UsageError> ParseOptions(int argc, char** argv) {
       }
       continue;
     }
+    if (flag == "--world-file" || flag == "--heights") {
+      (flag == "--heights" ? options.heights : options.worldFile) = true;
+      continue;
+    }
     if (i + 1 >= argc) return UsageError{};
     const std::string_view value = argv[++i];
     if (flag == "--grid") {
@@ -200,7 +225,14 @@ std::variant<Options, UsageError> ParseOptions(int argc, char** argv) {
     }
   }
   if (!options.center) return UsageError{};
-  if (!FormatOf(options.out)) {
+  const auto format = FormatOf(options.out);
+  if (options.heights && format != FileFormat::kGeoTiff && format != FileFormat::kNetCdf) {
+    return UsageError{"--heights needs --out to name a .tif or .nc file: " + options.out.string()};
+  }
+  if (options.worldFile && format == FileFormat::kNetCdf) {
+    return UsageError{"--world-file goes beside a picture, not a netCDF file"};
+  }
+  if (!format || (!options.heights && format == FileFormat::kNetCdf)) {
     return UsageError{"--out must name a .png or .bmp file: " + options.out.string()};
   }
   // The writers' limit, checked before a single row is painted.
@@ -208,6 +240,33 @@ std::variant<Options, UsageError> ParseOptions(int argc, char** argv) {
     return UsageError{orandu::PictureTooLargeMessage(options.width, options.height)};
   }
   return options;
+}
+
+void WriteWorldFile(const Options& options, const orandu::GeoPlacement& placement) {
+  const std::filesystem::path world = WorldFilePath(options.out);
+  if (!orandu::WriteFileAtomically(world, orandu::WorldFileText(placement))) {
+    throw orandu::OranduError(orandu::CannotWriteMessage(world));
+  }
+}
+
+// Writes the region's samples straight into the file, a row at a time.
+void RenderHeights(const Options& options, const orandu::RegionView& view) {
+  const orandu::ColorTable noColours{orandu::Picture{}};
+  orandu::RegionPainter painter(view, options.grid, noColours, options.width, options.height,
+                                orandu::PixelLayout::kRgb);
+  const int firstColumn = orandu::FirstColumn(view.CenterLon(), options.width);
+  const orandu::GeoPlacement placement =
+      orandu::PlaceRegion(view.CenterLon(), view.CenterLat(), options.width, options.height);
+  const auto sampleRow = [&](int y, std::span<std::uint8_t> row) {
+    orandu::FillHeightRow(painter, firstColumn, y, row);
+  };
+  if (FormatOf(options.out) == FileFormat::kNetCdf) {
+    orandu::WriteNetCdfHeightRows(options.out, options.width, options.height, placement, sampleRow);
+  } else {
+    orandu::WriteGeoTiffHeightRows(options.out, options.width, options.height, placement,
+                                   sampleRow);
+  }
+  if (options.worldFile) WriteWorldFile(options, placement);
 }
 
 // Paints the region straight into the file, a row at a time in the order the file stores them.
@@ -218,11 +277,16 @@ void Render(const Options& options, const orandu::RegionView& view,
       view, options.grid, colors, options.width, options.height,
       format == FileFormat::kBmp ? orandu::PixelLayout::kBgr : orandu::PixelLayout::kRgb);
   const auto paintRow = [&](int y, std::span<std::uint8_t> row) { painter.PaintRow(y, row); };
+  const orandu::GeoPlacement placement =
+      orandu::PlaceRegion(view.CenterLon(), view.CenterLat(), options.width, options.height);
   if (format == FileFormat::kBmp) {
     orandu::WriteBmpRows(options.out, options.width, options.height, paintRow);
-  } else {
+  } else if (format == FileFormat::kPng) {
     orandu::WritePngRows(options.out, options.width, options.height, paintRow);
+  } else {
+    orandu::WriteGeoTiffRows(options.out, options.width, options.height, placement, paintRow);
   }
+  if (options.worldFile) WriteWorldFile(options, placement);
 }
 
 }  // namespace
@@ -243,7 +307,6 @@ int main(int argc, char** argv) {
     return static_cast<int>(ExitStatus::kSuccess);
   }
   try {
-    const orandu::ColorTable colors(orandu::LoadColorBar(options.bar));
     orandu::RegionView view;
     if (options.pullBack) {
       view.SetCenter(options.center->first, options.center->second, options.width, options.height);
@@ -251,7 +314,11 @@ int main(int argc, char** argv) {
       view.PlaceCenter(options.center->first, options.center->second);
     }
     view.SetShading(options.shade);
-    Render(options, view, colors);
+    if (options.heights) {
+      RenderHeights(options, view);
+    } else {
+      Render(options, view, orandu::ColorTable(orandu::LoadColorBar(options.bar)));
+    }
     std::cout << "center " << view.CenterLon() << ' ' << view.CenterLat() << '\n';
   } catch (const std::exception& error) {
     std::cerr << "orandu-render: " << error.what() << '\n';

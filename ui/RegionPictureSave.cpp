@@ -7,6 +7,7 @@
 
 #include "Errors.h"
 #include "FileNames.h"
+#include "GeoTiffWriter.h"
 #include "PictureFormats.h"
 
 namespace {
@@ -28,7 +29,7 @@ orandu::Picture ToPicture(const QImage& image) {
   return picture;
 }
 
-enum class SaveFormat { kPng, kBmp };
+enum class SaveFormat { kPng, kBmp, kGeoTiff };
 
 struct SaveType {
   SaveFormat format;
@@ -46,6 +47,11 @@ constexpr std::array<SaveType, 2> kSaveTypes{{
 std::optional<SaveFormat> FormatOfName(const QString& fileName) {
   const QString suffix = QFileInfo(fileName).suffix();
   if (suffix.isEmpty()) return SaveFormat::kPng;
+  // Not among the dialog's types: a GeoTIFF is saved when its name is typed.
+  if (suffix.compare(QLatin1String("tif"), Qt::CaseInsensitive) == 0 ||
+      suffix.compare(QLatin1String("tiff"), Qt::CaseInsensitive) == 0) {
+    return SaveFormat::kGeoTiff;
+  }
   for (const SaveType& type : kSaveTypes) {
     if (suffix.compare(QLatin1String(type.suffix), Qt::CaseInsensitive) == 0) return type.format;
   }
@@ -82,16 +88,28 @@ TRegionPictureSave::TRegionPictureSave(QWidget* owner, QString firstFolder)
     : runner_([owner](const QString& initialDir) { return AskForFile(owner, initialDir); }),
       folder_(std::move(firstFolder)) {}
 
-bool TRegionPictureSave::Execute(const QImage& picture) {
+bool TRegionPictureSave::Execute(const QImage& picture,
+                                 const std::optional<orandu::GeoPlacement>& placement) {
   const std::optional<QString> chosen = runner_(folder_);
   if (!chosen) return false;
   const std::optional<SaveFormat> format = FormatOfName(*chosen);
-  if (!format) {
+  if (!format || (*format == SaveFormat::kGeoTiff && !placement)) {
     throw orandu::OranduError(SaveFormatMessage(QFileInfo(*chosen).suffix()).toStdString());
   }
   const std::filesystem::path path = orandu::ToPath(*chosen);
   if (*format == SaveFormat::kBmp) {
     orandu::WriteBmp(path, ToPicture(picture));
+  } else if (*format == SaveFormat::kGeoTiff) {
+    const QImage rgb = picture.convertToFormat(QImage::Format_RGB32);
+    orandu::WriteGeoTiffRows(
+        path, rgb.width(), rgb.height(), *placement, [&](int y, std::span<std::uint8_t> row) {
+          const auto* pixels = reinterpret_cast<const QRgb*>(rgb.constScanLine(y));
+          for (std::size_t x = 0; x < row.size() / 3; ++x) {
+            row[3 * x] = static_cast<std::uint8_t>(qRed(pixels[x]));
+            row[3 * x + 1] = static_cast<std::uint8_t>(qGreen(pixels[x]));
+            row[3 * x + 2] = static_cast<std::uint8_t>(qBlue(pixels[x]));
+          }
+        });
   } else {
     orandu::WritePng(path, ToPicture(picture));
   }

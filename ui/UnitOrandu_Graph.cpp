@@ -96,7 +96,11 @@ QString TFormOrandu_Graph::ReadoutAt(QPoint pixel) {
 
 void TFormOrandu_Graph::SavePicture() {
   if (painted_.isNull()) return;  // nothing painted yet, nothing to save
-  orandu::RunReportingErrors([this] { SavePictureDialog.Execute(painted_); });
+  orandu::RunReportingErrors([this] {
+    SavePictureDialog.Execute(
+        painted_, orandu::PlaceRegion(region_.CenterLon(), region_.CenterLat(), painted_.width(),
+                                      painted_.height()));
+  });
 }
 
 void TFormOrandu_Graph::SetShade(bool shade) {

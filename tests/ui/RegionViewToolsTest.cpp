@@ -5,6 +5,7 @@
 
 #include <QAction>
 #include <QKeyEvent>
+#include <QProcess>
 
 #include "HeightTip.h"
 #include "ProgramFixture.h"
@@ -241,6 +242,36 @@ class RegionViewToolsTest : public QObject {
     }
     QCOMPARE(startFolders_, (QStringList{orandu::FromPath(program_->dir() / "data"),
                                          orandu::FromPath(folder), orandu::FromPath(folder)}));
+  }
+
+  // A .tif is a GeoTIFF placed where the region is: rows from 979 and columns from 2155, so the
+  // top-left pixel's edges lie half a sample from 90 - 979/12° N and 2155/12° E, written west of
+  // 180° as the region's middle lies there. GDAL reads its place and its pixels.
+  void saveAsTifWritesAGeoTiffInPlace() {
+    program_->PressOnMap({187, 87});
+    const QImage painted = Exposure();
+    const auto file = program_->dir() / "region.tif";
+    AnswerSaveWith(file);
+    graph().Action_SavePicture->trigger();
+    QProcess gdalinfo;
+    gdalinfo.start(QStringLiteral("gdalinfo"), {orandu::FromPath(file)});
+    QVERIFY(gdalinfo.waitForFinished());
+    const QString info = QString::fromUtf8(gdalinfo.readAllStandardOutput());
+    QVERIFY2(info.contains(QStringLiteral("Size is 488, 441")), qPrintable(info));
+    QVERIFY(info.contains(QStringLiteral("ID[\"EPSG\",4326]]")));
+    QVERIFY2(info.contains(QStringLiteral("Upper Left  (-180.4583333,   8.4583333)")),
+             qPrintable(info));
+    const auto copy = program_->dir() / "region-by-gdal.png";
+    QCOMPARE(QProcess::execute(QStringLiteral("gdal_translate"),
+                               {QStringLiteral("-q"), QStringLiteral("-of"), QStringLiteral("PNG"),
+                                orandu::FromPath(file), orandu::FromPath(copy)}),
+             0);
+    const orandu::Picture saved = orandu::DecodePng(orandu::testing::ReadFile(copy));
+    QCOMPARE(QSize(saved.width, saved.height), painted.size());
+    for (const QPoint at : {QPoint(0, 0), QPoint(487, 0), QPoint(200, 300), QPoint(487, 440)}) {
+      const orandu::Rgb rgb = saved.at(at.x(), at.y());
+      QCOMPARE(qRgb(rgb.red, rgb.green, rgb.blue), painted.pixel(at));
+    }
   }
 
   void ctrlSAndTheContextMenuSave() {
