@@ -33,27 +33,28 @@ enum class SaveFormat { kPng, kBmp, kGeoTiff };
 
 struct SaveType {
   SaveFormat format;
-  const char* suffix;
+  const char* suffix;       // added to a name typed without one
+  const char* otherSuffix;  // also taken for this type, or empty
   const char* nameFilter;
 };
 
 // The save dialog's file types, the first chosen when it opens.
-constexpr std::array<SaveType, 2> kSaveTypes{{
-    {SaveFormat::kPng, "png", "PNG 画像 (*.png)"},
-    {SaveFormat::kBmp, "bmp", "BMP 画像 (*.bmp)"},
+constexpr std::array<SaveType, 3> kSaveTypes{{
+    {SaveFormat::kPng, "png", "", "PNG 画像 (*.png)"},
+    {SaveFormat::kBmp, "bmp", "", "BMP 画像 (*.bmp)"},
+    {SaveFormat::kGeoTiff, "tif", "tiff", "GeoTIFF 画像 (*.tif *.tiff)"},
 }};
 
 // The format a file name's extension names; a name without one is saved as PNG.
 std::optional<SaveFormat> FormatOfName(const QString& fileName) {
   const QString suffix = QFileInfo(fileName).suffix();
   if (suffix.isEmpty()) return SaveFormat::kPng;
-  // Not among the dialog's types: a GeoTIFF is saved when its name is typed.
-  if (suffix.compare(QLatin1String("tif"), Qt::CaseInsensitive) == 0 ||
-      suffix.compare(QLatin1String("tiff"), Qt::CaseInsensitive) == 0) {
-    return SaveFormat::kGeoTiff;
-  }
   for (const SaveType& type : kSaveTypes) {
-    if (suffix.compare(QLatin1String(type.suffix), Qt::CaseInsensitive) == 0) return type.format;
+    if (suffix.compare(QLatin1String(type.suffix), Qt::CaseInsensitive) == 0 ||
+        (*type.otherSuffix != '\0' &&
+         suffix.compare(QLatin1String(type.otherSuffix), Qt::CaseInsensitive) == 0)) {
+      return type.format;
+    }
   }
   return std::nullopt;
 }
@@ -80,7 +81,8 @@ std::optional<QString> AskForFile(QWidget* owner, const QString& initialDir) {
 }  // namespace
 
 QString SaveFormatMessage(const QString& extension) {
-  return QStringLiteral("拡張子 .%1 の画像形式では保存できません (保存できるのは .png と .bmp)")
+  return QStringLiteral(
+             "拡張子 .%1 の画像形式では保存できません (保存できるのは .png、.bmp と .tif)")
       .arg(extension);
 }
 

@@ -10,7 +10,7 @@
 
 class QWidget;
 
-// "拡張子 .<ext> の画像形式では保存できません (保存できるのは .png と .bmp)", ext as typed.
+// "拡張子 .<ext> の画像形式では保存できません (保存できるのは .png、.bmp と .tif)", ext as typed.
 QString SaveFormatMessage(const QString& extension);
 
 class TRegionPictureSave {

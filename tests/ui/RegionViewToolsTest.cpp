@@ -272,6 +272,11 @@ class RegionViewToolsTest : public QObject {
       const orandu::Rgb rgb = saved.at(at.x(), at.y());
       QCOMPARE(qRgb(rgb.red, rgb.green, rgb.blue), painted.pixel(at));
     }
+    // The longer spelling, in any case, is the same file type.
+    const auto longer = program_->dir() / "region.TIFF";
+    AnswerSaveWith(longer);
+    graph().Action_SavePicture->trigger();
+    QCOMPARE(orandu::testing::ReadFile(longer), orandu::testing::ReadFile(file));
   }
 
   void ctrlSAndTheContextMenuSave() {
@@ -310,12 +315,12 @@ class RegionViewToolsTest : public QObject {
       AnswerSaveWith(program_->dir() / name);
       graph().Action_SavePicture->trigger();
     }
-    QCOMPARE(
-        recorder.texts(),
-        (QStringList{"拡張子 .jpg の画像形式では保存できません (保存できるのは .png と .bmp)",
-                     "拡張子 .jpg の画像形式では保存できません (保存できるのは .png と .bmp)",
-                     "拡張子 .gz の画像形式では保存できません (保存できるのは .png と .bmp)",
-                     "拡張子 .txt の画像形式では保存できません (保存できるのは .png と .bmp)"}));
+    QCOMPARE(recorder.texts(),
+             (QStringList{
+                 "拡張子 .jpg の画像形式では保存できません (保存できるのは .png、.bmp と .tif)",
+                 "拡張子 .jpg の画像形式では保存できません (保存できるのは .png、.bmp と .tif)",
+                 "拡張子 .gz の画像形式では保存できません (保存できるのは .png、.bmp と .tif)",
+                 "拡張子 .txt の画像形式では保存できません (保存できるのは .png、.bmp と .tif)"}));
     QCOMPARE(orandu::testing::ReadText(kept), std::string("an old photograph"));
     QCOMPARE(std::distance(std::filesystem::directory_iterator(program_->dir().path()), {}), 2);
     AnswerSaveWith(program_->dir() / "after.png");  // the next save starts where the last went
