@@ -3,6 +3,7 @@
 #include <QKeyEvent>
 #include <QProcess>
 
+#include "FormWidget.h"
 #include "ProfileFile.h"
 #include "ProgramFixture.h"
 #include "RegionPictureSave.h"
@@ -10,6 +11,7 @@
 #include "ViewSettings.h"
 #include "support/TempDir.h"
 
+using orandu::testing::FormWidget;
 using orandu::testing::ProgramFixture;
 
 class RegionShadeTest : public QObject {
@@ -17,7 +19,7 @@ class RegionShadeTest : public QObject {
 
   std::unique_ptr<ProgramFixture> program_;
   TFormOrandu_Graph& graph() { return program_->windows().Graph(); }
-  QWidget* area() { return graph().PaintBox1; }
+  QWidget* area() { return FormWidget<QWidget>(graph(), "PaintBox1"); }
   std::filesystem::path settingsFile() {
     return orandu::SettingsFilePath(program_->dir() / "orandu");
   }

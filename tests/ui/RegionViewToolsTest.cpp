@@ -7,12 +7,17 @@
 #include <QKeyEvent>
 #include <QProcess>
 
+#include <QLineEdit>
+#include <QToolButton>
+
+#include "FormWidget.h"
 #include "HeightTip.h"
 #include "ProgramFixture.h"
 #include "RegionPictureSave.h"
 #include "UiTestSupport.h"
 #include "support/TempDir.h"
 
+using orandu::testing::FormWidget;
 using orandu::testing::ProgramFixture;
 using orandu::testing::ReportRecorder;
 
@@ -50,7 +55,7 @@ class RegionViewToolsTest : public QObject {
 
   std::unique_ptr<ProgramFixture> program_;
   TFormOrandu_Graph& graph() { return program_->windows().Graph(); }
-  QWidget* area() { return graph().PaintBox1; }
+  QWidget* area() { return FormWidget<QWidget>(graph(), "PaintBox1"); }
 
   QImage Exposure() {
     const QImage painted = area()->grab().toImage().convertToFormat(QImage::Format_RGB32);
@@ -72,7 +77,8 @@ class RegionViewToolsTest : public QObject {
   }
 
   void UseGrid(const std::filesystem::path& path) {
-    program_->windows().Config().Edit_ETOPO5->setText(orandu::FromPath(path));
+    FormWidget<QLineEdit>(program_->windows().Config(), "Edit_ETOPO5")
+        ->setText(orandu::FromPath(path));
   }
 
   // Answers the save dialog with a file, and records the folder it started in.
@@ -128,7 +134,7 @@ class RegionViewToolsTest : public QObject {
     QCOMPARE(painted.pixel(10, 5), qRgb(0, 0, 0));
     QCOMPARE(painted.pixel(487, 440), qRgb(0, 0, 0));
     orandu::PixelBuffer expected(488, 441);  // the core painting over black
-    graph().Region().PaintRegion(shortGrid, program_->windows().Main().Image2->Colors(), expected);
+    graph().Region().PaintRegion(shortGrid, program_->windows().Main().Legend().Colors(), expected);
     for (int y = 0; y < 441; ++y) {
       for (int x = 0; x < 488; ++x) QCOMPARE(painted.pixel(x, y), expected.At(x, y));
     }
