@@ -138,7 +138,7 @@ status=0
 # A world file goes beside a heights GeoTIFF too, and never beside a netCDF file.
 "$build/orandu-render" --grid "$data/ETOPO5.DOS" --center 138,55 --heights --world-file \
   --out "$scratch/world-heights.tif" >/dev/null
-"$build/orandu-render" --grid "$data/ETOPO5.DOS" --center 138,55 --world-file \
+"$build/orandu-render" --grid "$data/ETOPO5.DOS" --bar "$data/P1.BMP" --center 138,55 --world-file \
   --out "$scratch/world-picture.tif" >/dev/null
 cmp -s "$scratch/world-heights.tfw" "$scratch/world-picture.tfw" ||
   fail "the heights' world file differs from the picture's"

@@ -14,7 +14,9 @@ chmod 777 "$scratch"
 render=("$build/orandu-render" --grid "$data/ETOPO5.DOS" --bar "$data/P1.BMP" --center 180,0
   --size 4320x2160 --out)
 "${render[@]}" "$scratch/threads.png" >/dev/null
-setpriv --reuid=65534 --regid=65534 --clear-groups bash -c 'ulimit -u 1; exec "$@"' limited \
+# The leak checker needs a thread of its own, which the limit refuses it.
+ASAN_OPTIONS=${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0 \
+  setpriv --reuid=65534 --regid=65534 --clear-groups bash -c 'ulimit -u 1; exec "$@"' limited \
   "${render[@]}" "$scratch/alone.png" >/dev/null ||
   { echo "FAIL: orandu-render failed without threads" >&2; exit 1; }
 cmp -s "$scratch/threads.png" "$scratch/alone.png" ||
