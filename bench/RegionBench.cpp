@@ -1,4 +1,4 @@
-// Painting a region from the real grid at common sizes, beside the floor of only reading its rows.
+// Region paints from the real grid at common sizes, flat and shaded, beside only reading the rows.
 #include <benchmark/benchmark.h>
 #include <time.h>
 
@@ -115,6 +115,37 @@ void BM_PaintRegionForTheReadout(benchmark::State& state) {
   state.counters["ratio"] = recordedSeconds / plainSeconds;
 }
 BENCHMARK(BM_PaintRegionForTheReadout)->Apply(Sizes)->UseManualTime();
+
+// The shaded paint under the default light beside the flat paint in the same iterations
+// (flat_ms); ratio is shaded / flat.
+void BM_PaintRegionShaded(benchmark::State& state) {
+  const int width = static_cast<int>(state.range(0));
+  const int height = static_cast<int>(state.range(1));
+  if (!std::filesystem::exists(GridPath())) return state.SkipWithError("no converted grid");
+  const orandu::ColorTable colors(orandu::DesignTimeColorBar());
+  const orandu::RegionView flatView = CentredView(width, height);
+  orandu::RegionView shadedView = flatView;
+  shadedView.SetShading(orandu::Light{});
+  orandu::PixelBuffer surface(width, height);
+  double shadedSeconds = 0;
+  double flatSeconds = 0;
+  for (auto _ : state) {
+    double start = ThreadSeconds();
+    shadedView.PaintRegion(GridPath(), colors, surface);
+    benchmark::DoNotOptimize(surface.Row(0));
+    const double shaded = ThreadSeconds() - start;
+    start = ThreadSeconds();
+    flatView.PaintRegion(GridPath(), colors, surface);
+    benchmark::DoNotOptimize(surface.Row(0));
+    flatSeconds += ThreadSeconds() - start;
+    shadedSeconds += shaded;
+    state.SetIterationTime(shaded);
+  }
+  state.counters["flat_ms"] = 1e3 * flatSeconds / static_cast<double>(state.iterations());
+  state.counters["ratio"] = shadedSeconds / flatSeconds;
+  state.SetItemsProcessed(state.iterations() * width * height);
+}
+BENCHMARK(BM_PaintRegionShaded)->Apply(Sizes)->UseManualTime();
 
 // The floor: the same open, positioning and block reads of the rows shown, with no colouring
 // and no pixel writes.

@@ -1,7 +1,7 @@
 # `cmake --install` makes one self-contained folder: the program and its tools at the top (the
 # program finds its data folder and settings file beside itself), data/ with the grid and the bar
-# when they have been prepared, and a desktop entry and icon under share/. CPack packs that folder
-# as a .tar.gz.
+# when they have been prepared, and a desktop entry, its icons and the AppStream metainfo under
+# share/. CPack packs that folder as a .tar.gz.
 
 # The prepared data; a build that has not prepared it installs without it.
 install(FILES ${CMAKE_BINARY_DIR}/data/ETOPO5.DOS ${CMAKE_BINARY_DIR}/data/P1.BMP
@@ -9,6 +9,20 @@ install(FILES ${CMAKE_BINARY_DIR}/data/ETOPO5.DOS ${CMAKE_BINARY_DIR}/data/P1.BM
 
 install(FILES ${PROJECT_SOURCE_DIR}/resources/orandu.png
         DESTINATION share/icons/hicolor/64x64/apps)
+foreach(size 48 128 256)
+  install(FILES ${PROJECT_SOURCE_DIR}/resources/orandu-${size}.png
+          DESTINATION share/icons/hicolor/${size}x${size}/apps RENAME orandu.png)
+endforeach()
+install(FILES ${PROJECT_SOURCE_DIR}/resources/orandu.svg DESTINATION share/icons/hicolor/scalable/apps)
+
+# What software centres show: the screenshots are the README's, published under the home page.
+set(ORANDU_APP_ID "org.example.orandu" CACHE STRING "The program's AppStream id (reverse DNS)")
+set(ORANDU_HOMEPAGE_URL "https://orandu.example.org" CACHE STRING
+    "The program's home page; the README's screenshots are published under its docs/")
+set(ORANDU_RELEASE_DATE "2026-12-08")  # of PROJECT_VERSION: the two change together
+configure_file(${PROJECT_SOURCE_DIR}/resources/orandu.metainfo.xml.in
+               ${CMAKE_BINARY_DIR}/${ORANDU_APP_ID}.metainfo.xml @ONLY)
+install(FILES ${CMAKE_BINARY_DIR}/${ORANDU_APP_ID}.metainfo.xml DESTINATION share/metainfo)
 
 # The desktop entry names the installed program by its absolute path, known only when installing
 # (`--prefix` may change it). The folder CPack stages a package in is not where the program will

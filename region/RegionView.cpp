@@ -17,7 +17,8 @@ namespace {
 
 constexpr int kLastLon = 359;
 constexpr int kLastLat = 179;
-constexpr std::size_t kBlockBytes = std::size_t{RowsPerRead} * RowBytes;
+// A shaded paint's blocks hold a row more either side.
+constexpr std::size_t kBlockBytes = std::size_t{RowsPerRead + 2} * RowBytes;
 
 // The 3-byte layouts store each pixel as a 4-byte word whose first three bytes, in memory
 // order, are the pixel's bytes: on a little-endian machine a PackedColor is already blue, green,
@@ -137,6 +138,7 @@ RegionPainter::RegionPainter(const RegionView& view, const std::filesystem::path
       // A negative first row shows the top rows of the grid unshifted.
       firstGridRow_(std::max(FirstRow(view.CenterLat(), height), 0)),
       shown_(shown) {
+  if (view.Shading()) shader_ = std::make_unique<ReliefShader>(*view.Shading());
   // The pixel columns fall into runs of consecutive grid columns: one run, or two or three
   // where the area crosses the grid's east-west seam.
   for (int x = 0; x < width;) {
@@ -155,7 +157,7 @@ RegionPainter::RegionPainter(const RegionView& view, const std::filesystem::path
 
 std::span<const std::uint8_t> RegionPainter::GridRowOf(int y) {
   ReadBlockHolding(y);
-  const std::size_t offset = static_cast<std::size_t>(y - blockFirst_) * RowBytes;
+  const std::size_t offset = static_cast<std::size_t>(leadRows_ + y - blockFirst_) * RowBytes;
   if (offset >= blockBytes_) return {};
   return {block_.get() + offset, std::min<std::size_t>(blockBytes_ - offset, RowBytes)};
 }
@@ -166,9 +168,51 @@ void RegionPainter::ReadBlockHolding(int y) {
   blockFirst_ = y / RowsPerRead * RowsPerRead;
   blockRows_ = std::min(RowsPerRead, height_ - blockFirst_);
   if (!block_) block_ = std::make_unique_for_overwrite<std::uint8_t[]>(kBlockBytes);
-  grid_.SeekRow(firstGridRow_ + blockFirst_);
-  blockBytes_ = grid_.ReadRows({block_.get(), static_cast<std::size_t>(blockRows_) * RowBytes});
-  if (shown_ != nullptr) shown_->Read(blockBytes_);
+  const int margin = shader_ ? 1 : 0;
+  const int firstRead = std::max(firstGridRow_ + blockFirst_ - margin, 0);
+  leadRows_ = firstGridRow_ + blockFirst_ - firstRead;
+  grid_.SeekRow(firstRead);
+  blockBytes_ = grid_.ReadRows(
+      {block_.get(), static_cast<std::size_t>(leadRows_ + blockRows_ + margin) * RowBytes});
+  if (shown_ != nullptr) {
+    // Only the area's own rows count: the read-out shows what was painted.
+    const std::size_t lead = static_cast<std::size_t>(leadRows_) * RowBytes;
+    const std::size_t own = static_cast<std::size_t>(blockRows_) * RowBytes;
+    shown_->Read(std::min(blockBytes_ - std::min(blockBytes_, lead), own));
+  }
+}
+
+void RegionPainter::Shade(int y, std::span<const std::uint8_t> samples, std::uint8_t* pixels) {
+  const int row = firstGridRow_ + y;
+  const int columnsRead = static_cast<int>(samples.size() / 2);
+  // Past the grid's first and last rows, and past the last whole row a short file holds, the
+  // edge row stands in for its missing neighbour. The row above is always in the block. A short
+  // file's cut last row is made whole by repeating its last sample.
+  const std::uint8_t* centre = samples.data();
+  if (columnsRead < GridColumns) {
+    cutRow_.resize(RowBytes);
+    const auto held = static_cast<std::size_t>(columnsRead) * 2;
+    std::copy_n(samples.begin(), held, cutRow_.begin());
+    for (std::size_t at = held; at < cutRow_.size(); at += 2) {
+      cutRow_[at] = samples[held - 2];
+      cutRow_[at + 1] = samples[held - 1];
+    }
+    centre = cutRow_.data();
+  }
+  const std::uint8_t* above = row > 0 ? samples.data() - RowBytes : centre;
+  const auto belowEnd = static_cast<std::size_t>(leadRows_ + y - blockFirst_ + 2) * RowBytes;
+  const std::uint8_t* below =
+      row + 1 < GridRows && belowEnd <= blockBytes_ ? centre + RowBytes : centre;
+  const int stride = BytesPerPixel(layout_);
+  for (const auto& run : runs_) {
+    const int count = std::clamp(columnsRead - run.firstColumn, 0, run.length);
+    std::uint8_t* out = pixels + static_cast<std::size_t>(run.firstPixel) * stride;
+    if (stride == 4) {
+      shader_->ShadeRun<4>(row, above, centre, below, run.firstColumn, count, out);
+    } else {
+      shader_->ShadeRun<3>(row, above, centre, below, run.firstColumn, count, out);
+    }
+  }
 }
 
 void RegionPainter::PaintRow(int y, std::span<std::uint8_t> row) {
@@ -186,6 +230,7 @@ void RegionPainter::PaintRow(int y, std::span<std::uint8_t> row) {
   } else {
     PaintRuns<3>(samples.data(), columnsRead, runs_, fileOrderColors_.data(), row.data());
   }
+  if (shader_) Shade(y, samples, row.data());
 }
 
 }  // namespace orandu

@@ -4,11 +4,13 @@
 #include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <span>
 #include <vector>
 
 #include "ColorBar.h"
 #include "HeightGrid.h"
+#include "ReliefShading.h"
 
 namespace orandu {
 
@@ -47,6 +49,10 @@ class RegionView {
   int CenterLon() const { return centerLon_; }
   int CenterLat() const { return centerLat_; }
 
+  // The light the region is painted shaded under, or none for the bar's flat colours.
+  void SetShading(std::optional<Light> light) { shading_ = light; }
+  const std::optional<Light>& Shading() const { return shading_; }
+
   // Paints the surface from the grid file, top row first, reading the rows shown a block of
   // RowsPerRead rows at a time: one sample per pixel. Rows past the end of the file, the unread
   // part of a short last row and everything when the bar is empty keep what the surface held.
@@ -63,6 +69,7 @@ class RegionView {
 
   int centerLon_ = 0;
   int centerLat_ = 0;
+  std::optional<Light> shading_;
 };
 
 // How a painted row lays out its pixels.
@@ -86,7 +93,8 @@ struct ColumnRun {
 // Paints the rows of a width x height region one at a time and in any order, straight into the
 // byte layout its destination wants, so that a file can be written as it is painted. The grid is
 // read in blocks of RowsPerRead region rows that start at multiples of RowsPerRead, so painting
-// top-down (PNG) or bottom-up (BMP) reads each row once.
+// top-down (PNG) or bottom-up (BMP) reads each row once. When the view is shaded, each block also
+// holds the grid row above and below it, where the grid has them, for the slopes of its edge rows.
 class RegionPainter {
  public:
   // Opens the grid file; throws OranduError when it cannot be opened. With `shown`, begun for
@@ -110,6 +118,7 @@ class RegionPainter {
 
  private:
   void ReadBlockHolding(int y);
+  void Shade(int y, std::span<const std::uint8_t> samples, std::uint8_t* pixels);
 
   HeightGrid grid_;
   const ColorTable& colors_;
@@ -122,7 +131,10 @@ class RegionPainter {
   // The grid rows of region rows blockFirst_ ...; never zero-filled, as reads overwrite it.
   std::unique_ptr<std::uint8_t[]> block_;
   ShownSamples* shown_;
+  std::unique_ptr<ReliefShader> shader_;  // none for an unshaded paint
+  std::vector<std::uint8_t> cutRow_;      // a short file's cut last row, made whole for shading
   int blockFirst_ = 0;
+  int leadRows_ = 0;  // grid rows the block holds above region row blockFirst_: 0 or 1
   int blockRows_ = 0;
   std::size_t blockBytes_ = 0;  // bytes the last read got
 };

@@ -1,7 +1,9 @@
 #!/usr/bin/env python3
 """Draws the program's icons beside this script: orandu.png, a 64 x 64 relief globe taken from
-the grid file given as the argument, and the 16 x 16 button icons settings.png, cancel.png and
-save.png. Each pixel is the average of 4 x 4 samples, so the edges come out smooth."""
+the grid file given as the argument, the same globe at the desktop's other sizes
+(orandu-48.png, orandu-128.png, orandu-256.png) and as a scalable orandu.svg, and the 16 x 16
+button icons settings.png, cancel.png and save.png. Each pixel is the average of 4 x 4 samples,
+so the edges come out smooth."""
 import array
 import math
 import struct
@@ -130,38 +132,115 @@ def height_colour(height):
     return stops[-1][1]
 
 
-def globe_icon(grid_path):
-    """The Earth seen from above 135° E, 25° N, lit from the upper left."""
+GLOBE_RADIUS = 0.48  # of the icon's width, the globe centred on the icon
+CENTRE_LON, CENTRE_LAT = math.radians(135), math.radians(25)
+
+
+def read_grid(grid_path):
     heights = array.array("h")
     heights.frombytes(Path(grid_path).read_bytes())
     if sys.byteorder != "little":
         heights.byteswap()
     if len(heights) != GRID_COLUMNS * GRID_ROWS:
         sys.exit(f"{grid_path}: not a grid file of {GRID_COLUMNS} x {GRID_ROWS} samples")
-    centre_lon, centre_lat = math.radians(135), math.radians(25)
+    return heights
+
+
+def globe_height(heights, x, y):
+    """The height under (x, y) of the icon (0 ... 1 each way), or None off the globe; the Earth is
+    seen from above 135° E, 25° N. Also returns the point on the unit sphere, for lighting."""
+    # Orthographic projection: (px, py) on the unit disc, pz towards the viewer.
+    px, py = (x - 0.5) / GLOBE_RADIUS, (0.5 - y) / GLOBE_RADIUS
+    if px * px + py * py > 1:
+        return None
+    pz = math.sqrt(1 - px * px - py * py)
+    lat = math.asin(py * math.cos(CENTRE_LAT) + pz * math.sin(CENTRE_LAT))
+    lon = CENTRE_LON + math.atan2(px, pz * math.cos(CENTRE_LAT) - py * math.sin(CENTRE_LAT))
+    row = min(GRID_ROWS - 1, int((90 - math.degrees(lat)) * 12))
+    column = int((math.degrees(lon) % 360) * 12) % GRID_COLUMNS
+    return heights[row * GRID_COLUMNS + column], (px, py, pz)
+
+
+def globe_icon(heights):
+    """The globe lit from the upper left."""
     light_x, light_y, light_z = -0.5, 0.5, 0.71  # a unit vector towards the upper left
 
     def paint(x, y):
-        # Orthographic projection: (px, py) on the unit disc, pz towards the viewer.
-        px, py = (x - 0.5) / 0.48, (0.5 - y) / 0.48
-        if px * px + py * py > 1:
+        found = globe_height(heights, x, y)
+        if found is None:
             return (0, 0, 0, 0.0)
-        pz = math.sqrt(1 - px * px - py * py)
-        lat = math.asin(py * math.cos(centre_lat) + pz * math.sin(centre_lat))
-        lon = centre_lon + math.atan2(px, pz * math.cos(centre_lat) - py * math.sin(centre_lat))
-        row = min(GRID_ROWS - 1, int((90 - math.degrees(lat)) * 12))
-        column = int((math.degrees(lon) % 360) * 12) % GRID_COLUMNS
-        colour = height_colour(heights[row * GRID_COLUMNS + column])
+        height, (px, py, pz) = found
+        colour = height_colour(height)
         brightness = 0.55 + 0.6 * max(0.0, px * light_x + py * light_y + pz * light_z)
         return (*(min(255.0, channel * brightness) for channel in colour), 1.0)
     return paint
+
+
+# The scalable globe's shallow sea and land in bands over the deep sea's disc, each drawn in the
+# colour a quarter of the way up the band.
+SVG_BANDS = [(-200, 0), (0, 400), (400, 1500), (1500, 3300), (3300, 9000)]
+SVG_ROWS = 256  # rows of the outlines: a step is a pixel at 256 x 256
+
+
+def hex_colour(colour):
+    return "#" + "".join(f"{round(channel):02x}" for channel in colour)
+
+
+def globe_svg(heights):
+    """The globe as vector shapes: a sea disc, the bands as runs of rows clipped to the disc, and
+    the lighting as a radial gradient over it."""
+    size = 256
+    centre, radius = size / 2, GLOBE_RADIUS * size
+    step = size / SVG_ROWS
+    band_paths = [[] for _ in SVG_BANDS]
+    for row in range(SVG_ROWS):
+        y = (row + 0.5) / SVG_ROWS
+        runs = []  # (band, first column, past the last column)
+        for column in range(SVG_ROWS):
+            found = globe_height(heights, (column + 0.5) / SVG_ROWS, y)
+            band = None
+            if found is not None and found[0] >= SVG_BANDS[0][0]:
+                band = next(index for index, (low, high) in enumerate(SVG_BANDS)
+                            if found[0] < high or index == len(SVG_BANDS) - 1)
+            if runs and runs[-1][0] == band and runs[-1][2] == column:
+                runs[-1][2] = column + 1
+            else:
+                runs.append([band, column, column + 1])
+        for band, first, past in runs:
+            if band is not None:
+                band_paths[band].append(
+                    f"M{first * step:g} {row * step:g}h{(past - first) * step:g}v{step:g}"
+                    f"h{-(past - first) * step:g}z")
+    lands = "\n".join(
+        f'  <path clip-path="url(#globe)" fill="{hex_colour(height_colour(low + (high - low) / 4))}" '
+        f'd="{"".join(path)}"/>' for (low, high), path in zip(SVG_BANDS, band_paths))
+    sea = hex_colour(height_colour(-3000))
+    return f"""<?xml version="1.0" encoding="UTF-8"?>
+<svg xmlns="http://www.w3.org/2000/svg" width="{size}" height="{size}" viewBox="0 0 {size} {size}">
+  <defs>
+    <clipPath id="globe"><circle cx="{centre:g}" cy="{centre:g}" r="{radius:g}"/></clipPath>
+    <radialGradient id="light" cx="0.3" cy="0.3" r="0.8">
+      <stop offset="0" stop-color="#ffffff" stop-opacity="0.3"/>
+      <stop offset="0.55" stop-color="#000000" stop-opacity="0"/>
+      <stop offset="1" stop-color="#000000" stop-opacity="0.45"/>
+    </radialGradient>
+  </defs>
+  <circle cx="{centre:g}" cy="{centre:g}" r="{radius:g}" fill="{sea}"/>
+{lands}
+  <circle cx="{centre:g}" cy="{centre:g}" r="{radius:g}" fill="url(#light)"/>
+</svg>
+"""
 
 
 def main():
     if len(sys.argv) != 2:
         sys.exit("usage: icons.py GRID")
     here = Path(__file__).resolve().parent
-    write_png(here / "orandu.png", 64, render(64, globe_icon(sys.argv[1])))
+    heights = read_grid(sys.argv[1])
+    for size, name in ((64, "orandu.png"), (48, "orandu-48.png"), (128, "orandu-128.png"),
+                       (256, "orandu-256.png")):
+        write_png(here / name, size, render(size, globe_icon(heights)))
+    (here / "orandu.svg").write_text(globe_svg(heights))
     write_png(here / "settings.png", 16, render(16, settings_icon()))
     write_png(here / "cancel.png", 16, render(16, cancel_icon()))
     write_png(here / "save.png", 16, render(16, save_icon()))

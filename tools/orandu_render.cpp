@@ -14,11 +14,15 @@
 #include <variant>
 
 #include "AsciiCase.h"
+#include "AtomicFile.h"
 #include "ColorBarFile.h"
 #include "Errors.h"
 #include "ExitStatus.h"
+#include "GeoTiffWriter.h"
+#include "NetCdfHeightsWriter.h"
 #include "PictureFormats.h"
 #include "PictureWriters.h"
+#include "RegionHeights.h"
 #include "RegionView.h"
 
 namespace {
@@ -35,10 +39,18 @@ constexpr std::string_view kHelp =
     "                  (negative west and south): --at 139.7,35.7 is the same cell as 139,54\n"
     "  --no-pullback   paint the centre as given, as the region view keeps it after a resize;\n"
     "                  without it the centre is pulled back into the grid as a pick is\n"
+    "  --shade [AZIMUTH,ALTITUDE[,EXAGGERATION]]\n"
+    "                  shaded relief, lit from AZIMUTH degrees clockwise from north (315) at\n"
+    "                  ALTITUDE degrees above the horizon (45, at least 0 and under 90), with\n"
+    "                  the heights times EXAGGERATION (1, above 0 and at most 1000)\n"
     "  --size WxH      the paint area, 488x441 by default\n"
     "  --grid, --bar   the grid and the colour bar, data/ETOPO5.DOS and data/P1.BMP beside\n"
     "                  the program by default\n"
-    "  --out PATH      region.png by default; .png or .bmp\n"
+    "  --out PATH      region.png by default; .png, .bmp, or .tif for a GeoTIFF placed in\n"
+    "                  WGS 84 longitude and latitude (EPSG:4326)\n"
+    "  --world-file    also the world file beside the picture (.pgw, .bpw, .tfw)\n"
+    "  --heights       the samples themselves instead of colours, to a 16-bit .tif or a\n"
+    "                  CF netCDF .nc file\n"
     "Prints the centre painted, as \"center X Y\".";
 constexpr int kLargestSide = 1 << 15;
 
@@ -48,9 +60,12 @@ struct Options {
   std::optional<std::pair<int, int>> center;
   bool pullBack = true;
   bool help = false;
+  std::optional<orandu::Light> shade;
   int width = 488;  // the region view's paint area as it first opens
   int height = 441;
   std::filesystem::path out = "region.png";
+  bool worldFile = false;  // a world file beside the picture
+  bool heights = false;    // the samples themselves instead of their colours
 };
 
 std::optional<int> ParseInt(std::string_view text) {
@@ -90,14 +105,47 @@ std::pair<int, int> CellAt(double lon, double lat) {
   return {lonCell, latCell};
 }
 
-enum class FileFormat { kBmp, kPng };
+constexpr double kLargestExaggeration = 1000;
+
+// The light of --shade's value: AZIMUTH,ALTITUDE with an optional ,EXAGGERATION.
+std::optional<orandu::Light> ParseLight(std::string_view text) {
+  std::optional<double> parts[3];
+  int count = 0;
+  for (std::size_t start = 0; count < 3; ++count) {
+    const auto comma = text.find(',', start);
+    parts[count] = ParseDegrees(text.substr(start, comma - start));
+    if (!parts[count]) return std::nullopt;
+    if (comma == std::string_view::npos) break;
+    start = comma + 1;
+  }
+  if (count < 1 || count > 2) return std::nullopt;
+  orandu::Light light{*parts[0], *parts[1], parts[2].value_or(1)};
+  if (light.altitude < 0 || light.altitude >= 90 || !(light.exaggeration > 0) ||
+      light.exaggeration > kLargestExaggeration) {
+    return std::nullopt;
+  }
+  return light;
+}
+
+enum class FileFormat { kBmp, kPng, kGeoTiff, kNetCdf };
 
 // The format --out names by its extension, in any letter case.
 std::optional<FileFormat> FormatOf(const std::filesystem::path& path) {
   const std::string extension = orandu::LowerCase(path.extension().string());
   if (extension == ".bmp") return FileFormat::kBmp;
   if (extension == ".png") return FileFormat::kPng;
+  if (extension == ".tif" || extension == ".tiff") return FileFormat::kGeoTiff;
+  if (extension == ".nc") return FileFormat::kNetCdf;
   return std::nullopt;
+}
+
+// The world file beside a picture: the extension's first and last letters and a "w".
+std::filesystem::path WorldFilePath(const std::filesystem::path& picture) {
+  const FileFormat format = *FormatOf(picture);
+  std::filesystem::path world = picture;
+  return world.replace_extension(format == FileFormat::kBmp   ? ".bpw"
+                                 : format == FileFormat::kPng ? ".pgw"
+                                                              : ".tfw");
 }
 
 // What is wrong with a command line: a message before the usage line, or none for a malformed one.
@@ -119,6 +167,26 @@ std::variant<Options, UsageError> ParseOptions(int argc, char** argv) {
     }
     if (flag == "--no-pullback") {
       options.pullBack = false;
+      continue;
+    }
+    if (flag == "--shade") {
+      // The light is optional: a value is the next word unless that is another option.
+      if (i + 1 >= argc || std::string_view(argv[i + 1]).starts_with("--")) {
+        options.shade = orandu::Light{};
+        continue;
+      }
+      const std::string_view value = argv[++i];
+      options.shade = ParseLight(value);
+      if (!options.shade) {
+        return UsageError{
+            "--shade wants AZIMUTH,ALTITUDE[,EXAGGERATION] in degrees, the altitude at least 0 "
+            "and under 90, the exaggeration above 0 and at most 1000: " +
+            std::string(value)};
+      }
+      continue;
+    }
+    if (flag == "--world-file" || flag == "--heights") {
+      (flag == "--heights" ? options.heights : options.worldFile) = true;
       continue;
     }
     if (i + 1 >= argc) return UsageError{};
@@ -156,7 +224,14 @@ std::variant<Options, UsageError> ParseOptions(int argc, char** argv) {
     }
   }
   if (!options.center) return UsageError{};
-  if (!FormatOf(options.out)) {
+  const auto format = FormatOf(options.out);
+  if (options.heights && format != FileFormat::kGeoTiff && format != FileFormat::kNetCdf) {
+    return UsageError{"--heights needs --out to name a .tif or .nc file: " + options.out.string()};
+  }
+  if (options.worldFile && format == FileFormat::kNetCdf) {
+    return UsageError{"--world-file goes beside a picture, not a netCDF file"};
+  }
+  if (!format || (!options.heights && format == FileFormat::kNetCdf)) {
     return UsageError{"--out must name a .png or .bmp file: " + options.out.string()};
   }
   // The writers' limit, checked before a single row is painted.
@@ -164,6 +239,33 @@ std::variant<Options, UsageError> ParseOptions(int argc, char** argv) {
     return UsageError{orandu::PictureTooLargeMessage(options.width, options.height)};
   }
   return options;
+}
+
+void WriteWorldFile(const Options& options, const orandu::GeoPlacement& placement) {
+  const std::filesystem::path world = WorldFilePath(options.out);
+  if (!orandu::WriteFileAtomically(world, orandu::WorldFileText(placement))) {
+    throw orandu::OranduError(orandu::CannotWriteMessage(world));
+  }
+}
+
+// Writes the region's samples straight into the file, a row at a time.
+void RenderHeights(const Options& options, const orandu::RegionView& view) {
+  const orandu::ColorTable noColours{orandu::Picture{}};
+  orandu::RegionPainter painter(view, options.grid, noColours, options.width, options.height,
+                                orandu::PixelLayout::kRgb);
+  const int firstColumn = orandu::FirstColumn(view.CenterLon(), options.width);
+  const orandu::GeoPlacement placement =
+      orandu::PlaceRegion(view.CenterLon(), view.CenterLat(), options.width, options.height);
+  const auto sampleRow = [&](int y, std::span<std::uint8_t> row) {
+    orandu::FillHeightRow(painter, firstColumn, y, row);
+  };
+  if (FormatOf(options.out) == FileFormat::kNetCdf) {
+    orandu::WriteNetCdfHeightRows(options.out, options.width, options.height, placement, sampleRow);
+  } else {
+    orandu::WriteGeoTiffHeightRows(options.out, options.width, options.height, placement,
+                                   sampleRow);
+  }
+  if (options.worldFile) WriteWorldFile(options, placement);
 }
 
 // Paints the region straight into the file, a row at a time in the order the file stores them.
@@ -174,11 +276,16 @@ void Render(const Options& options, const orandu::RegionView& view,
       view, options.grid, colors, options.width, options.height,
       format == FileFormat::kBmp ? orandu::PixelLayout::kBgr : orandu::PixelLayout::kRgb);
   const auto paintRow = [&](int y, std::span<std::uint8_t> row) { painter.PaintRow(y, row); };
+  const orandu::GeoPlacement placement =
+      orandu::PlaceRegion(view.CenterLon(), view.CenterLat(), options.width, options.height);
   if (format == FileFormat::kBmp) {
     orandu::WriteBmpRows(options.out, options.width, options.height, paintRow);
-  } else {
+  } else if (format == FileFormat::kPng) {
     orandu::WritePngRows(options.out, options.width, options.height, paintRow);
+  } else {
+    orandu::WriteGeoTiffRows(options.out, options.width, options.height, placement, paintRow);
   }
+  if (options.worldFile) WriteWorldFile(options, placement);
 }
 
 }  // namespace
@@ -198,14 +305,18 @@ int main(int argc, char** argv) {
     return Exit(ExitStatus::kSuccess);
   }
   try {
-    const orandu::ColorTable colors(orandu::LoadColorBar(options.bar));
     orandu::RegionView view;
     if (options.pullBack) {
       view.SetCenter(options.center->first, options.center->second, options.width, options.height);
     } else {
       view.PlaceCenter(options.center->first, options.center->second);
     }
-    Render(options, view, colors);
+    view.SetShading(options.shade);
+    if (options.heights) {
+      RenderHeights(options, view);
+    } else {
+      Render(options, view, orandu::ColorTable(orandu::LoadColorBar(options.bar)));
+    }
     std::cout << "center " << view.CenterLon() << ' ' << view.CenterLat() << '\n';
   } catch (const std::exception& error) {
     return Fail("orandu-render", error.what());

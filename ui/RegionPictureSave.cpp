@@ -7,6 +7,7 @@
 
 #include "Errors.h"
 #include "FileNames.h"
+#include "GeoTiffWriter.h"
 #include "PictureFormats.h"
 
 namespace {
@@ -28,18 +29,20 @@ orandu::Picture ToPicture(const QImage& image) {
   return picture;
 }
 
-enum class SaveFormat { kPng, kBmp };
+enum class SaveFormat { kPng, kBmp, kGeoTiff };
 
 struct SaveType {
   SaveFormat format;
-  const char* suffix;
+  const char* suffix;       // added to a name typed without one
+  const char* otherSuffix;  // also taken for this type, or empty
   const char* nameFilter;
 };
 
 // The save dialog's file types, the first chosen when it opens.
-constexpr std::array<SaveType, 2> kSaveTypes{{
-    {SaveFormat::kPng, "png", "PNG 画像 (*.png)"},
-    {SaveFormat::kBmp, "bmp", "BMP 画像 (*.bmp)"},
+constexpr std::array<SaveType, 3> kSaveTypes{{
+    {SaveFormat::kPng, "png", "", "PNG 画像 (*.png)"},
+    {SaveFormat::kBmp, "bmp", "", "BMP 画像 (*.bmp)"},
+    {SaveFormat::kGeoTiff, "tif", "tiff", "GeoTIFF 画像 (*.tif *.tiff)"},
 }};
 
 // The format a file name's extension names; a name without one is saved as PNG.
@@ -47,7 +50,11 @@ std::optional<SaveFormat> FormatOfName(const QString& fileName) {
   const QString suffix = QFileInfo(fileName).suffix();
   if (suffix.isEmpty()) return SaveFormat::kPng;
   for (const SaveType& type : kSaveTypes) {
-    if (suffix.compare(QLatin1String(type.suffix), Qt::CaseInsensitive) == 0) return type.format;
+    if (suffix.compare(QLatin1String(type.suffix), Qt::CaseInsensitive) == 0 ||
+        (*type.otherSuffix != '\0' &&
+         suffix.compare(QLatin1String(type.otherSuffix), Qt::CaseInsensitive) == 0)) {
+      return type.format;
+    }
   }
   return std::nullopt;
 }
@@ -74,7 +81,8 @@ std::optional<QString> AskForFile(QWidget* owner, const QString& initialDir) {
 }  // namespace
 
 QString SaveFormatMessage(const QString& extension) {
-  return QStringLiteral("拡張子 .%1 の画像形式では保存できません (保存できるのは .png と .bmp)")
+  return QStringLiteral(
+             "拡張子 .%1 の画像形式では保存できません (保存できるのは .png、.bmp と .tif)")
       .arg(extension);
 }
 
@@ -82,16 +90,28 @@ TRegionPictureSave::TRegionPictureSave(QWidget* owner, QString firstFolder)
     : runner_([owner](const QString& initialDir) { return AskForFile(owner, initialDir); }),
       folder_(std::move(firstFolder)) {}
 
-bool TRegionPictureSave::Execute(const QImage& picture) {
+bool TRegionPictureSave::Execute(const QImage& picture,
+                                 const std::optional<orandu::GeoPlacement>& placement) {
   const std::optional<QString> chosen = runner_(folder_);
   if (!chosen) return false;
   const std::optional<SaveFormat> format = FormatOfName(*chosen);
-  if (!format) {
+  if (!format || (*format == SaveFormat::kGeoTiff && !placement)) {
     throw orandu::OranduError(SaveFormatMessage(QFileInfo(*chosen).suffix()).toStdString());
   }
   const std::filesystem::path path = orandu::ToPath(*chosen);
   if (*format == SaveFormat::kBmp) {
     orandu::WriteBmp(path, ToPicture(picture));
+  } else if (*format == SaveFormat::kGeoTiff) {
+    const QImage rgb = picture.convertToFormat(QImage::Format_RGB32);
+    orandu::WriteGeoTiffRows(
+        path, rgb.width(), rgb.height(), *placement, [&](int y, std::span<std::uint8_t> row) {
+          const auto* pixels = reinterpret_cast<const QRgb*>(rgb.constScanLine(y));
+          for (std::size_t x = 0; x < row.size() / 3; ++x) {
+            row[3 * x] = static_cast<std::uint8_t>(qRed(pixels[x]));
+            row[3 * x + 1] = static_cast<std::uint8_t>(qGreen(pixels[x]));
+            row[3 * x + 2] = static_cast<std::uint8_t>(qBlue(pixels[x]));
+          }
+        });
   } else {
     orandu::WritePng(path, ToPicture(picture));
   }

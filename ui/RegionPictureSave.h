@@ -6,9 +6,11 @@
 #include <functional>
 #include <optional>
 
+#include "GeoPlacement.h"
+
 class QWidget;
 
-// "拡張子 .<ext> の画像形式では保存できません (保存できるのは .png と .bmp)", ext as typed.
+// "拡張子 .<ext> の画像形式では保存できません (保存できるのは .png、.bmp と .tif)", ext as typed.
 QString SaveFormatMessage(const QString& extension);
 
 class TRegionPictureSave {
@@ -25,12 +27,14 @@ class TRegionPictureSave {
   void SetRunner(Runner runner) { runner_ = std::move(runner); }
 
   // Asks for a file and writes the picture there atomically: BMP when its name ends in ".bmp",
-  // PNG when in ".png" (any case) or when it has no extension. The next save starts in that
+  // PNG when in ".png" (any case) or when it has no extension, and, when the placement is given,
+  // a GeoTIFF placed on the Earth when in ".tif" or ".tiff". The next save starts in that
   // file's folder. False when the user cancels; throws OranduError when the extension names a
   // format the program cannot write (SaveFormatMessage), before anything is written, or when the
   // file cannot be written ("<path> に書き込めません"), and then whatever the file held before is
   // still there.
-  bool Execute(const QImage& picture);
+  bool Execute(const QImage& picture,
+               const std::optional<orandu::GeoPlacement>& placement = std::nullopt);
 
  private:
   Runner runner_;

@@ -27,12 +27,11 @@ std::optional<orandu::NavigationKey> ArrowKey(int key) {
 
 }  // namespace
 
-TRegionViewInput::TRegionViewInput(TFormOrandu_Graph& view, THeightTip& tip)
-    : QObject(&view), view_(view), tip_(tip) {
-  QWidget* area = view_.PaintBox1;
-  area->setMouseTracking(true);
-  area->setFocusPolicy(Qt::StrongFocus);  // the only widget that takes keys: it has them
-  area->installEventFilter(this);
+TRegionViewInput::TRegionViewInput(TFormOrandu_Graph& view, QWidget& area, THeightTip& tip)
+    : QObject(&view), view_(view), area_(area), tip_(tip) {
+  area_.setMouseTracking(true);
+  area_.setFocusPolicy(Qt::StrongFocus);  // the only widget that takes keys: it has them
+  area_.installEventFilter(this);
   view_.installEventFilter(this);
 }
 
@@ -41,7 +40,7 @@ bool TRegionViewInput::eventFilter(QObject* watched, QEvent* event) {
     const auto* key = static_cast<QKeyEvent*>(event);
     return KeyPress(key->key(), key->modifiers());
   }
-  if (watched != view_.PaintBox1) return false;
+  if (watched != &area_) return false;
   switch (event->type()) {
     case QEvent::MouseButtonPress: {
       const auto* mouse = static_cast<QMouseEvent*>(event);
@@ -91,7 +90,7 @@ bool TRegionViewInput::KeyPress(int key, Qt::KeyboardModifiers modifiers) {
     return false;
   }
   if (tip_.isVisible()) {  // a still cursor now stands over another sample
-    ShowReadout(view_.PaintBox1->mapFromGlobal(QCursor::pos()), QCursor::pos());
+    ShowReadout(area_.mapFromGlobal(QCursor::pos()), QCursor::pos());
   }
   return true;
 }

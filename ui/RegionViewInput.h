@@ -3,6 +3,7 @@
 
 #include <QObject>
 #include <QPoint>
+#include <QWidget>
 
 #include "RegionNavigation.h"
 
@@ -15,7 +16,7 @@ class TRegionViewInput : public QObject {
  public:
   // Watches the view's paint area (mouse, keys) and the window itself (keys when the area has
   // no focus); the read-out shows in the given tip.
-  TRegionViewInput(TFormOrandu_Graph& view, THeightTip& tip);
+  TRegionViewInput(TFormOrandu_Graph& view, QWidget& area, THeightTip& tip);
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -25,6 +26,7 @@ class TRegionViewInput : public QObject {
   void ShowReadout(const QPoint& pixel, const QPoint& cursor);
 
   TFormOrandu_Graph& view_;
+  QWidget& area_;
   THeightTip& tip_;
   bool dragging_ = false;
   QPoint pressPixel_;

@@ -10,10 +10,10 @@ ProgramWindows::ProgramWindows(orandu::SettingsLocation location) {
   main_ = std::make_unique<TFormOrandu_Main>();
   orandu::RunReportingErrors([this] { main_->FormCreate(); });
 
-  config_ = std::make_unique<TFormOrandu_Config>(*main_->Image2, std::move(location));
+  config_ = std::make_unique<TFormOrandu_Config>(main_->Legend(), std::move(location));
   orandu::RunReportingErrors([this] { config_->FormCreate(); });
 
-  graph_ = std::make_unique<TFormOrandu_Graph>(*config_, *main_->Image2);
+  graph_ = std::make_unique<TFormOrandu_Graph>(*config_, main_->Legend());
   main_->SetWindows(*config_, *graph_);
 }
 

@@ -10,24 +10,31 @@
 #include "ErrorReport.h"
 #include "FileNames.h"
 #include "Settings.h"
+#include "ui_UnitOrandu_Config.h"
 
 TFormOrandu_Config::TFormOrandu_Config(TColorBarLegend& legend, orandu::SettingsLocation location,
                                        QWidget* parent)
-    : QDialog(parent), OpenDialog1(this), legend_(legend), location_(std::move(location)) {
-  setupUi(this);
+    : QDialog(parent),
+      OpenDialog1(this),
+      ui_(std::make_unique<Ui::TFormOrandu_Config>()),
+      legend_(legend),
+      location_(std::move(location)) {
+  ui_->setupUi(this);
   setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
                  Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
-  SpeedButton1->setIcon(QIcon(QStringLiteral(":/icons/cancel.png")));
-  SpeedButton2->setIcon(QIcon(QStringLiteral(":/icons/save.png")));
-  connect(SpeedButton1, &QToolButton::clicked, this,
+  ui_->SpeedButton1->setIcon(QIcon(QStringLiteral(":/icons/cancel.png")));
+  ui_->SpeedButton2->setIcon(QIcon(QStringLiteral(":/icons/save.png")));
+  connect(ui_->SpeedButton1, &QToolButton::clicked, this,
           orandu::ReportingErrors([this] { SpeedButton1Click(); }));
-  connect(SpeedButton2, &QToolButton::clicked, this,
+  connect(ui_->SpeedButton2, &QToolButton::clicked, this,
           orandu::ReportingErrors([this] { SpeedButton2Click(); }));
-  connect(SpeedButton3, &QToolButton::clicked, this,
+  connect(ui_->SpeedButton3, &QToolButton::clicked, this,
           orandu::ReportingErrors([this] { SpeedButton3Click(); }));
-  connect(SpeedButton4, &QToolButton::clicked, this,
+  connect(ui_->SpeedButton4, &QToolButton::clicked, this,
           orandu::ReportingErrors([this] { SpeedButton4Click(); }));
 }
+
+TFormOrandu_Config::~TFormOrandu_Config() = default;
 
 void TFormOrandu_Config::FormCreate() {
   ReadSettingsIntoFields();
@@ -43,20 +50,20 @@ void TFormOrandu_Config::SpeedButton1Click() {
 }
 
 void TFormOrandu_Config::SpeedButton2Click() {
-  orandu::SavePathSettings(location_, {orandu::FileNameBytes(Edit_ETOPO5->text()),
-                                       orandu::FileNameBytes(Edit_ColorBar->text())});
+  orandu::SavePathSettings(location_, {orandu::FileNameBytes(ui_->Edit_ETOPO5->text()),
+                                       orandu::FileNameBytes(ui_->Edit_ColorBar->text())});
   close();
 }
 
 void TFormOrandu_Config::SpeedButton3Click() {
   OpenDialog1.InitialDir = orandu::FromPath(location_.DataDir());
-  if (OpenDialog1.Execute()) Edit_ETOPO5->setText(OpenDialog1.FileName);
+  if (OpenDialog1.Execute()) ui_->Edit_ETOPO5->setText(OpenDialog1.FileName);
 }
 
 void TFormOrandu_Config::SpeedButton4Click() {
   OpenDialog1.InitialDir = orandu::FromPath(location_.DataDir());
   if (!OpenDialog1.Execute()) return;
-  Edit_ColorBar->setText(OpenDialog1.FileName);
+  ui_->Edit_ColorBar->setText(OpenDialog1.FileName);
   LoadColorBarOfField();
 }
 
@@ -72,15 +79,20 @@ void TFormOrandu_Config::showEvent(QShowEvent* event) {
 }
 
 std::filesystem::path TFormOrandu_Config::GridPath() const {
-  return location_.Resolve(orandu::ToPath(Edit_ETOPO5->text()));
+  return location_.Resolve(orandu::ToPath(GridPathText()));
+}
+
+QString TFormOrandu_Config::GridPathText() const {
+  return ui_->Edit_ETOPO5->text();
 }
 
 void TFormOrandu_Config::LoadColorBarOfField() {
-  legend_.LoadColorBar(orandu::FromPath(location_.Resolve(orandu::ToPath(Edit_ColorBar->text()))));
+  legend_.LoadColorBar(
+      orandu::FromPath(location_.Resolve(orandu::ToPath(ui_->Edit_ColorBar->text()))));
 }
 
 void TFormOrandu_Config::ReadSettingsIntoFields() {
   const orandu::PathSettings paths = orandu::ReadPathSettings(location_);
-  Edit_ETOPO5->setText(orandu::FromFileNameBytes(paths.grid));
-  Edit_ColorBar->setText(orandu::FromFileNameBytes(paths.colorBar));
+  ui_->Edit_ETOPO5->setText(orandu::FromFileNameBytes(paths.grid));
+  ui_->Edit_ColorBar->setText(orandu::FromFileNameBytes(paths.colorBar));
 }

@@ -2,24 +2,28 @@
 #pragma once
 
 #include <QDialog>
+#include <memory>
 
 #include "OpenDialog.h"
 #include "SettingsLocation.h"
-#include "ui_UnitOrandu_Config.h"
 
 class QShowEvent;
 class TColorBarLegend;
+namespace Ui {
+class TFormOrandu_Config;
+}
 
-// Its two fields are the program's live settings: the region view reads the grid path from
+// Its two fields are the program's live settings: the region view asks for the grid path in
 // Edit_ETOPO5 at every paint, saved or not, and a colour bar chosen here is loaded into the
 // legend at once. Between openings the dialog is only hidden and its fields keep their text.
-class TFormOrandu_Config : public QDialog, public Ui::TFormOrandu_Config {
+class TFormOrandu_Config : public QDialog {
   Q_OBJECT
 
  public:
   // Settings at the given location; colour bars are loaded into the given legend.
   TFormOrandu_Config(TColorBarLegend& legend, orandu::SettingsLocation location,
                      QWidget* parent = nullptr);
+  ~TFormOrandu_Config() override;
 
   // Shared by both "..." buttons, so it remembers the last file chosen with either.
   TOpenDialog OpenDialog1;
@@ -40,6 +44,8 @@ class TFormOrandu_Config : public QDialog, public Ui::TFormOrandu_Config {
   // The grid file the field names, ready to open: a relative path is taken from the program's
   // folder, not the working folder. The field itself keeps the text as typed or read.
   std::filesystem::path GridPath() const;
+  // The grid file's field as typed or read, the name a failure to read it is reported under.
+  QString GridPathText() const;
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -48,6 +54,7 @@ class TFormOrandu_Config : public QDialog, public Ui::TFormOrandu_Config {
   void ReadSettingsIntoFields();
   void LoadColorBarOfField();  // the bar Edit_ColorBar names, resolved as GridPath() is
 
+  std::unique_ptr<Ui::TFormOrandu_Config> ui_;
   TColorBarLegend& legend_;
   orandu::SettingsLocation location_;
   bool placed_ = false;  // centred on the first opening; later ones find it where it was left

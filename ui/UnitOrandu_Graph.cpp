@@ -17,37 +17,54 @@
 #include "RegionViewInput.h"
 #include "RepaintOnExpose.h"
 #include "UnitOrandu_Config.h"
+#include "ViewSettings.h"
 #include "X11Window.h"
+#include "ui_UnitOrandu_Graph.h"
 
 TFormOrandu_Graph::TFormOrandu_Graph(const TFormOrandu_Config& config,
                                      const TColorBarLegend& legend, QWidget* parent)
     : QWidget(parent, Qt::Window),
       SavePictureDialog(this, orandu::FromPath(config.Location().DataDir())),
+      ui_(std::make_unique<Ui::TFormOrandu_Graph>()),
       config_(config),
       legend_(legend) {
-  setupUi(this);
-  QPalette black = Panel2->palette();
+  ui_->setupUi(this);
+  QPalette black = ui_->Panel2->palette();
   black.setColor(QPalette::Window, Qt::black);
-  Panel2->setPalette(black);
-  PaintBox1->OnPaint = [this] { PaintBox1Paint(); };
+  ui_->Panel2->setPalette(black);
+  ui_->PaintBox1->OnPaint = [this] { PaintBox1Paint(); };
   setAttribute(Qt::WA_QuitOnClose, false);
 
   Action_SavePicture = new QAction(QStringLiteral("画像を保存..."), this);
   Action_SavePicture->setShortcut(QKeySequence::Save);
   connect(Action_SavePicture, &QAction::triggered, this, [this] { SavePicture(); });
   addAction(Action_SavePicture);
-  PaintBox1->addAction(Action_SavePicture);
-  PaintBox1->setContextMenuPolicy(Qt::ActionsContextMenu);
+  ui_->PaintBox1->addAction(Action_SavePicture);
+  // The choice is read once here and written only when the user changes it.
+  Action_Shade = new QAction(QStringLiteral("陰影"), this);
+  Action_Shade->setCheckable(true);
+  Action_Shade->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_H));
+  Action_Shade->setShortcutVisibleInContextMenu(true);
+  if (orandu::ReadShadeSetting(config.Location())) {
+    Action_Shade->setChecked(true);
+    region_.SetShading(orandu::Light{});
+  }
+  connect(Action_Shade, &QAction::triggered, this, [this](bool checked) { SetShade(checked); });
+  addAction(Action_Shade);
+  ui_->PaintBox1->addAction(Action_Shade);
+  ui_->PaintBox1->setContextMenuPolicy(Qt::ActionsContextMenu);
   HeightTip1 = new THeightTip(this);
-  new TRegionViewInput(*this, *HeightTip1);
+  new TRegionViewInput(*this, *ui_->PaintBox1, *HeightTip1);
 }
+
+TFormOrandu_Graph::~TFormOrandu_Graph() = default;
 
 void TFormOrandu_Graph::Show() {
   // The window system's side of the window is made at the first pick, not at start-up.
   if (!placed_) {
     placed_ = true;
     ClearWindowManagerTitle(*this);
-    new RepaintOnExpose(*PaintBox1);
+    new RepaintOnExpose(*ui_->PaintBox1);
     CentreOnScreen(*this);
   }
   setWindowState(windowState() & ~Qt::WindowMinimized);
@@ -60,30 +77,46 @@ void TFormOrandu_Graph::SetCenter(int lon, int lat) {
   reportedFailure_.clear();  // a new pick deserves to hear about a failure again
   pickedLon_ = lon;
   pickedLat_ = lat;
-  region_.SetCenter(lon, lat, PaintBox1->width(), PaintBox1->height());
+  region_.SetCenter(lon, lat, ui_->PaintBox1->width(), ui_->PaintBox1->height());
+}
+
+void TFormOrandu_Graph::RepaintRegion() {
+  ui_->PaintBox1->repaint();
 }
 
 void TFormOrandu_Graph::MoveCenter(int lon, int lat) {
-  region_.MoveCenter(lon, lat, PaintBox1->width(), PaintBox1->height());
-  PaintBox1->repaint();
+  region_.MoveCenter(lon, lat, ui_->PaintBox1->width(), ui_->PaintBox1->height());
+  ui_->PaintBox1->repaint();
 }
 
 void TFormOrandu_Graph::ReturnToPick() {
-  region_.SetCenter(pickedLon_, pickedLat_, PaintBox1->width(), PaintBox1->height());
-  PaintBox1->repaint();
+  region_.SetCenter(pickedLon_, pickedLat_, ui_->PaintBox1->width(), ui_->PaintBox1->height());
+  ui_->PaintBox1->repaint();
 }
 
 QString TFormOrandu_Graph::ReadoutAt(QPoint pixel) {
   const auto sample =
-      orandu::SampleUnderPixel(region_.CenterLon(), region_.CenterLat(), PaintBox1->width(),
-                               PaintBox1->height(), pixel.x(), pixel.y());
+      orandu::SampleUnderPixel(region_.CenterLon(), region_.CenterLat(), ui_->PaintBox1->width(),
+                               ui_->PaintBox1->height(), pixel.x(), pixel.y());
   if (!sample) return {};
   return QString::fromStdString(orandu::ReadoutText(*sample, shown_.HeightAt(*sample)));
 }
 
 void TFormOrandu_Graph::SavePicture() {
   if (painted_.isNull()) return;  // nothing painted yet, nothing to save
-  orandu::RunReportingErrors([this] { SavePictureDialog.Execute(painted_); });
+  orandu::RunReportingErrors([this] {
+    SavePictureDialog.Execute(
+        painted_, orandu::PlaceRegion(region_.CenterLon(), region_.CenterLat(), painted_.width(),
+                                      painted_.height()));
+  });
+}
+
+void TFormOrandu_Graph::SetShade(bool shade) {
+  Action_Shade->setChecked(shade);
+  region_.SetShading(shade ? std::optional(orandu::Light{}) : std::nullopt);
+  ui_->PaintBox1->repaint();
+  orandu::RunReportingErrors(
+      [this, shade] { orandu::SaveShadeSetting(config_.Location(), shade); });
 }
 
 void TFormOrandu_Graph::closeEvent(QCloseEvent* event) {
@@ -92,16 +125,16 @@ void TFormOrandu_Graph::closeEvent(QCloseEvent* event) {
 }
 
 void TFormOrandu_Graph::PaintBox1Paint() {
-  const QString gridPath = config_.Edit_ETOPO5->text();
+  const QString gridPath = config_.GridPathText();
   // The image lives from paint to paint; only the pixels the grid does not cover are blackened.
-  if (painted_.size() != PaintBox1->size()) {
-    painted_ = QImage(PaintBox1->size(), QImage::Format_RGB32);
+  if (painted_.size() != ui_->PaintBox1->size()) {
+    painted_ = QImage(ui_->PaintBox1->size(), QImage::Format_RGB32);
   }
   if (painted_.isNull()) {  // no memory for an area this large: it stays black, without heights
     shown_ = orandu::ShownSamples();
-    QPainter(PaintBox1).fillRect(PaintBox1->rect(), Qt::black);
-    ReportPaintFailure(QString::fromStdString(
-                           orandu::PictureTooLargeMessage(PaintBox1->width(), PaintBox1->height())),
+    QPainter(ui_->PaintBox1).fillRect(ui_->PaintBox1->rect(), Qt::black);
+    ReportPaintFailure(QString::fromStdString(orandu::PictureTooLargeMessage(
+                           ui_->PaintBox1->width(), ui_->PaintBox1->height())),
                        gridPath);
     return;
   }
@@ -113,7 +146,7 @@ void TFormOrandu_Graph::PaintBox1Paint() {
     ReportPaintFailure(QString::fromUtf8(error.what()), gridPath);
   }
   shown_.FillUnpainted(orandu::kBlack, surface);
-  QPainter painter(PaintBox1);
+  QPainter painter(ui_->PaintBox1);
   painter.setCompositionMode(QPainter::CompositionMode_Source);  // opaque: a plain copy
   painter.drawImage(0, 0, painted_);
 }

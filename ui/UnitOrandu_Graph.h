@@ -4,25 +4,29 @@
 #include <QImage>
 #include <QString>
 #include <QWidget>
+#include <memory>
 
 #include "RegionPictureSave.h"
 #include "RegionView.h"
 #include "ShownSamples.h"
-#include "ui_UnitOrandu_Graph.h"
 
 class QAction;
 class TColorBarLegend;
 class TFormOrandu_Config;
 class THeightTip;
+namespace Ui {
+class TFormOrandu_Graph;
+}
 
-class TFormOrandu_Graph : public QWidget, public Ui::TFormOrandu_Graph {
+class TFormOrandu_Graph : public QWidget {
   Q_OBJECT
 
  public:
-  // The grid path comes from the settings dialog's field at every paint, the colours from the
+  // The grid path is asked of the settings dialog at every paint, the colours from the
   // legend's bar: both are read live, never copied.
   TFormOrandu_Graph(const TFormOrandu_Config& config, const TColorBarLegend& legend,
                     QWidget* parent = nullptr);
+  ~TFormOrandu_Graph() override;
 
   // Makes the window visible, restores it when minimised and brings it to the front; the first
   // time, centred on the screen.
@@ -30,6 +34,8 @@ class TFormOrandu_Graph : public QWidget, public Ui::TFormOrandu_Graph {
 
   // Centres the region on a picked whole-degree point for the paint area's present size.
   void SetCenter(int lon, int lat);
+  // Paints the region at once, not at the next turn of the event loop.
+  void RepaintRegion();
 
   const orandu::RegionView& Region() const { return region_; }
 
@@ -48,7 +54,11 @@ class TFormOrandu_Graph : public QWidget, public Ui::TFormOrandu_Graph {
   // Ctrl+S and the paint area's context menu: saves the painted picture.
   void SavePicture();
 
+  // Shades the region or paints it flat, and remembers the choice in the settings file.
+  void SetShade(bool shade);
+
   QAction* Action_SavePicture;  // "画像を保存..."
+  QAction* Action_Shade;        // "陰影", checkable
   TRegionPictureSave SavePictureDialog;
   THeightTip* HeightTip1;
 
@@ -61,6 +71,7 @@ class TFormOrandu_Graph : public QWidget, public Ui::TFormOrandu_Graph {
   void PaintBox1Paint();
   void ReportPaintFailure(const QString& message, const QString& gridPath);
 
+  std::unique_ptr<Ui::TFormOrandu_Graph> ui_;
   const TFormOrandu_Config& config_;
   const TColorBarLegend& legend_;
   orandu::RegionView region_;

@@ -11,6 +11,7 @@
 #include "PictureImage.h"
 #include "UnitOrandu_Config.h"
 #include "UnitOrandu_Graph.h"
+#include "ui_UnitOrandu_Main.h"
 
 namespace {
 
@@ -26,15 +27,22 @@ QPixmap DecodeWorldMap() {
 
 }  // namespace
 
-TFormOrandu_Main::TFormOrandu_Main(QWidget* parent) : QWidget(parent) {
-  setupUi(this);
+TFormOrandu_Main::TFormOrandu_Main(QWidget* parent)
+    : QWidget(parent), ui_(std::make_unique<Ui::TFormOrandu_Main>()) {
+  ui_->setupUi(this);
   setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                  Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
   // Labels grow with their text from where they stand, so no font can cut a figure short.
-  for (QLabel* label : {Label1, Label2, Label3}) label->adjustSize();
-  Image1->OnMouseDown = [this](QPoint mapPixel) { Image1MouseDown(mapPixel); };
-  connect(SpeedButton4, &QToolButton::clicked, this,
+  for (QLabel* label : {ui_->Label1, ui_->Label2, ui_->Label3}) label->adjustSize();
+  ui_->Image1->OnMouseDown = [this](QPoint mapPixel) { Image1MouseDown(mapPixel); };
+  connect(ui_->SpeedButton4, &QToolButton::clicked, this,
           orandu::ReportingErrors([this] { SpeedButton4Click(); }));
+}
+
+TFormOrandu_Main::~TFormOrandu_Main() = default;
+
+TColorBarLegend& TFormOrandu_Main::Legend() {
+  return *ui_->Image2;
 }
 
 void TFormOrandu_Main::SetWindows(TFormOrandu_Config& config, TFormOrandu_Graph& graph) {
@@ -45,13 +53,13 @@ void TFormOrandu_Main::SetWindows(TFormOrandu_Config& config, TFormOrandu_Graph&
 void TFormOrandu_Main::FormCreate() {
   const QBitmap shape(QStringLiteral(":/cursors/selectmap.xbm"));
   const QBitmap mask(QStringLiteral(":/cursors/selectmap_mask.xbm"));
-  Image1->setCursor(QCursor(shape, mask, 0, 0));  // the hot spot is the frame's top-left pixel
+  ui_->Image1->setCursor(QCursor(shape, mask, 0, 0));  // the hot spot is the frame's top-left pixel
   move(20, 20);
 }
 
 void TFormOrandu_Main::showEvent(QShowEvent* event) {
   orandu::RunReportingErrors([this] {
-    if (Image1->pixmap().isNull()) Image1->setPixmap(DecodeWorldMap());
+    if (ui_->Image1->pixmap().isNull()) ui_->Image1->setPixmap(DecodeWorldMap());
   });
   QWidget::showEvent(event);
 }
@@ -60,7 +68,7 @@ void TFormOrandu_Main::Image1MouseDown(QPoint mapPixel) {
   // The point under the cursor's cross-hair, not under its hot spot, is the one picked.
   graph_->Show();
   graph_->SetCenter(mapPixel.x() + kCursorCrossOffset, mapPixel.y() + kCursorCrossOffset);
-  graph_->PaintBox1->repaint();
+  graph_->RepaintRegion();
 }
 
 void TFormOrandu_Main::SpeedButton4Click() {

@@ -2,13 +2,17 @@
 #pragma once
 
 #include <QWidget>
+#include <memory>
 
-#include "ui_UnitOrandu_Main.h"
-
+class TColorBarLegend;
 class TFormOrandu_Config;
 class TFormOrandu_Graph;
+namespace Ui {
+class TFormOrandu_Main;
+}
 
-class TFormOrandu_Main : public QWidget, public Ui::TFormOrandu_Main {
+// Its widgets are its own: the other windows see only the legend.
+class TFormOrandu_Main : public QWidget {
   Q_OBJECT
 
  public:
@@ -16,6 +20,11 @@ class TFormOrandu_Main : public QWidget, public Ui::TFormOrandu_Main {
   static constexpr int kCursorCrossOffset = 13;
 
   explicit TFormOrandu_Main(QWidget* parent = nullptr);
+  ~TFormOrandu_Main() override;
+
+  // The colour bar legend under the map: the settings dialog loads bars into it and the region
+  // view paints in its colours.
+  TColorBarLegend& Legend();
 
   // The windows this one opens. They are built after it, because they use its colour bar
   // legend, so start-up hands them over once they exist.
@@ -31,6 +40,7 @@ class TFormOrandu_Main : public QWidget, public Ui::TFormOrandu_Main {
   void Image1MouseDown(QPoint mapPixel);
   void SpeedButton4Click();
 
+  std::unique_ptr<Ui::TFormOrandu_Main> ui_;
   TFormOrandu_Config* config_ = nullptr;
   TFormOrandu_Graph* graph_ = nullptr;
 };

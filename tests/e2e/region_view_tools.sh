@@ -94,7 +94,8 @@ differing=$(compare -metric AE "$work/saved.png" "$work/expected.png" null: 2>&1
 xdotool mousemove --window "$region" 300 300 click 3
 menu=$(new_window "$main" "$region" "$tip")
 eval "$(xdotool getwindowgeometry --shell "$menu")"
-xdotool mousemove $((X + 20)) $((Y + HEIGHT / 2)) click 1
+# The menu's first item of two (画像を保存..., then 陰影).
+xdotool mousemove $((X + 20)) $((Y + HEIGHT / 4)) click 1
 save_through_dialog "$work/saved.bmp"
 [ "$(head -c 2 "$work/saved.bmp")" = BM ] || fail "saved.bmp is not a BMP file"
 differing=$(compare -metric AE "$work/saved.bmp" "$work/expected.png" null: 2>&1 || true)

@@ -45,10 +45,11 @@ display_held_by() {
 }
 
 # start_x [openbox]: a screen of $x_screen (1280x1024 unless set) on a display Xvfb picks free,
-# with openbox managing it if asked. The display must be this Xvfb's own: another X server answering on it would have the
-# test look at the wrong screen.
+# with openbox managing it if asked. The display must be this Xvfb's own: another X server
+# answering on it would have the test look at the wrong screen. -noreset: the server would
+# otherwise reset when the check's last client leaves, and refuse the next client meanwhile.
 start_x() {
-  Xvfb -displayfd 3 -screen 0 "${x_screen:-1280x1024}x24" -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
+  Xvfb -displayfd 3 -screen 0 "${x_screen:-1280x1024}x24" -nolisten tcp -noreset 3>"$work/display" >"$work/xvfb.log" 2>&1 &
   xserver=$!
   wait_long 20 grep -qx '[0-9][0-9]*' "$work/display" ||
     fail "Xvfb named no display ($(cat "$work/xvfb.log"))"

@@ -11,13 +11,16 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <string_view>
 #include <vector>
 
 #include "ColorBar.h"
+#include "Errors.h"
 #include "FuzzSupport.h"
 #include "PixelBuffer.h"
 #include "RegionView.h"
@@ -70,6 +73,23 @@ std::filesystem::path WriteGrid(const orandu::fuzz::ScratchFolder& folder, const
   Require(::ftruncate(descriptor, grid.length) == 0, "cannot size the scratch grid");
   ::close(descriptor);
   return file;
+}
+
+// The first four bytes of the file WriteGrid makes are a netCDF (versions 1, 2, 5) or HDF5
+// signature: such a file is refused, not painted.
+bool StartsAsAContainer(const GridLayout& grid) {
+  constexpr std::size_t kSignatureBytes = 4;
+  if (grid.length < static_cast<std::int64_t>(kSignatureBytes)) return false;
+  const std::int64_t stored = std::clamp<std::int64_t>(grid.length - grid.offset, 0, grid.size);
+  std::array<char, kSignatureBytes> head{};
+  for (std::int64_t at = 0; at < static_cast<std::int64_t>(kSignatureBytes); ++at) {
+    const std::int64_t in = at - grid.offset;
+    if (in >= 0 && in < stored)
+      head[static_cast<std::size_t>(at)] = static_cast<char>(grid.bytes[in]);
+  }
+  const std::string_view text(head.data(), head.size());
+  return text == std::string_view("CDF\x01", 4) || text == std::string_view("CDF\x02", 4) ||
+         text == std::string_view("CDF\x05", 4) || text == std::string_view("\x89HDF", 4);
 }
 
 const orandu::ColorTable& Colors(bool emptyBar) {
@@ -135,7 +155,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   Require(view.CenterLon() >= -1000 && view.CenterLon() <= 1000, "centre longitude ran away");
   Require(view.CenterLat() >= -1000 && view.CenterLat() <= 1000, "centre latitude ran away");
   PixelBuffer surface(width, height);
-  view.PaintRegion(WriteGrid(folder, grid), colors, surface);
+  const auto file = WriteGrid(folder, grid);
+  if (StartsAsAContainer(grid)) {
+    bool refused = false;
+    try {
+      view.PaintRegion(file, colors, surface);
+    } catch (const OranduError&) {
+      refused = true;
+    }
+    Require(refused, "a netCDF or HDF5 file was painted as a grid");
+    return 0;
+  }
+  view.PaintRegion(file, colors, surface);
 
   ExpectPainted(view, grid, emptyBar ? nullptr : &colors, surface);
   return 0;

@@ -40,12 +40,42 @@ for line in 'Type=Application' 'Name=Orandu' 'Name[ja]=オランドゥ' 'Icon=or
   'Categories=Science;Geography;Education;' "Exec=\"$prefix/orandu\""; do
   grep -qxF "$line" "$entry" || fail "the desktop entry lacks: $line"
 done
-if command -v desktop-file-validate >/dev/null; then
-  desktop-file-validate "$entry" || fail "the desktop entry does not validate"
-fi
+grep -qE '^GenericName=.+' "$entry" || fail "the desktop entry has no generic name"
+grep -qE '^Keywords=([^;]+;)+$' "$entry" || fail "the desktop entry has no keywords"
+desktop-file-validate "$entry" || fail "the desktop entry does not validate"
 
 icon="$prefix/share/icons/hicolor/64x64/apps/orandu.png"
 cmp -s "$icon" "$source/resources/orandu.png" || fail "the 64 x 64 icon is not installed"
+for size in 48 128 256; do
+  icon="$prefix/share/icons/hicolor/${size}x${size}/apps/orandu.png"
+  [ -f "$icon" ] || fail "no $size x $size icon"
+  [ "$(identify -format '%m %wx%h' "$icon")" = "PNG ${size}x${size}" ] ||
+    fail "the $size x $size icon is $(identify -format '%m %wx%h' "$icon")"
+done
+svg="$prefix/share/icons/hicolor/scalable/apps/orandu.svg"
+[ -f "$svg" ] || fail "no scalable icon"
+rsvg-convert "$svg" -o "$scratch/svg.png" || fail "the scalable icon does not draw"
+[ "$(identify -format '%wx%h' "$scratch/svg.png")" = 256x256 ] || fail "the scalable icon's size"
+
+# The metainfo passes the validator, launches the installed desktop entry, and shows only the
+# README's own pictures, the main window first.
+metainfo=("$prefix"/share/metainfo/*.metainfo.xml)
+[ ${#metainfo[@]} = 1 ] && [ -f "${metainfo[0]}" ] || fail "no single metainfo file"
+appstreamcli validate --no-net "${metainfo[0]}" >"$scratch/validate.txt" ||
+  fail "the metainfo does not validate: $(cat "$scratch/validate.txt")"
+id=$(sed -n 's|.*<id>\(.*\)</id>.*|\1|p' "${metainfo[0]}")
+[ "$(basename "${metainfo[0]}")" = "$id.metainfo.xml" ] || fail "the metainfo is not named $id"
+launchable=$(sed -n 's|.*<launchable type="desktop-id">\(.*\)</launchable>.*|\1|p' "${metainfo[0]}")
+[ -f "$prefix/share/applications/$launchable" ] || fail "the metainfo launches no installed entry"
+readme_pictures=$(grep -oE 'docs/[a-z-]+\.png' "$source/README.md" | sort -u)
+shown=$(grep -oE '<image>[^<]*/docs/[a-z-]+\.png</image>' "${metainfo[0]}" |
+  grep -oE 'docs/[a-z-]+\.png')
+[ "$(head -1 <<<"$shown")" = docs/main-window.png ] ||
+  fail "the metainfo's first screenshot is not the main window: [$shown]"
+for picture in $shown; do
+  grep -qx "$picture" <<<"$readme_pictures" && [ -f "$source/$picture" ] ||
+    fail "the metainfo shows $picture, which the README does not"
+done
 
 if [ -f "$build/data/ETOPO5.DOS" ] && [ -f "$build/data/P1.BMP" ]; then
   cmp -s "$prefix/data/ETOPO5.DOS" "$build/data/ETOPO5.DOS" || fail "data/ETOPO5.DOS differs"

@@ -55,6 +55,31 @@ TEST(PngRowsTest, AsksForRowsTopDown) {
   EXPECT_EQ(back.at(2, 3), (Rgb{ByteAt(3, 6), ByteAt(3, 7), ByteAt(3, 8)}));
 }
 
+// Rows compressed in many blocks on several cores, some compressing well and some not at all:
+// libpng reads back every pixel, the rows in order.
+TEST(PngRowsTest, ManyBlocksOfRowsReadBackExactly) {
+  TempDir dir;
+  constexpr int kWidth = 4320;
+  constexpr int kHeight = 301;
+  const auto byteAt = [](int y, std::size_t i) {
+    return y % 3 == 0 ? static_cast<std::uint8_t>((i * 2654435761u + y * 40503u) >> 13)
+                      : static_cast<std::uint8_t>(i / 97 + y);
+  };
+  WritePngRows(dir / "blocks.png", kWidth, kHeight, [&](int y, std::span<std::uint8_t> row) {
+    for (std::size_t i = 0; i < row.size(); ++i) row[i] = byteAt(y, i);
+  });
+  const Picture back = DecodePng(ReadFile(dir / "blocks.png"));
+  ASSERT_EQ(back.width, kWidth);
+  ASSERT_EQ(back.height, kHeight);
+  for (int y = 0; y < kHeight; ++y) {
+    for (int x = 0; x < kWidth; ++x) {
+      const std::size_t i = static_cast<std::size_t>(x) * 3;
+      ASSERT_EQ(back.at(x, y), (Rgb{byteAt(y, i), byteAt(y, i + 1), byteAt(y, i + 2)}))
+          << x << "," << y;
+    }
+  }
+}
+
 // A row source that fails part way leaves the old file whole and no temporary behind.
 TEST(PictureRowsTest, FailingRowSourceKeepsTheOldFile) {
   TempDir dir;

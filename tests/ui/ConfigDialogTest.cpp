@@ -1,8 +1,10 @@
 // The settings dialog: its layout, and each handler as the user meets it.
 #include <QFileDialog>
 #include <QLabel>
+#include <QLineEdit>
 #include <QScreen>
 #include <QTimer>
+#include <QToolButton>
 #include <cerrno>
 #include <cstring>
 #include <memory>
@@ -11,11 +13,14 @@
 #include "ColorBarLegend.h"
 #include "Errors.h"
 #include "FileNames.h"
+#include "FormWidget.h"
 #include "PictureFormats.h"
 #include "Settings.h"
 #include "UiTestSupport.h"
 #include "UnitOrandu_Config.h"
 #include "support/TempDir.h"
+
+using orandu::testing::FormWidget;
 
 class ConfigDialogTest : public QObject {
   Q_OBJECT
@@ -109,13 +114,13 @@ class ConfigDialogTest : public QObject {
     QVERIFY(!flags.testFlag(Qt::WindowMinimizeButtonHint));
     QVERIFY(!flags.testFlag(Qt::WindowMaximizeButtonHint));
     QVERIFY(!flags.testFlag(Qt::WindowContextHelpButtonHint));
-    QCOMPARE(QFontInfo(dialog().Label2->font()).pixelSize(), 12);
+    QCOMPARE(QFontInfo(FormWidget<QLabel>(dialog(), "Label2")->font()).pixelSize(), 12);
   }
 
   void bevelIsAShadowLineOverAHighlightLine() {
     dialog().show();
-    const QImage strip = dialog().Panel1->grab().toImage();
-    const QPalette palette = dialog().Panel1->palette();
+    const QImage strip = FormWidget<QWidget>(dialog(), "Panel1")->grab().toImage();
+    const QPalette palette = FormWidget<QWidget>(dialog(), "Panel1")->palette();
     for (int x : {0, 180, 300, 359}) {
       QCOMPARE(strip.pixel(x, 0), palette.color(QPalette::Dark).rgb());
       QCOMPARE(strip.pixel(x, 1), palette.color(QPalette::Light).rgb());
@@ -126,19 +131,20 @@ class ConfigDialogTest : public QObject {
     dialog().show();
     dialog().activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&dialog()));
-    dialog().Edit_ETOPO5->setFocus();
+    FormWidget<QLineEdit>(dialog(), "Edit_ETOPO5")->setFocus();
     QTest::keyClick(&dialog(), Qt::Key_Tab);
-    QCOMPARE(QApplication::focusWidget(), dialog().Edit_ColorBar);
+    QCOMPARE(QApplication::focusWidget(), FormWidget<QLineEdit>(dialog(), "Edit_ColorBar"));
     QTest::keyClick(&dialog(), Qt::Key_Tab);
-    QCOMPARE(QApplication::focusWidget(), dialog().Edit_ETOPO5);
+    QCOMPARE(QApplication::focusWidget(), FormWidget<QLineEdit>(dialog(), "Edit_ETOPO5"));
   }
 
   void formCreateWithoutSettingsShowsDefaultsAndReportsTheMissingBar() {
     orandu::testing::ReportRecorder recorder;
     orandu::RunReportingErrors([this] { dialog().FormCreate(); });
     const auto defaultBar = *dir_ / "data/P1.BMP";
-    QCOMPARE(dialog().Edit_ETOPO5->text(), InDir("data/ETOPO5.DOS"));
-    QCOMPARE(dialog().Edit_ColorBar->text(), orandu::FromPath(defaultBar));
+    QCOMPARE(FormWidget<QLineEdit>(dialog(), "Edit_ETOPO5")->text(), InDir("data/ETOPO5.DOS"));
+    QCOMPARE(FormWidget<QLineEdit>(dialog(), "Edit_ColorBar")->text(),
+             orandu::FromPath(defaultBar));
     QCOMPARE(recorder.texts(), QStringList(orandu::ReportText(QString::fromUtf8(
                                    orandu::CannotOpenMessage(defaultBar, std::strerror(ENOENT))))));
     QCOMPARE(legend_->size(), QSize(400, 10));
@@ -149,8 +155,9 @@ class ConfigDialogTest : public QObject {
     const QString bar = WriteBar("P9.BMP", 120, {9, 8, 7});
     orandu::SavePathSettings(Location(), {"/grids/e5.dos", orandu::FileNameBytes(bar)});
     dialog().FormCreate();
-    QCOMPARE(dialog().Edit_ETOPO5->text(), QStringLiteral("/grids/e5.dos"));
-    QCOMPARE(dialog().Edit_ColorBar->text(), bar);
+    QCOMPARE(FormWidget<QLineEdit>(dialog(), "Edit_ETOPO5")->text(),
+             QStringLiteral("/grids/e5.dos"));
+    QCOMPARE(FormWidget<QLineEdit>(dialog(), "Edit_ColorBar")->text(), bar);
     QCOMPARE(legend_->size(), QSize(120, 2));
   }
 
@@ -167,10 +174,11 @@ class ConfigDialogTest : public QObject {
     std::filesystem::current_path(previous);
     QCOMPARE(recorder.texts(), QStringList());
     QCOMPARE(legend_->size(), QSize(120, 2));
-    QCOMPARE(dialog().Edit_ColorBar->text(), QStringLiteral("bars/P9.BMP"));
+    QCOMPARE(FormWidget<QLineEdit>(dialog(), "Edit_ColorBar")->text(),
+             QStringLiteral("bars/P9.BMP"));
     QCOMPARE(dialog().GridPath(), *dir_ / "grids/e5.dos");
     dialog().show();
-    Click(dialog().SpeedButton2);
+    Click(FormWidget<QToolButton>(dialog(), "SpeedButton2"));
     QCOMPARE(orandu::testing::ReadText(ini_),
              "[SYSTEM]\nETOPO5=grids/e5.dos\nColorBar=bars/P9.BMP\n");
   }
@@ -178,34 +186,36 @@ class ConfigDialogTest : public QObject {
   void cancelKeepsTypedTextLiveUntilTheNextOpening() {
     orandu::SavePathSettings(Location(), {"/saved/grid", "/saved/bar.bmp"});
     dialog().show();
-    QCOMPARE(dialog().Edit_ETOPO5->text(), QStringLiteral("/saved/grid"));
-    dialog().Edit_ETOPO5->clear();
-    QTest::keyClicks(dialog().Edit_ETOPO5, "/typed/grid");
-    Click(dialog().SpeedButton1);
+    QCOMPARE(FormWidget<QLineEdit>(dialog(), "Edit_ETOPO5")->text(), QStringLiteral("/saved/grid"));
+    FormWidget<QLineEdit>(dialog(), "Edit_ETOPO5")->clear();
+    QTest::keyClicks(FormWidget<QLineEdit>(dialog(), "Edit_ETOPO5"), "/typed/grid");
+    Click(FormWidget<QToolButton>(dialog(), "SpeedButton1"));
     QVERIFY(!dialog().isVisible());
-    QCOMPARE(dialog().Edit_ETOPO5->text(), QStringLiteral("/typed/grid"));
+    QCOMPARE(FormWidget<QLineEdit>(dialog(), "Edit_ETOPO5")->text(), QStringLiteral("/typed/grid"));
     QCOMPARE(orandu::ReadPathSettings(Location()).grid, "/saved/grid");
     dialog().show();
-    QCOMPARE(dialog().Edit_ETOPO5->text(), QStringLiteral("/saved/grid"));
+    QCOMPARE(FormWidget<QLineEdit>(dialog(), "Edit_ETOPO5")->text(), QStringLiteral("/saved/grid"));
   }
 
   void closeButtonIsCancel() {
     dialog().show();
-    dialog().Edit_ColorBar->setText("/typed.bmp");
+    FormWidget<QLineEdit>(dialog(), "Edit_ColorBar")->setText("/typed.bmp");
     QVERIFY(dialog().close());
     QVERIFY(!dialog().isVisible());
-    QCOMPARE(dialog().Edit_ColorBar->text(), QStringLiteral("/typed.bmp"));
+    QCOMPARE(FormWidget<QLineEdit>(dialog(), "Edit_ColorBar")->text(),
+             QStringLiteral("/typed.bmp"));
     QVERIFY(!std::filesystem::exists(ini_));
   }
 
   void gridBrowseStartsInTheDataFolderAndOnlyFillsTheField() {
     dialog().show();
-    const QString before = dialog().Edit_ETOPO5->text();
-    Click(dialog().SpeedButton3);
-    QCOMPARE(dialog().Edit_ETOPO5->text(), before);
+    const QString before = FormWidget<QLineEdit>(dialog(), "Edit_ETOPO5")->text();
+    Click(FormWidget<QToolButton>(dialog(), "SpeedButton3"));
+    QCOMPARE(FormWidget<QLineEdit>(dialog(), "Edit_ETOPO5")->text(), before);
     chosen_ = "/elsewhere/ETOPO5.DOS";
-    Click(dialog().SpeedButton3);
-    QCOMPARE(dialog().Edit_ETOPO5->text(), QStringLiteral("/elsewhere/ETOPO5.DOS"));
+    Click(FormWidget<QToolButton>(dialog(), "SpeedButton3"));
+    QCOMPARE(FormWidget<QLineEdit>(dialog(), "Edit_ETOPO5")->text(),
+             QStringLiteral("/elsewhere/ETOPO5.DOS"));
     QCOMPARE(asked_.front(), InDir("data") + "|");
     QVERIFY(!std::filesystem::exists(ini_));
   }
@@ -213,11 +223,11 @@ class ConfigDialogTest : public QObject {
   void browsedBarIsLoadedAtOnceAndStaysAfterCancel() {
     dialog().show();
     chosen_ = WriteBar("新しい.bmp", 64, {200, 0, 0});
-    Click(dialog().SpeedButton4);
-    QCOMPARE(dialog().Edit_ColorBar->text(), *chosen_);
+    Click(FormWidget<QToolButton>(dialog(), "SpeedButton4"));
+    QCOMPARE(FormWidget<QLineEdit>(dialog(), "Edit_ColorBar")->text(), *chosen_);
     QCOMPARE(legend_->size(), QSize(64, 2));
     QCOMPARE(legend_->Colors()[0], orandu::Pack({200, 0, 0}));
-    Click(dialog().SpeedButton1);
+    Click(FormWidget<QToolButton>(dialog(), "SpeedButton1"));
     QCOMPARE(legend_->size(), QSize(64, 2));
     QVERIFY(!std::filesystem::exists(ini_));
   }
@@ -255,18 +265,18 @@ class ConfigDialogTest : public QObject {
     dialog().show();
     chosen_ = orandu::FromPath(
         dir_->Write("broken.bmp", std::string("BX: a header-sized file that is no bitmap")));
-    Click(dialog().SpeedButton4);
+    Click(FormWidget<QToolButton>(dialog(), "SpeedButton4"));
     QCOMPARE(recorder.texts(), QStringList(QStringLiteral("ビットマップイメージが不正です.")));
-    QCOMPARE(dialog().Edit_ColorBar->text(), *chosen_);
+    QCOMPARE(FormWidget<QLineEdit>(dialog(), "Edit_ColorBar")->text(), *chosen_);
     QCOMPARE(legend_->size(), QSize(400, 10));
     QVERIFY(dialog().isVisible());
   }
 
   void saveWritesBothFieldsAndCloses() {
     dialog().show();
-    dialog().Edit_ETOPO5->setText("/g/地形.dos");
-    dialog().Edit_ColorBar->setText("");
-    Click(dialog().SpeedButton2);
+    FormWidget<QLineEdit>(dialog(), "Edit_ETOPO5")->setText("/g/地形.dos");
+    FormWidget<QLineEdit>(dialog(), "Edit_ColorBar")->setText("");
+    Click(FormWidget<QToolButton>(dialog(), "SpeedButton2"));
     QVERIFY(!dialog().isVisible());
     QCOMPARE(orandu::testing::ReadText(ini_), "[SYSTEM]\nETOPO5=/g/地形.dos\nColorBar=\n");
   }
@@ -275,7 +285,7 @@ class ConfigDialogTest : public QObject {
     std::filesystem::create_directory(*dir_ / "data");
     dir_->Write("orandu.ini", std::string("[SYSTEM]\nETOPO5=/grids/\xFF\xFE.dos\n"));
     dialog().show();
-    Click(dialog().SpeedButton2);
+    Click(FormWidget<QToolButton>(dialog(), "SpeedButton2"));
     QCOMPARE(orandu::testing::ReadText(ini_), "[SYSTEM]\nETOPO5=/grids/\xFF\xFE.dos\nColorBar=" +
                                                   (*dir_ / "data/P1.BMP").string() + "\n");
   }
@@ -286,7 +296,7 @@ class ConfigDialogTest : public QObject {
                                orandu::SettingsLocation::OfExecutable(blocker / "orandu"));
     orandu::testing::ReportRecorder recorder;
     blocked.show();
-    Click(blocked.SpeedButton2);
+    Click(FormWidget<QToolButton>(blocked, "SpeedButton2"));
     QCOMPARE(recorder.texts(), QStringList(QString::fromUtf8((blocker / "orandu.ini").string()) +
                                            " に書き込めません."));
     QVERIFY(blocked.isVisible());
@@ -300,7 +310,7 @@ class ConfigDialogTest : public QObject {
                                orandu::SettingsLocation::OfExecutable(blocker / "orandu"));
     orandu::testing::ReportRecorder recorder;
     blocked.show();
-    blocked.SpeedButton2->click();
+    FormWidget<QToolButton>(blocked, "SpeedButton2")->click();
     QCOMPARE(recorder.texts(), QStringList(QString::fromUtf8((blocker / "orandu.ini").string()) +
                                            " に書き込めません."));
     QVERIFY(blocked.isVisible());

@@ -3,9 +3,11 @@
 #include <QTimer>
 #include <QToolButton>
 
+#include "FormWidget.h"
 #include "ProgramFixture.h"
 #include "UiTestSupport.h"
 
+using orandu::testing::FormWidget;
 using orandu::testing::ProgramFixture;
 
 class MainWindowTest : public QObject {
@@ -53,26 +55,26 @@ class MainWindowTest : public QObject {
   }
 
   void labelsMarkTheLegendFromWhereTheyStand() {
-    QCOMPARE(main().Label3->text(), QStringLiteral("-5000"));
-    QCOMPARE(main().Label1->text(), QStringLiteral("0"));
-    QCOMPARE(main().Label2->text(), QStringLiteral("5000"));
-    QCOMPARE(main().Label3->pos(), QPoint(64, 238));
-    QCOMPARE(main().Label1->pos(), QPoint(160, 238));
-    QCOMPARE(main().Label2->pos(), QPoint(248, 238));
+    QCOMPARE(FormWidget<QLabel>(main(), "Label3")->text(), QStringLiteral("-5000"));
+    QCOMPARE(FormWidget<QLabel>(main(), "Label1")->text(), QStringLiteral("0"));
+    QCOMPARE(FormWidget<QLabel>(main(), "Label2")->text(), QStringLiteral("5000"));
+    QCOMPARE(FormWidget<QLabel>(main(), "Label3")->pos(), QPoint(64, 238));
+    QCOMPARE(FormWidget<QLabel>(main(), "Label1")->pos(), QPoint(160, 238));
+    QCOMPARE(FormWidget<QLabel>(main(), "Label2")->pos(), QPoint(248, 238));
   }
 
   void mapShowsTheBuiltInWorldAndTheSelectionCursor() {
-    QCOMPARE(main().Image1->pixmap().size(), QSize(360, 180));
-    const QImage map = main().Image1->pixmap().toImage();
+    QCOMPARE(FormWidget<QLabel>(main(), "Image1")->pixmap().size(), QSize(360, 180));
+    const QImage map = FormWidget<QLabel>(main(), "Image1")->pixmap().toImage();
     QVERIFY(qBlue(map.pixel(330, 45)) > qGreen(map.pixel(330, 45)));  // the North Atlantic
-    QCOMPARE(main().Image1->cursor().shape(), Qt::BitmapCursor);
-    QCOMPARE(main().Image1->cursor().hotSpot(), QPoint(0, 0));
-    QCOMPARE(main().Image1->cursor().bitmap().size(), QSize(32, 32));
+    QCOMPARE(FormWidget<QLabel>(main(), "Image1")->cursor().shape(), Qt::BitmapCursor);
+    QCOMPARE(FormWidget<QLabel>(main(), "Image1")->cursor().hotSpot(), QPoint(0, 0));
+    QCOMPARE(FormWidget<QLabel>(main(), "Image1")->cursor().bitmap().size(), QSize(32, 32));
     QCOMPARE(main().cursor().shape(), Qt::ArrowCursor);  // the map's cursor is the map's alone
   }
 
   void legendShowsTheConfiguredBarAtItsNaturalSize() {
-    QCOMPARE(main().Image2->pixmap().size(), QSize(400, 10));
+    QCOMPARE(main().Legend().pixmap().size(), QSize(400, 10));
   }
 
   void regionViewIsHiddenUntilTheFirstPick() { QVERIFY(!graph().isVisible()); }
@@ -122,10 +124,10 @@ class MainWindowTest : public QObject {
   }
 
   void settingsButtonIsFlatWithAnIconAndTakesNoFocus() {
-    QCOMPARE(main().SpeedButton4->text(), QStringLiteral("設定"));
-    QVERIFY(main().SpeedButton4->autoRaise());
-    QVERIFY(!main().SpeedButton4->icon().isNull());
-    QCOMPARE(main().SpeedButton4->focusPolicy(), Qt::NoFocus);
+    QCOMPARE(FormWidget<QToolButton>(main(), "SpeedButton4")->text(), QStringLiteral("設定"));
+    QVERIFY(FormWidget<QToolButton>(main(), "SpeedButton4")->autoRaise());
+    QVERIFY(!FormWidget<QToolButton>(main(), "SpeedButton4")->icon().isNull());
+    QCOMPARE(FormWidget<QToolButton>(main(), "SpeedButton4")->focusPolicy(), Qt::NoFocus);
   }
 };
 

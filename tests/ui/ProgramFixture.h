@@ -1,11 +1,14 @@
 // A program built as start-up builds it, beside a temporary executable path with its own data.
 #pragma once
 
+#include <QCoreApplication>
 #include <QMouseEvent>
 #include <memory>
 
 #include "ColorBar.h"
+#include "ColorBarLegend.h"
 #include "FileNames.h"
+#include "FormWidget.h"
 #include "HeightGrid.h"
 #include "PictureFormats.h"
 #include "PixelBuffer.h"
@@ -49,7 +52,7 @@ class ProgramFixture {
   void PressOnMap(QPoint mapPixel, Qt::MouseButton button = Qt::LeftButton,
                   Qt::KeyboardModifiers modifiers = {},
                   QEvent::Type type = QEvent::MouseButtonPress) {
-    QLabel* map = windows_->Main().Image1;
+    QLabel* map = FormWidget<QLabel>(windows_->Main(), "Image1");
     QMouseEvent press(type, QPointF(mapPixel), map->mapToGlobal(QPointF(mapPixel)), button, button,
                       modifiers);
     QCoreApplication::sendEvent(map, &press);
@@ -58,8 +61,9 @@ class ProgramFixture {
   // What the region core paints for the view's present centre and paint area, in the same colours.
   QImage ExpectedPaint() {
     TFormOrandu_Graph& graph = windows_->Graph();
-    PixelBuffer expected(graph.PaintBox1->width(), graph.PaintBox1->height());
-    graph.Region().PaintRegion(dir_ / "data/ETOPO5.DOS", windows_->Main().Image2->Colors(),
+    PixelBuffer expected(FormWidget<QWidget>(graph, "PaintBox1")->width(),
+                         FormWidget<QWidget>(graph, "PaintBox1")->height());
+    graph.Region().PaintRegion(dir_ / "data/ETOPO5.DOS", windows_->Main().Legend().Colors(),
                                expected);
     QImage image(expected.Width(), expected.Height(), QImage::Format_RGB32);
     for (int y = 0; y < expected.Height(); ++y) {

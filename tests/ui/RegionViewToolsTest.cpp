@@ -5,13 +5,19 @@
 
 #include <QAction>
 #include <QKeyEvent>
+#include <QProcess>
 
+#include <QLineEdit>
+#include <QToolButton>
+
+#include "FormWidget.h"
 #include "HeightTip.h"
 #include "ProgramFixture.h"
 #include "RegionPictureSave.h"
 #include "UiTestSupport.h"
 #include "support/TempDir.h"
 
+using orandu::testing::FormWidget;
 using orandu::testing::ProgramFixture;
 using orandu::testing::ReportRecorder;
 
@@ -49,7 +55,7 @@ class RegionViewToolsTest : public QObject {
 
   std::unique_ptr<ProgramFixture> program_;
   TFormOrandu_Graph& graph() { return program_->windows().Graph(); }
-  QWidget* area() { return graph().PaintBox1; }
+  QWidget* area() { return FormWidget<QWidget>(graph(), "PaintBox1"); }
 
   QImage Exposure() {
     const QImage painted = area()->grab().toImage().convertToFormat(QImage::Format_RGB32);
@@ -71,7 +77,8 @@ class RegionViewToolsTest : public QObject {
   }
 
   void UseGrid(const std::filesystem::path& path) {
-    program_->windows().Config().Edit_ETOPO5->setText(orandu::FromPath(path));
+    FormWidget<QLineEdit>(program_->windows().Config(), "Edit_ETOPO5")
+        ->setText(orandu::FromPath(path));
   }
 
   // Answers the save dialog with a file, and records the folder it started in.
@@ -127,7 +134,7 @@ class RegionViewToolsTest : public QObject {
     QCOMPARE(painted.pixel(10, 5), qRgb(0, 0, 0));
     QCOMPARE(painted.pixel(487, 440), qRgb(0, 0, 0));
     orandu::PixelBuffer expected(488, 441);  // the core painting over black
-    graph().Region().PaintRegion(shortGrid, program_->windows().Main().Image2->Colors(), expected);
+    graph().Region().PaintRegion(shortGrid, program_->windows().Main().Legend().Colors(), expected);
     for (int y = 0; y < 441; ++y) {
       for (int x = 0; x < 488; ++x) QCOMPARE(painted.pixel(x, y), expected.At(x, y));
     }
@@ -243,6 +250,41 @@ class RegionViewToolsTest : public QObject {
                                          orandu::FromPath(folder), orandu::FromPath(folder)}));
   }
 
+  // A .tif is a GeoTIFF placed where the region is: rows from 979 and columns from 2155, so the
+  // top-left pixel's edges lie half a sample from 90 - 979/12° N and 2155/12° E, written west of
+  // 180° as the region's middle lies there. GDAL reads its place and its pixels.
+  void saveAsTifWritesAGeoTiffInPlace() {
+    program_->PressOnMap({187, 87});
+    const QImage painted = Exposure();
+    const auto file = program_->dir() / "region.tif";
+    AnswerSaveWith(file);
+    graph().Action_SavePicture->trigger();
+    QProcess gdalinfo;
+    gdalinfo.start(QStringLiteral("gdalinfo"), {orandu::FromPath(file)});
+    QVERIFY(gdalinfo.waitForFinished());
+    const QString info = QString::fromUtf8(gdalinfo.readAllStandardOutput());
+    QVERIFY2(info.contains(QStringLiteral("Size is 488, 441")), qPrintable(info));
+    QVERIFY(info.contains(QStringLiteral("ID[\"EPSG\",4326]]")));
+    QVERIFY2(info.contains(QStringLiteral("Upper Left  (-180.4583333,   8.4583333)")),
+             qPrintable(info));
+    const auto copy = program_->dir() / "region-by-gdal.png";
+    QCOMPARE(QProcess::execute(QStringLiteral("gdal_translate"),
+                               {QStringLiteral("-q"), QStringLiteral("-of"), QStringLiteral("PNG"),
+                                orandu::FromPath(file), orandu::FromPath(copy)}),
+             0);
+    const orandu::Picture saved = orandu::DecodePng(orandu::testing::ReadFile(copy));
+    QCOMPARE(QSize(saved.width, saved.height), painted.size());
+    for (const QPoint at : {QPoint(0, 0), QPoint(487, 0), QPoint(200, 300), QPoint(487, 440)}) {
+      const orandu::Rgb rgb = saved.at(at.x(), at.y());
+      QCOMPARE(qRgb(rgb.red, rgb.green, rgb.blue), painted.pixel(at));
+    }
+    // The longer spelling, in any case, is the same file type.
+    const auto longer = program_->dir() / "region.TIFF";
+    AnswerSaveWith(longer);
+    graph().Action_SavePicture->trigger();
+    QCOMPARE(orandu::testing::ReadFile(longer), orandu::testing::ReadFile(file));
+  }
+
   void ctrlSAndTheContextMenuSave() {
     program_->PressOnMap({187, 87});
     QVERIFY(QTest::qWaitForWindowActive(&graph()));
@@ -250,8 +292,9 @@ class RegionViewToolsTest : public QObject {
     QTest::keyClick(&graph(), Qt::Key_S, Qt::ControlModifier);
     QVERIFY(std::filesystem::exists(program_->dir() / "keyed.png"));
     QCOMPARE(area()->contextMenuPolicy(), Qt::ActionsContextMenu);
-    QCOMPARE(area()->actions().size(), 1);
+    QCOMPARE(area()->actions().size(), 2);  // saving, then shading
     QCOMPARE(area()->actions().constFirst()->text(), QStringLiteral("画像を保存..."));
+    QCOMPARE(area()->actions().at(1)->text(), QStringLiteral("陰影"));
   }
 
   void failedSaveIsReportedAndKeepsTheOldFile() {
@@ -278,12 +321,12 @@ class RegionViewToolsTest : public QObject {
       AnswerSaveWith(program_->dir() / name);
       graph().Action_SavePicture->trigger();
     }
-    QCOMPARE(
-        recorder.texts(),
-        (QStringList{"拡張子 .jpg の画像形式では保存できません (保存できるのは .png と .bmp)",
-                     "拡張子 .jpg の画像形式では保存できません (保存できるのは .png と .bmp)",
-                     "拡張子 .gz の画像形式では保存できません (保存できるのは .png と .bmp)",
-                     "拡張子 .txt の画像形式では保存できません (保存できるのは .png と .bmp)"}));
+    QCOMPARE(recorder.texts(),
+             (QStringList{
+                 "拡張子 .jpg の画像形式では保存できません (保存できるのは .png、.bmp と .tif)",
+                 "拡張子 .jpg の画像形式では保存できません (保存できるのは .png、.bmp と .tif)",
+                 "拡張子 .gz の画像形式では保存できません (保存できるのは .png、.bmp と .tif)",
+                 "拡張子 .txt の画像形式では保存できません (保存できるのは .png、.bmp と .tif)"}));
     QCOMPARE(orandu::testing::ReadText(kept), std::string("an old photograph"));
     QCOMPARE(std::distance(std::filesystem::directory_iterator(program_->dir().path()), {}), 2);
     AnswerSaveWith(program_->dir() / "after.png");  // the next save starts where the last went

@@ -1,7 +1,12 @@
 // The region view window: what it paints, where it reads the grid path, and how failures show.
+#include <QLineEdit>
+#include <QToolButton>
+
+#include "FormWidget.h"
 #include "ProgramFixture.h"
 #include "UiTestSupport.h"
 
+using orandu::testing::FormWidget;
 using orandu::testing::ProgramFixture;
 using orandu::testing::ReportRecorder;
 
@@ -17,16 +22,19 @@ class RegionWindowTest : public QObject {
 
   // Paints the area the way an exposure does, and lets posted reports through.
   QImage Exposure() {
-    const QImage painted =
-        graph().PaintBox1->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const QImage painted = FormWidget<QWidget>(graph(), "PaintBox1")
+                               ->grab()
+                               .toImage()
+                               .convertToFormat(QImage::Format_RGB32);
     QCoreApplication::processEvents();
     return painted;
   }
 
   void BreakGridPath(const QString& path) {
     config().show();
-    config().Edit_ETOPO5->setText(path);
-    QTest::mouseClick(config().SpeedButton1, Qt::LeftButton);  // "Cancel" keeps the typed text
+    FormWidget<QLineEdit>(config(), "Edit_ETOPO5")->setText(path);
+    QTest::mouseClick(FormWidget<QToolButton>(config(), "SpeedButton1"),
+                      Qt::LeftButton);  // "Cancel" keeps the typed text
   }
 
  private slots:
@@ -40,7 +48,7 @@ class RegionWindowTest : public QObject {
     Pick({100, 50});
     QCOMPARE(graph().windowTitle(), QString());
     QCOMPARE(graph().size(), QSize(492, 445));
-    QCOMPARE(graph().PaintBox1->geometry(), QRect(2, 2, 488, 441));
+    QCOMPARE(FormWidget<QWidget>(graph(), "PaintBox1")->geometry(), QRect(2, 2, 488, 441));
     const QPoint offCentre =
         graph().frameGeometry().center() - graph().screen()->availableGeometry().center();
     QVERIFY2(offCentre.manhattanLength() <= 4, "within the frame's rounding");
@@ -57,7 +65,7 @@ class RegionWindowTest : public QObject {
     Pick({359, 179});
     graph().resize(900, 445);
     QCOMPARE(graph().Region().CenterLon(), 339);
-    QCOMPARE(graph().PaintBox1->width(), 896);
+    QCOMPARE(FormWidget<QWidget>(graph(), "PaintBox1")->width(), 896);
     QCOMPARE(Exposure(), program_->ExpectedPaint());
   }
 
@@ -145,7 +153,7 @@ class RegionWindowTest : public QObject {
     Pick({187, 87});
     const orandu::Picture red{400, 1, std::vector<orandu::Rgb>(400, orandu::Rgb{255, 0, 0})};
     orandu::WriteBmp(program_->dir() / "red.bmp", red);
-    main().Image2->LoadColorBar(orandu::FromPath(program_->dir() / "red.bmp"));
+    main().Legend().LoadColorBar(orandu::FromPath(program_->dir() / "red.bmp"));
     const QImage painted = Exposure();
     QCOMPARE(painted.pixel(10, 10), qRgb(255, 0, 0));
     QCOMPARE(painted.pixel(480, 400), qRgb(255, 0, 0));

@@ -3,12 +3,16 @@
 #include <QDialogButtonBox>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QToolButton>
 
 #include "ColorBarLegend.h"
+#include "FormWidget.h"
 #include "SettingsLocation.h"
 #include "UiTestSupport.h"
 #include "UnitOrandu_Config.h"
 #include "support/TempDir.h"
+
+using orandu::testing::FormWidget;
 
 class ToolkitTextsTest : public QObject {
   Q_OBJECT
@@ -36,8 +40,8 @@ class ToolkitTextsTest : public QObject {
     orandu::testing::TempDir dir;
     TColorBarLegend legend;
     TFormOrandu_Config dialog(legend, orandu::SettingsLocation::OfExecutable(dir / "orandu"));
-    QCOMPARE(dialog.SpeedButton1->text(), QStringLiteral("Cancel"));
-    QCOMPARE(dialog.SpeedButton2->text(), QStringLiteral("Save"));
+    QCOMPARE(FormWidget<QToolButton>(dialog, "SpeedButton1")->text(), QStringLiteral("Cancel"));
+    QCOMPARE(FormWidget<QToolButton>(dialog, "SpeedButton2")->text(), QStringLiteral("Save"));
   }
 };
 

@@ -1,0 +1,16 @@
+// Reads and saves the region view's shading in the settings file.
+#include "ViewSettings.h"
+
+#include "ProfileFile.h"
+
+namespace orandu {
+
+bool ReadShadeSetting(const SettingsLocation& location) {
+  return ReadSetting(location.SettingsFile(), kViewSection, kShadeKey, "0") == "1";
+}
+
+void SaveShadeSetting(const SettingsLocation& location, bool shade) {
+  WriteSetting(location.SettingsFile(), kViewSection, kShadeKey, shade ? "1" : "0");
+}
+
+}  // namespace orandu
