@@ -22,8 +22,8 @@
 #include <jpeglib.h>
 #include <png.h>
 
-#include "ColorBarFile.h"
-#include "Errors.h"
+#include "region/files/Errors.h"
+#include "region/palette/ColorBarFile.h"
 
 namespace {
 

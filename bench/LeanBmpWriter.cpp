@@ -12,10 +12,10 @@
 #include <string>
 #include <vector>
 
-#include "ColorBar.h"
-#include "ColorBarFile.h"
-#include "HeightGrid.h"
-#include "RegionView.h"
+#include "region/RegionView.h"
+#include "region/colorbar/ColorBar.h"
+#include "region/grid/HeightGrid.h"
+#include "region/palette/ColorBarFile.h"
 
 namespace {
 

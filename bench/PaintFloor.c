@@ -1,5 +1,5 @@
 /* The region paint in plain C, with the same reads, runs and lookups as the painter. */
-#include "PaintFloor.h"
+#include "bench/PaintFloor.h"
 
 #include <fcntl.h>
 #include <stdlib.h>

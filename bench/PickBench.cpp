@@ -12,12 +12,12 @@
 #include <memory>
 #include <vector>
 
-#include "Application.h"
-#include "ColorBarLegend.h"
-#include "PixelBuffer.h"
-#include "Startup.h"
-#include "UnitOrandu_Graph.h"
-#include "UnitOrandu_Main.h"
+#include "tests/support/PixelBuffer.h"
+#include "ui/Application.h"
+#include "ui/ColorBarLegend.h"
+#include "ui/Startup.h"
+#include "ui/UnitOrandu_Graph.h"
+#include "ui/UnitOrandu_Main.h"
 
 namespace {
 

@@ -8,11 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "HeightGrid.h"
-#include "PaintFloor.h"
-#include "PixelBuffer.h"
-#include "RegionView.h"
-#include "ShownSamples.h"
+#include "bench/PaintFloor.h"
+#include "region/RegionView.h"
+#include "region/ShownSamples.h"
+#include "region/grid/HeightGrid.h"
+#include "tests/support/PixelBuffer.h"
 
 namespace {
 

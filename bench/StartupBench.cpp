@@ -10,9 +10,9 @@
 #include <filesystem>
 #include <string>
 
-#include "Application.h"
-#include "Startup.h"
-#include "UnitOrandu_Main.h"
+#include "ui/Application.h"
+#include "ui/Startup.h"
+#include "ui/UnitOrandu_Main.h"
 
 extern char** environ;
 

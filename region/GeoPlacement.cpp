@@ -1,12 +1,12 @@
 // Places region pictures on the Earth: grid row r is at 90 - r/12 degrees north, column c at c/12
 // degrees east.
-#include "GeoPlacement.h"
+#include "region/GeoPlacement.h"
 
 #include <charconv>
 #include <cmath>
 
-#include "HeightGrid.h"
-#include "RegionView.h"
+#include "region/RegionView.h"
+#include "region/grid/HeightGrid.h"
 
 namespace orandu {
 

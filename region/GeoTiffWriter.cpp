@@ -1,6 +1,6 @@
 // Writes GeoTIFF files front to back: the header and the directory first, the strip after them,
 // so that the file streams into the atomic writer without seeking back.
-#include "GeoTiffWriter.h"
+#include "region/GeoTiffWriter.h"
 
 #include <algorithm>
 #include <array>
@@ -11,10 +11,10 @@
 #include <string>
 #include <vector>
 
-#include "AtomicFile.h"
-#include "Errors.h"
-#include "PictureFormats.h"
-#include "RegionHeights.h"
+#include "region/RegionHeights.h"
+#include "region/files/AtomicFile.h"
+#include "region/files/Errors.h"
+#include "region/picture/PictureFormats.h"
 
 namespace orandu {
 

@@ -1,5 +1,5 @@
 // Writes classic netCDF files front to back: the header, the coordinates, then the samples.
-#include "NetCdfHeightsWriter.h"
+#include "region/NetCdfHeightsWriter.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "AtomicFile.h"
-#include "Errors.h"
-#include "PictureFormats.h"
-#include "RegionHeights.h"
+#include "region/RegionHeights.h"
+#include "region/files/AtomicFile.h"
+#include "region/files/Errors.h"
+#include "region/picture/PictureFormats.h"
 
 namespace orandu {
 

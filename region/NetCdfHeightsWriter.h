@@ -3,8 +3,8 @@
 
 #include <filesystem>
 
-#include "GeoPlacement.h"
-#include "PictureWriters.h"
+#include "region/GeoPlacement.h"
+#include "region/picture/PictureWriters.h"
 
 namespace orandu {
 

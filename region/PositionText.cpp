@@ -1,9 +1,9 @@
 // Sample positions and heights as the region view's read-out writes them.
-#include "PositionText.h"
+#include "region/PositionText.h"
 
 #include <cstdio>
 
-#include "HeightGrid.h"
+#include "region/grid/HeightGrid.h"
 
 namespace orandu {
 

@@ -4,7 +4,7 @@
 #include <optional>
 #include <string>
 
-#include "ShownSamples.h"
+#include "region/ShownSamples.h"
 
 namespace orandu {
 

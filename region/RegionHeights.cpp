@@ -1,7 +1,7 @@
 // Reads a region's samples out of the painter's rows, wrapping the columns as painting does.
-#include "RegionHeights.h"
+#include "region/RegionHeights.h"
 
-#include "ShownSamples.h"
+#include "region/ShownSamples.h"
 
 namespace orandu {
 

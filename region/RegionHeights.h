@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <span>
 
-#include "RegionView.h"
+#include "region/RegionView.h"
 
 namespace orandu {
 

@@ -1,5 +1,5 @@
 // Key steps and drags of the region's centre.
-#include "RegionNavigation.h"
+#include "region/RegionNavigation.h"
 
 namespace orandu {
 

@@ -1,7 +1,7 @@
 // Moving the region's centre with the keyboard and by dragging, in whole degrees.
 #pragma once
 
-#include "HeightGrid.h"
+#include "region/grid/HeightGrid.h"
 
 namespace orandu {
 

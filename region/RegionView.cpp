@@ -1,5 +1,5 @@
 // Centring the region on a picked point and painting it from the grid file.
-#include "RegionView.h"
+#include "region/RegionView.h"
 
 #include <algorithm>
 #include <array>
@@ -7,9 +7,9 @@
 #include <cstring>
 #include <vector>
 
-#include "HeightGrid.h"
-#include "Rounding.h"
-#include "ShownSamples.h"
+#include "region/ShownSamples.h"
+#include "region/grid/HeightGrid.h"
+#include "region/grid/Rounding.h"
 
 namespace orandu {
 

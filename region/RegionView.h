@@ -8,9 +8,9 @@
 #include <span>
 #include <vector>
 
-#include "ColorBar.h"
-#include "HeightGrid.h"
-#include "ReliefShading.h"
+#include "region/ReliefShading.h"
+#include "region/colorbar/ColorBar.h"
+#include "region/grid/HeightGrid.h"
 
 namespace orandu {
 

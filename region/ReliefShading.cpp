@@ -1,13 +1,13 @@
 // Horn's slopes on the sphere, the light's incidence and the blend towards white or black.
-#include "ReliefShading.h"
+#include "region/ReliefShading.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <numbers>
 
-#include "HeightGrid.h"
-#include "ShownSamples.h"
+#include "region/ShownSamples.h"
+#include "region/grid/HeightGrid.h"
 
 namespace orandu {
 

@@ -5,7 +5,7 @@
 #include <span>
 #include <vector>
 
-#include "ColorBar.h"
+#include "region/colorbar/ColorBar.h"
 
 namespace orandu {
 

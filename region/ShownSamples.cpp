@@ -1,11 +1,11 @@
 // Where a paint's samples lie, their heights read back, and the pixels the paint did not reach.
-#include "ShownSamples.h"
+#include "region/ShownSamples.h"
 
 #include <algorithm>
 #include <array>
 
-#include "Errors.h"
-#include "SourceFile.h"
+#include "region/files/Errors.h"
+#include "region/files/SourceFile.h"
 
 namespace orandu {
 

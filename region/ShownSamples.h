@@ -7,8 +7,8 @@
 #include <filesystem>
 #include <optional>
 
-#include "HeightGrid.h"
-#include "RegionView.h"
+#include "region/RegionView.h"
+#include "region/grid/HeightGrid.h"
 
 namespace orandu {
 

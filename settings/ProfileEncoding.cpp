@@ -1,5 +1,5 @@
 // Byte-order marks, and UTF-16 to UTF-8 and back without losing a code unit.
-#include "ProfileEncoding.h"
+#include "settings/ProfileEncoding.h"
 
 #include <cstdint>
 

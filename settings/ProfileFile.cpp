@@ -1,5 +1,5 @@
 // Profile files read with a size limit and changed in place through an atomic replace.
-#include "ProfileFile.h"
+#include "settings/ProfileFile.h"
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -11,11 +11,11 @@
 #include <chrono>
 #include <optional>
 
-#include "AtomicFile.h"
-#include "Errors.h"
-#include "ProfileEncoding.h"
-#include "ProfileText.h"
-#include "RegularFile.h"
+#include "region/files/AtomicFile.h"
+#include "region/files/Errors.h"
+#include "region/files/RegularFile.h"
+#include "settings/ProfileEncoding.h"
+#include "settings/ProfileText.h"
 
 namespace orandu {
 

@@ -1,7 +1,7 @@
 // A line-by-line reading of INI text that remembers where each value lies, so that a change
 // touches nothing else.
-#include "ProfileText.h"
-#include "AsciiCase.h"
+#include "settings/ProfileText.h"
+#include "region/files/AsciiCase.h"
 
 namespace orandu {
 

@@ -1,7 +1,7 @@
 // Reads and saves the grid and colour bar paths in the settings file.
-#include "Settings.h"
+#include "settings/Settings.h"
 
-#include "ProfileFile.h"
+#include "settings/ProfileFile.h"
 
 namespace orandu {
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "SettingsLocation.h"
+#include "settings/SettingsLocation.h"
 
 namespace orandu {
 

@@ -1,11 +1,11 @@
 // Settings and data paths worked out from the executable's path.
-#include "SettingsLocation.h"
+#include "settings/SettingsLocation.h"
 
 #include <string>
 #include <system_error>
 #include <utility>
 
-#include "Errors.h"
+#include "region/files/Errors.h"
 
 namespace orandu {
 

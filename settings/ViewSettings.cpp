@@ -1,7 +1,7 @@
 // Reads and saves the region view's shading in the settings file.
-#include "ViewSettings.h"
+#include "settings/ViewSettings.h"
 
-#include "ProfileFile.h"
+#include "settings/ProfileFile.h"
 
 namespace orandu {
 

@@ -3,7 +3,7 @@
 
 #include <string_view>
 
-#include "SettingsLocation.h"
+#include "settings/SettingsLocation.h"
 
 namespace orandu {
 

@@ -16,9 +16,9 @@
 #include <system_error>
 #include <vector>
 
-#include "AtomicFile.h"
-#include "ExitStatus.h"
-#include "HeightGrid.h"
+#include "region/files/AtomicFile.h"
+#include "region/grid/HeightGrid.h"
+#include "tools/ExitStatus.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // make-design-bar: writes the colour bar built into the program as a 24-bit BMP file.
-#include "ColorBar.h"
-#include "ExitStatus.h"
-#include "PictureFormats.h"
+#include "region/colorbar/ColorBar.h"
+#include "region/picture/PictureFormats.h"
+#include "tools/ExitStatus.h"
 
 int main(int argc, char** argv) {
   if (argc != 2) {

@@ -15,10 +15,10 @@
 
 #include <jpeglib.h>  // after <cstdio>, which it needs for FILE and size_t
 
-#include "AtomicFile.h"
-#include "ExitStatus.h"
-#include "HeightGrid.h"
-#include "Picture.h"
+#include "region/files/AtomicFile.h"
+#include "region/grid/HeightGrid.h"
+#include "region/picture/Picture.h"
+#include "tools/ExitStatus.h"
 
 namespace {
 

@@ -9,12 +9,12 @@
 #include <string_view>
 #include <vector>
 
-#include "ExitStatus.h"
-#include "import/GridImport.h"
-#include "import/ImportError.h"
-#include "import/ImportReport.h"
-#include "import/ProgressBar.h"
-#include "import/Watchdog.h"
+#include "tools/ExitStatus.h"
+#include "tools/import/GridImport.h"
+#include "tools/import/ImportError.h"
+#include "tools/import/ImportReport.h"
+#include "tools/import/ProgressBar.h"
+#include "tools/import/Watchdog.h"
 
 namespace {
 

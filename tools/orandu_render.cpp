@@ -13,17 +13,17 @@
 #include <tuple>
 #include <variant>
 
-#include "AsciiCase.h"
-#include "AtomicFile.h"
-#include "ColorBarFile.h"
-#include "Errors.h"
-#include "ExitStatus.h"
-#include "GeoTiffWriter.h"
-#include "NetCdfHeightsWriter.h"
-#include "PictureFormats.h"
-#include "PictureWriters.h"
-#include "RegionHeights.h"
-#include "RegionView.h"
+#include "region/GeoTiffWriter.h"
+#include "region/NetCdfHeightsWriter.h"
+#include "region/RegionHeights.h"
+#include "region/RegionView.h"
+#include "region/files/AsciiCase.h"
+#include "region/files/AtomicFile.h"
+#include "region/files/Errors.h"
+#include "region/palette/ColorBarFile.h"
+#include "region/picture/PictureFormats.h"
+#include "region/picture/PictureWriters.h"
+#include "tools/ExitStatus.h"
 
 namespace {
 

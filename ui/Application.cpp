@@ -1,12 +1,12 @@
 // Start-up settings of the toolkit and the catch-all around event dispatch.
-#include "Application.h"
+#include "ui/Application.h"
 
 #include <QIcon>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QStringList>
 
-#include "ErrorReport.h"
+#include "ui/ErrorReport.h"
 
 // The built-in pictures are compiled into the program's static library, whose resource
 // registration the linker would drop unless something calls it.

@@ -1,5 +1,5 @@
 // Paints the etched line.
-#include "Bevel.h"
+#include "ui/Bevel.h"
 
 #include <QPainter>
 

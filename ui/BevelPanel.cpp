@@ -1,5 +1,5 @@
 // Draws the double bevel in the palette's light and shadow colours.
-#include "BevelPanel.h"
+#include "ui/BevelPanel.h"
 
 #include <QPainter>
 

@@ -1,10 +1,10 @@
 // Centres the frame the window manager announces, or the bare client.
-#include "CentreOnScreen.h"
+#include "ui/CentreOnScreen.h"
 
 #include <QScreen>
 #include <QWidget>
 
-#include "X11Window.h"
+#include "ui/X11Window.h"
 
 void CentreOnScreen(QWidget& window) {
   const QMargins frame = ExpectedFrameMargins(window);

@@ -1,12 +1,12 @@
 // Loading, holding and showing the colour bar.
-#include "ColorBarLegend.h"
+#include "ui/ColorBarLegend.h"
 
 #include <QPixmap>
 #include <utility>
 
-#include "ColorBarFile.h"
-#include "FileNames.h"
-#include "PictureImage.h"
+#include "region/palette/ColorBarFile.h"
+#include "ui/FileNames.h"
+#include "ui/PictureImage.h"
 
 TColorBarLegend::TColorBarLegend(QWidget* parent)
     : QLabel(parent),

@@ -6,8 +6,8 @@
 #include <QString>
 #include <memory>
 
-#include "ColorBar.h"
-#include "Picture.h"
+#include "region/colorbar/ColorBar.h"
+#include "region/picture/Picture.h"
 
 // Shows the current colour bar at its natural size. The region painting reads its colours here,
 // so the legend and the painted relief cannot disagree.

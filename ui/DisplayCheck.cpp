@@ -1,5 +1,5 @@
 // Opens and closes one X connection, the one the toolkit would open next.
-#include "DisplayCheck.h"
+#include "ui/DisplayCheck.h"
 
 #include <xcb/xcb.h>
 

@@ -1,5 +1,5 @@
 // Title and text rules of the error report, and the message box that shows it.
-#include "ErrorReport.h"
+#include "ui/ErrorReport.h"
 
 #include <QApplication>
 #include <QFileInfo>

@@ -1,5 +1,5 @@
 // UTF-8 with undecodable bytes escaped as lone surrogates, in both directions.
-#include "FileNames.h"
+#include "ui/FileNames.h"
 
 #include <QChar>
 

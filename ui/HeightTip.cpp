@@ -1,5 +1,5 @@
 // A tool-tip window of the toolkit's tip colours and font, moved with the cursor.
-#include "HeightTip.h"
+#include "ui/HeightTip.h"
 
 #include <QGuiApplication>
 #include <QScreen>

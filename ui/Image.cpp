@@ -1,9 +1,9 @@
 // Hands each press on the picture to its handler.
-#include "Image.h"
+#include "ui/Image.h"
 
 #include <QMouseEvent>
 
-#include "ErrorReport.h"
+#include "ui/ErrorReport.h"
 
 TImage::TImage(QWidget* parent) : QLabel(parent) {}
 

@@ -3,7 +3,7 @@
 
 #include <QImage>
 
-#include "RegionView.h"
+#include "region/RegionView.h"
 
 class ImageSurface : public orandu::ViewSurface {
  public:

@@ -1,5 +1,5 @@
 // Runs the toolkit's file-open dialog.
-#include "OpenDialog.h"
+#include "ui/OpenDialog.h"
 
 #include <QFileDialog>
 

@@ -1,7 +1,7 @@
 // Hands each paint of the box to its handler.
-#include "PaintBox.h"
+#include "ui/PaintBox.h"
 
-#include "ErrorReport.h"
+#include "ui/ErrorReport.h"
 
 TPaintBox::TPaintBox(QWidget* parent) : QWidget(parent) {
   setAttribute(Qt::WA_OpaquePaintEvent);

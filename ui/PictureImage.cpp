@@ -1,9 +1,9 @@
 // Copies a core picture into a toolkit image, row by row.
-#include "PictureImage.h"
+#include "ui/PictureImage.h"
 
 #include <cstring>
 
-#include "PictureFormats.h"
+#include "region/picture/PictureFormats.h"
 
 QImage ToQImage(const orandu::Picture& picture) {
   if (picture.empty()) return {};

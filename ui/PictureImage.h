@@ -3,7 +3,7 @@
 
 #include <QImage>
 
-#include "Picture.h"
+#include "region/picture/Picture.h"
 
 // An empty picture gives a null image. Throws OranduError "画像が大きすぎます (W x H ピクセル)"
 // when there is no memory for the image.

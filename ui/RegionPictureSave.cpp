@@ -1,14 +1,14 @@
 // The save dialog, the folder it starts in and the writing of the picture by the core's writers.
-#include "RegionPictureSave.h"
+#include "ui/RegionPictureSave.h"
 
 #include <QFileDialog>
 #include <QFileInfo>
 #include <array>
 
-#include "Errors.h"
-#include "FileNames.h"
-#include "GeoTiffWriter.h"
-#include "PictureFormats.h"
+#include "region/GeoTiffWriter.h"
+#include "region/files/Errors.h"
+#include "region/picture/PictureFormats.h"
+#include "ui/FileNames.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <functional>
 #include <optional>
 
-#include "GeoPlacement.h"
+#include "region/GeoPlacement.h"
 
 class QWidget;
 

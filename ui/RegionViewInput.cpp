@@ -1,12 +1,12 @@
 // Moves the region with the keyboard and the mouse and keeps the read-out beside the cursor.
-#include "RegionViewInput.h"
+#include "ui/RegionViewInput.h"
 
 #include <QCursor>
 #include <QKeyEvent>
 #include <QMouseEvent>
 
-#include "HeightTip.h"
-#include "UnitOrandu_Graph.h"
+#include "ui/HeightTip.h"
+#include "ui/UnitOrandu_Graph.h"
 
 namespace {
 

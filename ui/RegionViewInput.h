@@ -5,7 +5,7 @@
 #include <QPoint>
 #include <QWidget>
 
-#include "RegionNavigation.h"
+#include "region/RegionNavigation.h"
 
 class TFormOrandu_Graph;
 class THeightTip;

@@ -1,5 +1,5 @@
 // Turns every exposure of the native window into a repaint of the target.
-#include "RepaintOnExpose.h"
+#include "ui/RepaintOnExpose.h"
 
 #include <QEvent>
 #include <QWidget>

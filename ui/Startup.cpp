@@ -1,10 +1,10 @@
 // Builds the windows in the order the program relies on: the legend exists before it is loaded.
-#include "Startup.h"
+#include "ui/Startup.h"
 
-#include "ErrorReport.h"
-#include "UnitOrandu_Config.h"
-#include "UnitOrandu_Graph.h"
-#include "UnitOrandu_Main.h"
+#include "ui/ErrorReport.h"
+#include "ui/UnitOrandu_Config.h"
+#include "ui/UnitOrandu_Graph.h"
+#include "ui/UnitOrandu_Main.h"
 
 ProgramWindows::ProgramWindows(orandu::SettingsLocation location) {
   main_ = std::make_unique<TFormOrandu_Main>();

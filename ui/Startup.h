@@ -3,7 +3,7 @@
 
 #include <memory>
 
-#include "SettingsLocation.h"
+#include "settings/SettingsLocation.h"
 
 class TFormOrandu_Config;
 class TFormOrandu_Graph;

@@ -1,15 +1,15 @@
 // Handlers of the settings dialog.
-#include "UnitOrandu_Config.h"
+#include "ui/UnitOrandu_Config.h"
 
 #include <QIcon>
 #include <QShowEvent>
 #include <utility>
 
-#include "CentreOnScreen.h"
-#include "ColorBarLegend.h"
-#include "ErrorReport.h"
-#include "FileNames.h"
-#include "Settings.h"
+#include "settings/Settings.h"
+#include "ui/CentreOnScreen.h"
+#include "ui/ColorBarLegend.h"
+#include "ui/ErrorReport.h"
+#include "ui/FileNames.h"
 #include "ui_UnitOrandu_Config.h"
 
 TFormOrandu_Config::TFormOrandu_Config(TColorBarLegend& legend, orandu::SettingsLocation location,

@@ -4,8 +4,8 @@
 #include <QDialog>
 #include <memory>
 
-#include "OpenDialog.h"
-#include "SettingsLocation.h"
+#include "settings/SettingsLocation.h"
+#include "ui/OpenDialog.h"
 
 class QShowEvent;
 class TColorBarLegend;

@@ -1,24 +1,24 @@
 // The region view window: shows itself on a pick and paints the region on every exposure.
-#include "UnitOrandu_Graph.h"
+#include "ui/UnitOrandu_Graph.h"
 
 #include <QAction>
 #include <QCloseEvent>
 #include <QPainter>
 
-#include "CentreOnScreen.h"
-#include "ColorBarLegend.h"
-#include "ErrorReport.h"
-#include "FileNames.h"
-#include "HeightTip.h"
-#include "ImageSurface.h"
-#include "PictureFormats.h"
-#include "PixelBuffer.h"
-#include "PositionText.h"
-#include "RegionViewInput.h"
-#include "RepaintOnExpose.h"
-#include "UnitOrandu_Config.h"
-#include "ViewSettings.h"
-#include "X11Window.h"
+#include "region/PositionText.h"
+#include "region/picture/PictureFormats.h"
+#include "settings/ViewSettings.h"
+#include "tests/support/PixelBuffer.h"
+#include "ui/CentreOnScreen.h"
+#include "ui/ColorBarLegend.h"
+#include "ui/ErrorReport.h"
+#include "ui/FileNames.h"
+#include "ui/HeightTip.h"
+#include "ui/ImageSurface.h"
+#include "ui/RegionViewInput.h"
+#include "ui/RepaintOnExpose.h"
+#include "ui/UnitOrandu_Config.h"
+#include "ui/X11Window.h"
 #include "ui_UnitOrandu_Graph.h"
 
 TFormOrandu_Graph::TFormOrandu_Graph(const TFormOrandu_Config& config,

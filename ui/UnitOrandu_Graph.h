@@ -6,9 +6,9 @@
 #include <QWidget>
 #include <memory>
 
-#include "RegionPictureSave.h"
-#include "RegionView.h"
-#include "ShownSamples.h"
+#include "region/RegionView.h"
+#include "region/ShownSamples.h"
+#include "ui/RegionPictureSave.h"
 
 class QAction;
 class TColorBarLegend;

@@ -1,16 +1,16 @@
 // The main window's handlers: a press on the map opens the region view on the point picked.
-#include "UnitOrandu_Main.h"
+#include "ui/UnitOrandu_Main.h"
 
 #include <QBitmap>
 #include <QCursor>
 #include <QFile>
 #include <span>
 
-#include "ErrorReport.h"
-#include "PictureFormats.h"
-#include "PictureImage.h"
-#include "UnitOrandu_Config.h"
-#include "UnitOrandu_Graph.h"
+#include "region/picture/PictureFormats.h"
+#include "ui/ErrorReport.h"
+#include "ui/PictureImage.h"
+#include "ui/UnitOrandu_Config.h"
+#include "ui/UnitOrandu_Graph.h"
 #include "ui_UnitOrandu_Main.h"
 
 namespace {

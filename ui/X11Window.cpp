@@ -1,5 +1,5 @@
 // Title and frame extents of a window, through the X connection the toolkit opened.
-#include "X11Window.h"
+#include "ui/X11Window.h"
 
 #include <xcb/xcb.h>
 

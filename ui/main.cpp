@@ -2,10 +2,10 @@
 #include <csignal>
 #include <cstdio>
 
-#include "Application.h"
-#include "DisplayCheck.h"
-#include "Startup.h"
-#include "UnitOrandu_Main.h"
+#include "ui/Application.h"
+#include "ui/DisplayCheck.h"
+#include "ui/Startup.h"
+#include "ui/UnitOrandu_Main.h"
 
 int main(int argc, char** argv) {
   // Past a file-size limit a write should fail, so that a save reports it can't write, rather

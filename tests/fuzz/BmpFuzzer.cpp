@@ -3,9 +3,9 @@
 #include <cstdint>
 #include <span>
 
-#include "Errors.h"
-#include "FuzzSupport.h"
-#include "PictureFormats.h"
+#include "region/files/Errors.h"
+#include "region/picture/PictureFormats.h"
+#include "tests/fuzz/FuzzSupport.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   try {

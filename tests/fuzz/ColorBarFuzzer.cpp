@@ -8,10 +8,10 @@
 #include <span>
 #include <string>
 
-#include "ColorBar.h"
-#include "ColorBarFile.h"
-#include "Errors.h"
-#include "FuzzSupport.h"
+#include "region/colorbar/ColorBar.h"
+#include "region/files/Errors.h"
+#include "region/palette/ColorBarFile.h"
+#include "tests/fuzz/FuzzSupport.h"
 
 namespace {
 

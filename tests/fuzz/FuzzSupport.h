@@ -16,7 +16,7 @@
 #include <system_error>
 #include <vector>
 
-#include "Picture.h"
+#include "region/picture/Picture.h"
 
 namespace orandu::fuzz {
 

@@ -20,8 +20,8 @@
 #include <jpeglib.h>
 #include <zlib.h>
 
-#include "HeightGrid.h"
-#include "PictureFormats.h"
+#include "region/grid/HeightGrid.h"
+#include "region/picture/PictureFormats.h"
 
 namespace {
 

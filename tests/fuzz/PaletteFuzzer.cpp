@@ -4,9 +4,9 @@
 #include <cstdint>
 #include <string_view>
 
-#include "Errors.h"
-#include "FuzzSupport.h"
-#include "PaletteFile.h"
+#include "region/files/Errors.h"
+#include "region/palette/PaletteFile.h"
+#include "tests/fuzz/FuzzSupport.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size == 0) return 0;

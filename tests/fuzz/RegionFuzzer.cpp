@@ -19,11 +19,11 @@
 #include <string_view>
 #include <vector>
 
-#include "ColorBar.h"
-#include "Errors.h"
-#include "FuzzSupport.h"
-#include "PixelBuffer.h"
-#include "RegionView.h"
+#include "region/RegionView.h"
+#include "region/colorbar/ColorBar.h"
+#include "region/files/Errors.h"
+#include "tests/fuzz/FuzzSupport.h"
+#include "tests/support/PixelBuffer.h"
 
 namespace {
 

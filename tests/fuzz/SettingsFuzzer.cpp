@@ -9,9 +9,9 @@
 #include <span>
 #include <string>
 
-#include "Errors.h"
-#include "FuzzSupport.h"
-#include "ProfileFile.h"
+#include "region/files/Errors.h"
+#include "settings/ProfileFile.h"
+#include "tests/fuzz/FuzzSupport.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using orandu::fuzz::Require;

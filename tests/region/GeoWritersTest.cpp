@@ -1,12 +1,12 @@
 // The GeoTIFF and netCDF writers refuse and fail as the other picture writers do: nothing painted
 // for a file that cannot be made, the old file kept whole when a row fails.
-#include "GeoTiffWriter.h"
-#include "NetCdfHeightsWriter.h"
+#include "region/GeoTiffWriter.h"
+#include "region/NetCdfHeightsWriter.h"
 
 #include <gtest/gtest.h>
 
-#include "Errors.h"
-#include "support/TempDir.h"
+#include "region/files/Errors.h"
+#include "tests/support/TempDir.h"
 
 namespace orandu {
 namespace {

@@ -1,5 +1,5 @@
 // The read-out's texts: hemispheres, the lines that belong to none, minutes and heights.
-#include "PositionText.h"
+#include "region/PositionText.h"
 
 #include <gtest/gtest.h>
 

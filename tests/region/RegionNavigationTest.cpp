@@ -1,5 +1,5 @@
 // Key steps and drags: direction, size, and whole degrees only.
-#include "RegionNavigation.h"
+#include "region/RegionNavigation.h"
 
 #include <gtest/gtest.h>
 

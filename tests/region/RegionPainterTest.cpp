@@ -5,8 +5,8 @@
 #include <cstring>
 #include <optional>
 
-#include "RegionView.h"
-#include "support/TempDir.h"
+#include "region/RegionView.h"
+#include "tests/support/TempDir.h"
 
 namespace orandu {
 namespace {

@@ -1,11 +1,11 @@
 // Centring on a pick and painting the region: which grid sample lands on which pixel.
-#include "RegionView.h"
+#include "region/RegionView.h"
 
 #include <gtest/gtest.h>
 
-#include "Errors.h"
-#include "PixelBuffer.h"
-#include "support/TempDir.h"
+#include "region/files/Errors.h"
+#include "tests/support/PixelBuffer.h"
+#include "tests/support/TempDir.h"
 
 namespace orandu {
 namespace {

@@ -11,10 +11,10 @@
 #include <string>
 #include <vector>
 
-#include "PixelBuffer.h"
-#include "RegionView.h"
-#include "ShownSamples.h"
-#include "support/TempDir.h"
+#include "region/RegionView.h"
+#include "region/ShownSamples.h"
+#include "tests/support/PixelBuffer.h"
+#include "tests/support/TempDir.h"
 
 namespace orandu {
 namespace {

@@ -1,13 +1,13 @@
 // The rows kept from a paint: which sample lies under a pixel, its height, and the pixels the
 // paint did not reach.
-#include "ShownSamples.h"
+#include "region/ShownSamples.h"
 
 #include <gtest/gtest.h>
 
-#include "Errors.h"
-#include "PixelBuffer.h"
-#include "RegionView.h"
-#include "support/TempDir.h"
+#include "region/RegionView.h"
+#include "region/files/Errors.h"
+#include "tests/support/PixelBuffer.h"
+#include "tests/support/TempDir.h"
 
 namespace orandu {
 namespace {

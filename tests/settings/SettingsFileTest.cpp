@@ -8,10 +8,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "Errors.h"
-#include "ProfileFile.h"
-#include "Settings.h"
-#include "support/TempDir.h"
+#include "region/files/Errors.h"
+#include "settings/ProfileFile.h"
+#include "settings/Settings.h"
+#include "tests/support/TempDir.h"
 
 namespace orandu {
 namespace {

@@ -1,10 +1,10 @@
 // Where the settings file, the data folder and the default paths are.
-#include "SettingsLocation.h"
+#include "settings/SettingsLocation.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include "support/TempDir.h"
+#include "tests/support/TempDir.h"
 
 namespace orandu {
 namespace {

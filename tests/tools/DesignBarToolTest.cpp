@@ -1,9 +1,9 @@
 // make-design-bar: the built-in colour bar as a file, and the tools' exit statuses.
 #include <gtest/gtest.h>
 
-#include "ColorBar.h"
-#include "PictureFormats.h"
-#include "RunTool.h"
+#include "region/colorbar/ColorBar.h"
+#include "region/picture/PictureFormats.h"
+#include "tests/tools/RunTool.h"
 
 namespace orandu::testing {
 namespace {

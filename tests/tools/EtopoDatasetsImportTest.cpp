@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "HeightGrid.h"
-#include "support/TempDir.h"
-#include "tools/RunTool.h"
+#include "region/grid/HeightGrid.h"
+#include "tests/support/TempDir.h"
+#include "tests/tools/RunTool.h"
 
 namespace orandu {
 namespace {

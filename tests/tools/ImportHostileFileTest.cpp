@@ -12,10 +12,10 @@
 #include <string>
 #include <vector>
 
-#include "HeightGrid.h"
-#include "support/TempDir.h"
-#include "tools/RunTool.h"
-#include "tools/TestGridFile.h"
+#include "region/grid/HeightGrid.h"
+#include "tests/support/TempDir.h"
+#include "tests/tools/RunTool.h"
+#include "tests/tools/TestGridFile.h"
 
 namespace orandu {
 namespace {

@@ -12,11 +12,11 @@
 #include <string>
 #include <vector>
 
-#include "ColorBar.h"
-#include "HeightGrid.h"
-#include "PictureFormats.h"
-#include "RunTool.h"
-#include "TestGridFile.h"
+#include "region/colorbar/ColorBar.h"
+#include "region/grid/HeightGrid.h"
+#include "region/picture/PictureFormats.h"
+#include "tests/tools/RunTool.h"
+#include "tests/tools/TestGridFile.h"
 
 namespace orandu::testing {
 namespace {

@@ -6,12 +6,12 @@
 #include <string>
 #include <vector>
 
-#include "ColorBar.h"
-#include "HeightGrid.h"
-#include "PictureFormats.h"
-#include "PixelBuffer.h"
-#include "RegionView.h"
-#include "RunTool.h"
+#include "region/RegionView.h"
+#include "region/colorbar/ColorBar.h"
+#include "region/grid/HeightGrid.h"
+#include "region/picture/PictureFormats.h"
+#include "tests/support/PixelBuffer.h"
+#include "tests/tools/RunTool.h"
 
 namespace orandu::testing {
 namespace {

@@ -13,10 +13,10 @@
 #include <string>
 #include <vector>
 
-#include "ColorBar.h"
-#include "HeightGrid.h"
-#include "PictureFormats.h"
-#include "RunTool.h"
+#include "region/colorbar/ColorBar.h"
+#include "region/grid/HeightGrid.h"
+#include "region/picture/PictureFormats.h"
+#include "tests/tools/RunTool.h"
 
 namespace orandu::testing {
 namespace {

@@ -4,12 +4,12 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "ColorBar.h"
-#include "HeightGrid.h"
-#include "PaletteFile.h"
-#include "PictureFormats.h"
-#include "RunTool.h"
-#include "TestGridFile.h"
+#include "region/colorbar/ColorBar.h"
+#include "region/grid/HeightGrid.h"
+#include "region/palette/PaletteFile.h"
+#include "region/picture/PictureFormats.h"
+#include "tests/tools/RunTool.h"
+#include "tests/tools/TestGridFile.h"
 
 namespace orandu::testing {
 namespace {

@@ -6,11 +6,11 @@
 #include <string>
 #include <vector>
 
-#include "HeightGrid.h"
-#include "Picture.h"
-#include "PictureFormats.h"
-#include "support/TempDir.h"
-#include "tools/RunTool.h"
+#include "region/grid/HeightGrid.h"
+#include "region/picture/Picture.h"
+#include "region/picture/PictureFormats.h"
+#include "tests/support/TempDir.h"
+#include "tests/tools/RunTool.h"
 
 namespace orandu {
 namespace {

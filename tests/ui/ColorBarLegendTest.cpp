@@ -9,13 +9,13 @@
 #include <fstream>
 #include <vector>
 
-#include "ColorBarLegend.h"
-#include "Errors.h"
-#include "FileNames.h"
-#include "PictureFormats.h"
-#include "PictureImage.h"
-#include "UiTestSupport.h"
-#include "support/TempDir.h"
+#include "region/files/Errors.h"
+#include "region/picture/PictureFormats.h"
+#include "tests/support/TempDir.h"
+#include "tests/ui/UiTestSupport.h"
+#include "ui/ColorBarLegend.h"
+#include "ui/FileNames.h"
+#include "ui/PictureImage.h"
 
 namespace {
 

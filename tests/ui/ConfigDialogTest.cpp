@@ -10,15 +10,15 @@
 #include <memory>
 #include <optional>
 
-#include "ColorBarLegend.h"
-#include "Errors.h"
-#include "FileNames.h"
-#include "FormWidget.h"
-#include "PictureFormats.h"
-#include "Settings.h"
-#include "UiTestSupport.h"
-#include "UnitOrandu_Config.h"
-#include "support/TempDir.h"
+#include "region/files/Errors.h"
+#include "region/picture/PictureFormats.h"
+#include "settings/Settings.h"
+#include "tests/support/TempDir.h"
+#include "tests/ui/FormWidget.h"
+#include "tests/ui/UiTestSupport.h"
+#include "ui/ColorBarLegend.h"
+#include "ui/FileNames.h"
+#include "ui/UnitOrandu_Config.h"
 
 using orandu::testing::FormWidget;
 

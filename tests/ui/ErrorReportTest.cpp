@@ -4,8 +4,8 @@
 #include <QPushButton>
 #include <QTimer>
 
-#include "Errors.h"
-#include "UiTestSupport.h"
+#include "region/files/Errors.h"
+#include "tests/ui/UiTestSupport.h"
 
 namespace {
 

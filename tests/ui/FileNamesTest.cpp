@@ -1,7 +1,7 @@
 // File names survive the trip through a text field byte for byte.
 #include <QTest>
 
-#include "FileNames.h"
+#include "ui/FileNames.h"
 
 namespace {
 

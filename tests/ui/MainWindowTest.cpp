@@ -3,9 +3,9 @@
 #include <QTimer>
 #include <QToolButton>
 
-#include "FormWidget.h"
-#include "ProgramFixture.h"
-#include "UiTestSupport.h"
+#include "tests/ui/FormWidget.h"
+#include "tests/ui/ProgramFixture.h"
+#include "tests/ui/UiTestSupport.h"
 
 using orandu::testing::FormWidget;
 using orandu::testing::ProgramFixture;

@@ -5,18 +5,18 @@
 #include <QMouseEvent>
 #include <memory>
 
-#include "ColorBar.h"
-#include "ColorBarLegend.h"
-#include "FileNames.h"
-#include "FormWidget.h"
-#include "HeightGrid.h"
-#include "PictureFormats.h"
-#include "PixelBuffer.h"
-#include "Startup.h"
-#include "UnitOrandu_Config.h"
-#include "UnitOrandu_Graph.h"
-#include "UnitOrandu_Main.h"
-#include "support/TempDir.h"
+#include "region/colorbar/ColorBar.h"
+#include "region/grid/HeightGrid.h"
+#include "region/picture/PictureFormats.h"
+#include "tests/support/PixelBuffer.h"
+#include "tests/support/TempDir.h"
+#include "tests/ui/FormWidget.h"
+#include "ui/ColorBarLegend.h"
+#include "ui/FileNames.h"
+#include "ui/Startup.h"
+#include "ui/UnitOrandu_Config.h"
+#include "ui/UnitOrandu_Graph.h"
+#include "ui/UnitOrandu_Main.h"
 
 namespace orandu::testing {
 

@@ -3,13 +3,13 @@
 #include <QKeyEvent>
 #include <QProcess>
 
-#include "FormWidget.h"
-#include "ProfileFile.h"
-#include "ProgramFixture.h"
-#include "RegionPictureSave.h"
-#include "UiTestSupport.h"
-#include "ViewSettings.h"
-#include "support/TempDir.h"
+#include "settings/ProfileFile.h"
+#include "settings/ViewSettings.h"
+#include "tests/support/TempDir.h"
+#include "tests/ui/FormWidget.h"
+#include "tests/ui/ProgramFixture.h"
+#include "tests/ui/UiTestSupport.h"
+#include "ui/RegionPictureSave.h"
 
 using orandu::testing::FormWidget;
 using orandu::testing::ProgramFixture;

@@ -10,12 +10,12 @@
 #include <QLineEdit>
 #include <QToolButton>
 
-#include "FormWidget.h"
-#include "HeightTip.h"
-#include "ProgramFixture.h"
-#include "RegionPictureSave.h"
-#include "UiTestSupport.h"
-#include "support/TempDir.h"
+#include "tests/support/TempDir.h"
+#include "tests/ui/FormWidget.h"
+#include "tests/ui/ProgramFixture.h"
+#include "tests/ui/UiTestSupport.h"
+#include "ui/HeightTip.h"
+#include "ui/RegionPictureSave.h"
 
 using orandu::testing::FormWidget;
 using orandu::testing::ProgramFixture;

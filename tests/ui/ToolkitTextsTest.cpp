@@ -5,12 +5,12 @@
 #include <QPushButton>
 #include <QToolButton>
 
-#include "ColorBarLegend.h"
-#include "FormWidget.h"
-#include "SettingsLocation.h"
-#include "UiTestSupport.h"
-#include "UnitOrandu_Config.h"
-#include "support/TempDir.h"
+#include "settings/SettingsLocation.h"
+#include "tests/support/TempDir.h"
+#include "tests/ui/FormWidget.h"
+#include "tests/ui/UiTestSupport.h"
+#include "ui/ColorBarLegend.h"
+#include "ui/UnitOrandu_Config.h"
 
 using orandu::testing::FormWidget;
 

@@ -5,8 +5,8 @@
 #include <QString>
 #include <QTest>
 
-#include "Application.h"
-#include "ErrorReport.h"
+#include "ui/Application.h"
+#include "ui/ErrorReport.h"
 
 // Runs a Qt Test object under the program's own application object, so that reports, fonts and
 // scaling are those of the program.

@@ -4,12 +4,12 @@
 #include <QLineEdit>
 #include <QToolButton>
 
-#include "ColorBarLegend.h"
-#include "FormWidget.h"
-#include "Image.h"
-#include "PaintBox.h"
-#include "ProgramFixture.h"
-#include "UiTestSupport.h"
+#include "tests/ui/FormWidget.h"
+#include "tests/ui/ProgramFixture.h"
+#include "tests/ui/UiTestSupport.h"
+#include "ui/ColorBarLegend.h"
+#include "ui/Image.h"
+#include "ui/PaintBox.h"
 
 using orandu::testing::FormWidget;
 using orandu::testing::ProgramFixture;

@@ -1,5 +1,5 @@
 // Building the weights that take an input axis to the output's 5' axis.
-#include "AxisWeights.h"
+#include "tools/import/AxisWeights.h"
 
 #include <algorithm>
 #include <cmath>
@@ -7,7 +7,7 @@
 #include <numbers>
 #include <numeric>
 
-#include "HeightGrid.h"
+#include "region/grid/HeightGrid.h"
 
 namespace orandu {
 namespace {

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "GridAxes.h"
+#include "tools/import/GridAxes.h"
 
 namespace orandu {
 

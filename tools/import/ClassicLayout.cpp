@@ -1,5 +1,5 @@
 // Reading just enough of a classic-format header to find where a variable's values end.
-#include "ClassicLayout.h"
+#include "tools/import/ClassicLayout.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -7,7 +7,7 @@
 #include <optional>
 #include <vector>
 
-#include "ImportError.h"
+#include "tools/import/ImportError.h"
 
 namespace orandu {
 namespace {

@@ -1,10 +1,10 @@
 // Fitting a regular global axis to the coordinates stored in a file.
-#include "GridAxes.h"
+#include "tools/import/GridAxes.h"
 
 #include <cmath>
 #include <sstream>
 
-#include "ImportError.h"
+#include "tools/import/ImportError.h"
 
 namespace orandu {
 namespace {

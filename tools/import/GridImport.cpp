@@ -1,6 +1,6 @@
 // The import pipeline: read rows of the input, reduce them across longitude, combine the reduced
 // rows across latitude, encode the output rows as they are finished and write them at the end.
-#include "GridImport.h"
+#include "tools/import/GridImport.h"
 
 #include <malloc.h>
 
@@ -12,12 +12,12 @@
 #include <system_error>
 #include <vector>
 
-#include "AtomicFile.h"
-#include "ExactSum.h"
-#include "HeightGrid.h"
-#include "ImportError.h"
-#include "NetcdfGrid.h"
-#include "SampleEncoding.h"
+#include "region/files/AtomicFile.h"
+#include "region/grid/HeightGrid.h"
+#include "tools/import/ExactSum.h"
+#include "tools/import/ImportError.h"
+#include "tools/import/NetcdfGrid.h"
+#include "tools/import/SampleEncoding.h"
 
 namespace orandu {
 namespace {

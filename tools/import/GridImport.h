@@ -7,9 +7,9 @@
 #include <optional>
 #include <string>
 
-#include "AxisWeights.h"
-#include "GridAxes.h"
-#include "Watchdog.h"
+#include "tools/import/AxisWeights.h"
+#include "tools/import/GridAxes.h"
+#include "tools/import/Watchdog.h"
 
 namespace orandu {
 

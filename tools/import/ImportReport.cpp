@@ -1,5 +1,5 @@
 // Writing the summary of an import.
-#include "ImportReport.h"
+#include "tools/import/ImportReport.h"
 
 #include <cmath>
 #include <sstream>

@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <string>
 
-#include "GridImport.h"
+#include "tools/import/GridImport.h"
 
 namespace orandu {
 

@@ -1,6 +1,6 @@
 // Finding the heights in a netCDF file and reading them a band of rows at a time.
-#include "NetcdfGrid.h"
-#include "AsciiCase.h"
+#include "tools/import/NetcdfGrid.h"
+#include "region/files/AsciiCase.h"
 
 #include <netcdf.h>
 
@@ -12,8 +12,8 @@
 #include <sstream>
 #include <system_error>
 
-#include "ClassicLayout.h"
-#include "ImportError.h"
+#include "tools/import/ClassicLayout.h"
+#include "tools/import/ImportError.h"
 
 namespace orandu {
 namespace {

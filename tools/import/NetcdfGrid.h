@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "GridAxes.h"
+#include "tools/import/GridAxes.h"
 
 namespace orandu {
 

@@ -1,5 +1,5 @@
 // Drawing the progress bar.
-#include "ProgressBar.h"
+#include "tools/import/ProgressBar.h"
 
 #include <cmath>
 #include <string>

@@ -1,5 +1,5 @@
 // A processor-time alarm per stage of the import, and the exit it takes when one runs out.
-#include "Watchdog.h"
+#include "tools/import/Watchdog.h"
 
 #include <sys/time.h>
 #include <unistd.h>

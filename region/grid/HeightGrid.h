@@ -1,0 +1,77 @@
+// The ETOPO5 grid file: its fixed layout, and how one stored sample becomes a height.
+#pragma once
+
+#include <array>
+#include <bit>
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <filesystem>
+#include <span>
+
+#include "region/files/SourceFile.h"
+
+namespace orandu {
+
+// A signed height in metres decoded from one 16-bit grid sample.
+using HeightSample = int;
+
+// A whole-degree cell: longitude 0 ... 359 eastwards from the 0° meridian, latitude 0 ... 179
+// southwards from 90° N. World map pixels use the same pair, and so do the region's centre and
+// its moves, which may lie outside those ranges (a step west is lon -1).
+struct DegreeCell {
+  int lon = 0;
+  int lat = 0;
+  bool operator==(const DegreeCell&) const = default;
+};
+
+inline constexpr int SamplesPerDegree = 12;                 // one sample per 5 arc-minutes
+inline constexpr int GridColumns = 360 * SamplesPerDegree;  // 4320, column 0 at 0° E
+inline constexpr int GridRows = 180 * SamplesPerDegree;     // 2160, row 0 at 90° N
+inline constexpr int RowBytes = GridColumns * 2;            // 8640
+// Rows are read this many at a time: a system call per row would cost more than the copying.
+inline constexpr int RowsPerRead = 32;
+inline constexpr std::int64_t GridBytes = std::int64_t{GridRows} * RowBytes;  // 18,662,400
+
+using GridRow = std::array<std::uint8_t, RowBytes>;
+
+// Raw values above 10000 are depths: the grid stores -1 m as 65535 and -10000 m as 55536,
+// while heights up to +10000 m are stored as they are. The threshold is 10000, not 32767.
+constexpr HeightSample DecodeSample(std::uint16_t raw) {
+  return raw > 10000 ? static_cast<int>(raw) - 65536 : static_cast<int>(raw);
+}
+
+// The raw sample at a column of a row buffer, stored low byte first. One 16-bit load: the compiler
+// does not merge two byte loads here, and this is the paint loop's inner step.
+inline std::uint16_t RawSampleAt(const std::uint8_t* row, int column) {
+  std::uint16_t raw;
+  std::memcpy(&raw, row + static_cast<std::size_t>(column) * 2, sizeof raw);
+  if constexpr (std::endian::native == std::endian::big) {
+    raw = static_cast<std::uint16_t>((raw >> 8) | (raw << 8));
+  }
+  return raw;
+}
+
+// The grid file opened for one paint. It is a headerless run of rows; nothing in it tells its
+// size, so a short file simply ends the reading early.
+class HeightGrid {
+ public:
+  // Opens the file; throws OranduError when it cannot be opened, or when its first bytes are the
+  // signature of a netCDF or HDF5 file (orandu-import converts those into a grid).
+  explicit HeightGrid(const std::filesystem::path& path);
+
+  // Positions at the start of a row; a negative row leaves the position at the start of the file.
+  void SeekRow(int row) { file_.Seek(std::int64_t{row} * RowBytes); }
+
+  // Reads the next whole rows into the buffer, a multiple of RowBytes long, with one request to
+  // the system; returns the bytes read, fewer than asked for only at the end of the file.
+  std::size_t ReadRows(std::span<std::uint8_t> rows) { return file_.Read(rows); }
+
+  // Reads the next row; returns the bytes read, fewer than RowBytes only at the end of the file.
+  std::size_t ReadRow(GridRow& row) { return ReadRows(row); }
+
+ private:
+  SourceFile file_;
+};
+
+}  // namespace orandu
