@@ -14,9 +14,7 @@
 #include <tuple>
 #include <variant>
 
-#include "AtomicFile.h"
 #include "ColorBarFile.h"
-#include "Errors.h"
 #include "ExitStatus.h"
 #include "GeoTiffWriter.h"
 #include "NetCdfHeightsWriter.h"
@@ -24,6 +22,7 @@
 #include "PictureWriters.h"
 #include "RegionHeights.h"
 #include "RegionView.h"
+#include "WorldFile.h"
 
 namespace {
 
@@ -140,15 +139,6 @@ std::optional<FileFormat> FormatOf(const std::filesystem::path& path) {
   return std::nullopt;
 }
 
-// The world file beside a picture: the extension's first and last letters and a "w".
-std::filesystem::path WorldFilePath(const std::filesystem::path& picture) {
-  const FileFormat format = *FormatOf(picture);
-  std::filesystem::path world = picture;
-  return world.replace_extension(format == FileFormat::kBmp   ? ".bpw"
-                                 : format == FileFormat::kPng ? ".pgw"
-                                                              : ".tfw");
-}
-
 // What is wrong with a command line: a message before the usage line, or none for a malformed one.
 struct UsageError {
   std::string message;
@@ -242,11 +232,14 @@ std::variant<Options, UsageError> ParseOptions(int argc, char** argv) {
   return options;
 }
 
+// --out names a picture here: a world file beside a netCDF file is refused with the options.
 void WriteWorldFile(const Options& options, const orandu::GeoPlacement& placement) {
-  const std::filesystem::path world = WorldFilePath(options.out);
-  if (!orandu::WriteFileAtomically(world, orandu::WorldFileText(placement))) {
-    throw orandu::OranduError(orandu::CannotWriteMessage(world));
-  }
+  const FileFormat format = *FormatOf(options.out);
+  orandu::WriteWorldFile(options.out,
+                         format == FileFormat::kBmp   ? orandu::PlacedPictureFormat::kBmp
+                         : format == FileFormat::kPng ? orandu::PlacedPictureFormat::kPng
+                                                      : orandu::PlacedPictureFormat::kTiff,
+                         placement);
 }
 
 // Writes the region's samples straight into the file, a row at a time.
