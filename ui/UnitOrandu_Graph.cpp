@@ -40,6 +40,11 @@ TFormOrandu_Graph::TFormOrandu_Graph(const TFormOrandu_Config& config,
   connect(Action_SavePicture, &QAction::triggered, this, [this] { SavePicture(); });
   addAction(Action_SavePicture);
   ui_->PaintBox1->addAction(Action_SavePicture);
+  SavePictureDialog.SetWorldFile(orandu::ReadWorldFileSetting(config.Location()));
+  SavePictureDialog.OnWorldFileChanged = [this](bool worldFile) {
+    orandu::RunReportingErrors(
+        [this, worldFile] { orandu::SaveWorldFileSetting(config_.Location(), worldFile); });
+  };
   // The choice is read once here and written only when the user changes it.
   Action_Shade = new QAction(QStringLiteral("陰影"), this);
   Action_Shade->setCheckable(true);
