@@ -40,6 +40,7 @@ TFormOrandu_Graph::TFormOrandu_Graph(const TFormOrandu_Config& config,
   connect(Action_SavePicture, &QAction::triggered, this, [this] { SavePicture(); });
   addAction(Action_SavePicture);
   ui_->PaintBox1->addAction(Action_SavePicture);
+  // The save dialog's world-file box, like the shading, is read once and written only on a change.
   SavePictureDialog.SetWorldFile(orandu::ReadWorldFileSetting(config.Location()));
   SavePictureDialog.OnWorldFileChanged = [this](bool worldFile) {
     orandu::RunReportingErrors(
