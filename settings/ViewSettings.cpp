@@ -1,4 +1,4 @@
-// Reads and saves the region view's shading in the settings file.
+// Reads and saves the region view's shading and world-file choice in the settings file.
 #include "settings/ViewSettings.h"
 
 #include "settings/ProfileFile.h"
@@ -11,6 +11,14 @@ bool ReadShadeSetting(const SettingsLocation& location) {
 
 void SaveShadeSetting(const SettingsLocation& location, bool shade) {
   WriteSetting(location.SettingsFile(), kViewSection, kShadeKey, shade ? "1" : "0");
+}
+
+bool ReadWorldFileSetting(const SettingsLocation& location) {
+  return ReadSetting(location.SettingsFile(), kViewSection, kWorldFileKey, "0") == "1";
+}
+
+void SaveWorldFileSetting(const SettingsLocation& location, bool worldFile) {
+  WriteSetting(location.SettingsFile(), kViewSection, kWorldFileKey, worldFile ? "1" : "0");
 }
 
 }  // namespace orandu

@@ -17,8 +17,8 @@
 #include "region/NetCdfHeightsWriter.h"
 #include "region/RegionHeights.h"
 #include "region/RegionView.h"
+#include "region/WorldFile.h"
 #include "region/files/AsciiCase.h"
-#include "region/files/AtomicFile.h"
 #include "region/files/Errors.h"
 #include "region/palette/ColorBarFile.h"
 #include "region/picture/PictureFormats.h"
@@ -139,15 +139,6 @@ std::optional<FileFormat> FormatOf(const std::filesystem::path& path) {
   return std::nullopt;
 }
 
-// The world file beside a picture: the extension's first and last letters and a "w".
-std::filesystem::path WorldFilePath(const std::filesystem::path& picture) {
-  const FileFormat format = *FormatOf(picture);
-  std::filesystem::path world = picture;
-  return world.replace_extension(format == FileFormat::kBmp   ? ".bpw"
-                                 : format == FileFormat::kPng ? ".pgw"
-                                                              : ".tfw");
-}
-
 // What is wrong with a command line: a message before the usage line, or none for a malformed one.
 struct UsageError {
   std::string message;
@@ -241,11 +232,14 @@ std::variant<Options, UsageError> ParseOptions(int argc, char** argv) {
   return options;
 }
 
+// --out names a picture here: a world file beside a netCDF file is refused with the options.
 void WriteWorldFile(const Options& options, const orandu::GeoPlacement& placement) {
-  const std::filesystem::path world = WorldFilePath(options.out);
-  if (!orandu::WriteFileAtomically(world, orandu::WorldFileText(placement))) {
-    throw orandu::OranduError(orandu::CannotWriteMessage(world));
-  }
+  const FileFormat format = *FormatOf(options.out);
+  orandu::WriteWorldFile(options.out,
+                         format == FileFormat::kBmp   ? orandu::PlacedPictureFormat::kBmp
+                         : format == FileFormat::kPng ? orandu::PlacedPictureFormat::kPng
+                                                      : orandu::PlacedPictureFormat::kTiff,
+                         placement);
 }
 
 // Writes the region's samples straight into the file, a row at a time.

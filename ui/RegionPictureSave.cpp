@@ -1,11 +1,16 @@
-// The save dialog, the folder it starts in and the writing of the picture by the core's writers.
+// The save dialog, the folder it starts in and the writing of the picture and its world file by the
+// core's writers.
 #include "ui/RegionPictureSave.h"
 
+#include <QCheckBox>
+#include <QComboBox>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QGridLayout>
 #include <array>
 
 #include "region/GeoTiffWriter.h"
+#include "region/WorldFile.h"
 #include "region/files/Errors.h"
 #include "region/picture/PictureFormats.h"
 #include "ui/FileNames.h"
@@ -29,7 +34,7 @@ orandu::Picture ToPicture(const QImage& image) {
   return picture;
 }
 
-enum class SaveFormat { kPng, kBmp, kGeoTiff };
+using SaveFormat = orandu::PlacedPictureFormat;
 
 struct SaveType {
   SaveFormat format;
@@ -42,7 +47,7 @@ struct SaveType {
 constexpr std::array<SaveType, 3> kSaveTypes{{
     {SaveFormat::kPng, "png", "", "PNG 画像 (*.png)"},
     {SaveFormat::kBmp, "bmp", "", "BMP 画像 (*.bmp)"},
-    {SaveFormat::kGeoTiff, "tif", "tiff", "GeoTIFF 画像 (*.tif *.tiff)"},
+    {SaveFormat::kTiff, "tif", "tiff", "GeoTIFF 画像 (*.tif *.tiff)"},
 }};
 
 // The format a file name's extension names; a name without one is saved as PNG.
@@ -59,8 +64,21 @@ std::optional<SaveFormat> FormatOfName(const QString& fileName) {
   return std::nullopt;
 }
 
-std::optional<QString> AskForFile(QWidget* owner, const QString& initialDir) {
+}  // namespace
+
+QString SaveFormatMessage(const QString& extension) {
+  return QStringLiteral(
+             "拡張子 .%1 の画像形式では保存できません (保存できるのは .png、.bmp と .tif)")
+      .arg(extension);
+}
+
+TRegionPictureSave::TRegionPictureSave(QWidget* owner, QString firstFolder)
+    : runner_([this, owner](const QString& initialDir) { return AskForFile(owner, initialDir); }),
+      folder_(std::move(firstFolder)) {}
+
+std::optional<QString> TRegionPictureSave::AskForFile(QWidget* owner, const QString& initialDir) {
   QFileDialog dialog(owner, QString(), initialDir);
+  dialog.setOption(QFileDialog::DontUseNativeDialog);
   dialog.setAcceptMode(QFileDialog::AcceptSave);
   QStringList filters;
   for (const SaveType& type : kSaveTypes) filters.append(QString::fromUtf8(type.nameFilter));
@@ -74,34 +92,40 @@ std::optional<QString> AskForFile(QWidget* owner, const QString& initialDir) {
                            QLatin1String(kSaveTypes.at(static_cast<std::size_t>(chosen)).suffix));
                      }
                    });
-  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+  // Under the file types and next after them for Tab, so the keys that reach the types are as
+  // before.
+  auto* worldFileBox = new QCheckBox(QString::fromUtf8(kWorldFileBoxText), &dialog);
+  worldFileBox->setObjectName(QStringLiteral("WorldFileBox"));
+  worldFileBox->setChecked(worldFile_);
+  if (auto* grid = qobject_cast<QGridLayout*>(dialog.layout())) {
+    grid->addWidget(worldFileBox, grid->rowCount(), 1);
+  } else {
+    dialog.layout()->addWidget(worldFileBox);
+  }
+  if (auto* types = dialog.findChild<QComboBox*>(QStringLiteral("fileTypeCombo"))) {
+    QWidget::setTabOrder(types, worldFileBox);
+  }
+  const bool accepted = dialog.exec() == QDialog::Accepted;
+  if (worldFileBox->isChecked() != worldFile_) {
+    worldFile_ = worldFileBox->isChecked();
+    if (onWorldFileChanged) onWorldFileChanged(worldFile_);
+  }
+  if (!accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
   return dialog.selectedFiles().constFirst();
 }
-
-}  // namespace
-
-QString SaveFormatMessage(const QString& extension) {
-  return QStringLiteral(
-             "拡張子 .%1 の画像形式では保存できません (保存できるのは .png、.bmp と .tif)")
-      .arg(extension);
-}
-
-TRegionPictureSave::TRegionPictureSave(QWidget* owner, QString firstFolder)
-    : runner_([owner](const QString& initialDir) { return AskForFile(owner, initialDir); }),
-      folder_(std::move(firstFolder)) {}
 
 bool TRegionPictureSave::Execute(const QImage& picture,
                                  const std::optional<orandu::GeoPlacement>& placement) {
   const std::optional<QString> chosen = runner_(folder_);
   if (!chosen) return false;
   const std::optional<SaveFormat> format = FormatOfName(*chosen);
-  if (!format || (*format == SaveFormat::kGeoTiff && !placement)) {
+  if (!format || (*format == SaveFormat::kTiff && !placement)) {
     throw orandu::OranduError(SaveFormatMessage(QFileInfo(*chosen).suffix()).toStdString());
   }
   const std::filesystem::path path = orandu::ToPath(*chosen);
   if (*format == SaveFormat::kBmp) {
     orandu::WriteBmp(path, ToPicture(picture));
-  } else if (*format == SaveFormat::kGeoTiff) {
+  } else if (*format == SaveFormat::kTiff) {
     const QImage rgb = picture.convertToFormat(QImage::Format_RGB32);
     orandu::WriteGeoTiffRows(
         path, rgb.width(), rgb.height(), *placement, [&](int y, std::span<std::uint8_t> row) {
@@ -116,5 +140,13 @@ bool TRegionPictureSave::Execute(const QImage& picture,
     orandu::WritePng(path, ToPicture(picture));
   }
   folder_ = QFileInfo(*chosen).absolutePath();
+  if (worldFile_ && placement) {
+    try {
+      orandu::WriteWorldFile(path, *format, *placement);
+    } catch (const orandu::OranduError&) {
+      throw orandu::OranduError(
+          orandu::WorldFileNotWrittenMessage(path, orandu::WorldFilePath(path, *format)));
+    }
+  }
   return true;
 }

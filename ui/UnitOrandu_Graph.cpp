@@ -40,6 +40,12 @@ TFormOrandu_Graph::TFormOrandu_Graph(const TFormOrandu_Config& config,
   connect(Action_SavePicture, &QAction::triggered, this, [this] { SavePicture(); });
   addAction(Action_SavePicture);
   ui_->PaintBox1->addAction(Action_SavePicture);
+  // The save dialog's world-file box, like the shading, is read once and written only on a change.
+  SavePictureDialog.SetWorldFile(orandu::ReadWorldFileSetting(config.Location()));
+  SavePictureDialog.onWorldFileChanged = [this](bool worldFile) {
+    orandu::RunReportingErrors(
+        [this, worldFile] { orandu::SaveWorldFileSetting(config_.Location(), worldFile); });
+  };
   // The choice is read once here and written only when the user changes it.
   Action_Shade = new QAction(QStringLiteral("陰影"), this);
   Action_Shade->setCheckable(true);

@@ -34,4 +34,10 @@ std::string CannotWriteMessage(const std::filesystem::path& path) {
   return path.string() + " に書き込めません";
 }
 
+std::string WorldFileNotWrittenMessage(const std::filesystem::path& picture,
+                                       const std::filesystem::path& world) {
+  return "画像は " + picture.string() + " に保存しましたが、ワールドファイル " + world.string() +
+         " に書き込めません";
+}
+
 }  // namespace orandu

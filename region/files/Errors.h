@@ -37,4 +37,9 @@ std::string UnsupportedPictureMessage(std::string_view extension);
 // "<path> に書き込めません".
 std::string CannotWriteMessage(const std::filesystem::path& path);
 
+// "画像は <picture> に保存しましたが、ワールドファイル <world> に書き込めません": the picture is
+// whole, its world file was not written.
+std::string WorldFileNotWrittenMessage(const std::filesystem::path& picture,
+                                       const std::filesystem::path& world);
+
 }  // namespace orandu
