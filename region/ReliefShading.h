@@ -49,9 +49,19 @@ double NorthSouthSpacing();
 // (integer division). Mixing with white or black changes neither the hue nor, for w = 0, anything
 // at all: flat ground keeps the bar's colour exactly, and the colour grows lighter monotonically
 // with cos i.
+// The processor's instructions a shader's row loops use. Both do the same single-precision
+// operations, each rounded as IEEE 754 says, on four or on eight pixels at a time, so they paint
+// the same pixels.
+enum class ShadingPath { kBaseline, kAvx2 };
+
 class ReliefShader {
  public:
+  // The fastest path this processor runs.
   explicit ReliefShader(const Light& light);
+  // A path of the caller's choice, which the processor must run (see PathRuns).
+  ReliefShader(const Light& light, ShadingPath path);
+
+  static bool PathRuns(ShadingPath path);
 
   // Shades pixels[0 ... count - 1], the colours of grid row `row`'s columns firstColumn ..., in
   // place. above, centre and below are whole rows of samples as the file stores them. Columns wrap
@@ -61,15 +71,18 @@ class ReliefShader {
   void ShadeRun(int row, const std::uint8_t* above, const std::uint8_t* centre,
                 const std::uint8_t* below, int firstColumn, int count, std::uint8_t* pixels);
 
- private:
-  void Weights(int row, const std::uint8_t* above, const std::uint8_t* centre,
-               const std::uint8_t* below, int firstColumn, int count);
+  // The rule every pixel follows: the weight w of a sample of grid row `row` (1 ... GridRows - 1)
+  // whose Horn sums, in metres before the exaggeration, are east = (c + 2f + i) - (a + 2d + g)
+  // and north = (a + 2b + c) - (g + 2h + i). The row loops compute exactly this, many at a time.
+  std::int32_t WeightOf(int row, std::int32_t east, std::int32_t north) const;
 
+ private:
   float sinAlt_;
   float eastTowardsLight_;   // cos alt sin az
   float northTowardsLight_;  // cos alt cos az
   float intensityScale_;     // 1 / (1 - sin alt)
   float exaggeration_;
+  ShadingPath path_;
   // Per run: the weighted column sums a + 2d + g and differences a - g, one column either side,
   // and each pixel's weight w.
   std::vector<std::int32_t> sums_;
