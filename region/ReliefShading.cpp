@@ -182,7 +182,7 @@ double EastWestSpacing(int row) {
 }
 
 double NorthSouthSpacing() {
-  return EarthRadiusMetres * kSampleRadians;
+  return kEarthRadiusMetres * kSampleRadians;
 }
 
 ReliefShader::ReliefShader(const Light& light) : ReliefShader(light, FastestPath()) {}

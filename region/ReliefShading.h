@@ -17,7 +17,7 @@ struct Light {
   bool operator==(const Light&) const = default;
 };
 
-inline constexpr double EarthRadiusMetres =
+inline constexpr double kEarthRadiusMetres =
     6371008.8;  // the sphere the grid's spacing is measured on
 
 // The ground distance east-west between two neighbouring samples of grid row `row` (0 ...
