@@ -21,6 +21,16 @@ HeightSample HeightOf(const std::uint8_t* row, int column) {
   return DecodeSample(RawSampleAt(row, column));
 }
 
+// The four azimuths of the multidirectional light, 225°, 270°, 315° and 360°: their sines and
+// cosines.
+struct Azimuth {
+  float sin;
+  float cos;
+};
+constexpr auto kHalfRoot = static_cast<float>(std::numbers::sqrt2 / 2);
+constexpr Azimuth kMultidirectionalAzimuths[] = {
+    {-kHalfRoot, -kHalfRoot}, {-1, 0}, {-kHalfRoot, kHalfRoot}, {0, 1}};
+
 // What one row's weights need besides its samples: Horn's divisors with the exaggeration, and
 // the light's direction scaled by them.
 struct RowFactors {
@@ -29,35 +39,56 @@ struct RowFactors {
   float eastLight;
   float northLight;
   float sinAlt;
+  float cosAlt;
   float scale;  // 256 / (1 - sin alt)
+  bool multidirectional;
 };
 
 // The factors of grid row `row`: Horn's divisors with the exaggeration, and the light's direction.
-RowFactors FactorsOf(int row, float exaggeration, float sinAlt, float eastTowardsLight,
-                     float northTowardsLight, float intensityScale) {
+RowFactors FactorsOf(int row, float exaggeration, float sinAlt, float cosAlt,
+                     float eastTowardsLight, float northTowardsLight, float intensityScale,
+                     bool multidirectional) {
   const double dx = EastWestSpacing(row);
   const auto eastPerSum = static_cast<float>(exaggeration / (8 * dx));
   const auto northPerSum = static_cast<float>(exaggeration / (8 * NorthSouthSpacing()));
-  return {eastPerSum,
-          northPerSum,
-          eastPerSum * eastTowardsLight,
-          northPerSum * northTowardsLight,
-          sinAlt,
-          intensityScale * kWeightOne};
+  return {eastPerSum, northPerSum, eastPerSum * eastTowardsLight, northPerSum * northTowardsLight,
+          sinAlt,     cosAlt,      intensityScale * kWeightOne,   multidirectional};
 }
 
-// The one rule for a sample's weight from its Horn sums; the row loops inline it.
+// The weight of a sample whose light falls at cos i.
+[[gnu::always_inline]] inline std::int32_t WeightOfIncidence(float cosI, const RowFactors& f) {
+  // No branches, so that the loop runs several pixels at a time: min and max clamp, and adding a
+  // half with the weight's sign before truncating rounds half away from zero.
+  const float w =
+      std::min(std::max((cosI - f.sinAlt) * f.scale, -float{kWeightOne}), float{kWeightOne});
+  return static_cast<std::int32_t>(w + std::copysign(0.5f, w));
+}
+
+// The one rule for a sample's weight from its Horn sums under a single light; the row loops
+// inline it.
 [[gnu::always_inline]] inline std::int32_t WeightFrom(float east, float north,
                                                       const RowFactors& f) {
   const float eastSlope = east * f.eastPerSum;
   const float northSlope = north * f.northPerSum;
   const float cosI = (f.sinAlt - east * f.eastLight - north * f.northLight) /
                      std::sqrt(1.0f + eastSlope * eastSlope + northSlope * northSlope);
-  // No branches, so that the loop runs several pixels at a time: min and max clamp, and adding a
-  // half with the weight's sign before truncating rounds half away from zero.
-  const float w =
-      std::min(std::max((cosI - f.sinAlt) * f.scale, -float{kWeightOne}), float{kWeightOne});
-  return static_cast<std::int32_t>(w + std::copysign(0.5f, w));
+  return WeightOfIncidence(cosI, f);
+}
+
+// The same under the multidirectional light.
+[[gnu::always_inline]] inline std::int32_t MultidirectionalWeightFrom(float east, float north,
+                                                                      const RowFactors& f) {
+  const float eastSlope = east * f.eastPerSum;
+  const float northSlope = north * f.northPerSum;
+  const float steepness = eastSlope * eastSlope + northSlope * northSlope;
+  float sum = 0;
+  for (const Azimuth& az : kMultidirectionalAzimuths) {
+    const float across = northSlope * az.sin - eastSlope * az.cos;
+    sum += across * across * (f.sinAlt - f.cosAlt * (eastSlope * az.sin + northSlope * az.cos));
+  }
+  // Without a slope there is no aspect: flat ground keeps cos i = sin alt.
+  const float cosI = steepness > 0 ? sum / (2 * steepness * std::sqrt(1.0f + steepness)) : f.sinAlt;
+  return WeightOfIncidence(cosI, f);
 }
 
 // One run of a row to shade: its three rows of samples, its pixels, and the buffers the loops
@@ -98,11 +129,17 @@ struct RunJob {
   sumAt(0, WrapColumn(firstColumn - 1));
   sumAt(count + 1, WrapColumn(firstColumn + count));
   for (int k = 1; k <= count; ++k) sumAt(k, firstColumn + k - 1);
-  for (int i = 0; i < count; ++i) {
-    const auto east = static_cast<float>(sums[i + 2] - sums[i]);
-    const auto north =
-        static_cast<float>(differences[i] + 2 * differences[i + 1] + differences[i + 2]);
-    weights[i] = WeightFrom(east, north, factors);
+  const auto east = [&](int i) { return static_cast<float>(sums[i + 2] - sums[i]); };
+  const auto north = [&](int i) {
+    return static_cast<float>(differences[i] + 2 * differences[i + 1] + differences[i + 2]);
+  };
+  // The light chosen once for the run, so that each loop runs several pixels at a time.
+  if (factors.multidirectional) {
+    for (int i = 0; i < count; ++i) {
+      weights[i] = MultidirectionalWeightFrom(east(i), north(i), factors);
+    }
+  } else {
+    for (int i = 0; i < count; ++i) weights[i] = WeightFrom(east(i), north(i), factors);
   }
 }
 
@@ -195,6 +232,8 @@ ReliefShader::ReliefShader(const Light& light, ShadingPath path)
                                             std::cos(light.azimuth * kRadiansPerDegree))),
       intensityScale_(static_cast<float>(1 / (1 - std::sin(light.altitude * kRadiansPerDegree)))),
       exaggeration_(static_cast<float>(light.exaggeration)),
+      cosAlt_(static_cast<float>(std::cos(light.altitude * kRadiansPerDegree))),
+      multidirectional_(light.multidirectional),
       path_(path) {}
 
 bool ReliefShader::PathRuns(ShadingPath path) {
@@ -208,9 +247,12 @@ bool ReliefShader::PathRuns(ShadingPath path) {
 }
 
 std::int32_t ReliefShader::WeightOf(int row, std::int32_t east, std::int32_t north) const {
-  return WeightFrom(static_cast<float>(east), static_cast<float>(north),
-                    FactorsOf(row, exaggeration_, sinAlt_, eastTowardsLight_, northTowardsLight_,
-                              intensityScale_));
+  const RowFactors factors = FactorsOf(row, exaggeration_, sinAlt_, cosAlt_, eastTowardsLight_,
+                                       northTowardsLight_, intensityScale_, multidirectional_);
+  const auto eastSum = static_cast<float>(east);
+  const auto northSum = static_cast<float>(north);
+  return multidirectional_ ? MultidirectionalWeightFrom(eastSum, northSum, factors)
+                           : WeightFrom(eastSum, northSum, factors);
 }
 
 template <int kStride>
@@ -225,8 +267,8 @@ void ReliefShader::ShadeRun(int row, const std::uint8_t* above, const std::uint8
     differences_.resize(columns);
     weights_.resize(columns);
   }
-  const RowFactors factors = FactorsOf(row, exaggeration_, sinAlt_, eastTowardsLight_,
-                                       northTowardsLight_, intensityScale_);
+  const RowFactors factors = FactorsOf(row, exaggeration_, sinAlt_, cosAlt_, eastTowardsLight_,
+                                       northTowardsLight_, intensityScale_, multidirectional_);
   const RunJob job{above,           centre,  below,        firstColumn,
                    count,           factors, sums_.data(), differences_.data(),
                    weights_.data(), pixels};

@@ -14,6 +14,9 @@ struct Light {
   double azimuth = 315;     // degrees clockwise from north the light comes from
   double altitude = 45;     // degrees above the horizon, 0 <= altitude < 90
   double exaggeration = 1;  // heights are multiplied by this before their slopes are taken
+  // Four lights at once instead, from 225°, 270°, 315° and 360° (the azimuth is not used), each
+  // weighted by the slope's aspect as ReliefShader says.
+  bool multidirectional = false;
   bool operator==(const Light&) const = default;
 };
 
@@ -38,6 +41,14 @@ double NorthSouthSpacing();
 // no slope, and is left as flat ground. The light's incidence on the surface is
 //   cos i = (sin alt - east cos alt sin az - north cos alt cos az) / sqrt(1 + east^2 + north^2),
 // so flat ground has cos i = sin alt.
+//
+// Under the multidirectional light, cos i is the mean of the four lights' cos i_k weighted by
+// sin^2(aspect - az_k), aspect the compass bearing the slope falls towards: a light shining
+// across the slope counts fully and one along its fall line not at all, so every slope shows
+// whichever way it faces. Weights 90° apart add up to 1, so the four add up to 2 and
+//   cos i = sum_k sin^2(aspect - az_k) cos i_k / 2,
+//   sin^2(aspect - az_k) = (north sin az_k - east cos az_k)^2 / (east^2 + north^2),
+// and flat ground, with no aspect, keeps cos i = sin alt.
 //
 // The colour: the intensity I = (cos i - sin alt) / (1 - sin alt), clamped to -1 ... 1, is 0 on
 // flat ground, 1 where the light falls square on and -1 where the slope turned away gets no more
@@ -82,6 +93,8 @@ class ReliefShader {
   float northTowardsLight_;  // cos alt cos az
   float intensityScale_;     // 1 / (1 - sin alt)
   float exaggeration_;
+  float cosAlt_;
+  bool multidirectional_;
   ShadingPath path_;
   // Per run: the weighted column sums a + 2d + g and differences a - g, one column either side,
   // and each pixel's weight w.

@@ -74,8 +74,13 @@ TEST_P(ShadingPathTest, EveryPixelIsTheOneValueRulesBlendOfItsHornSums) {
   };
   constexpr Run kRuns[] = {{0, GridColumns}, {1000, 488}, {GridColumns - 7, 7}, {0, 5}, {0, 1},
                            {2000, 6},        {3001, 8}};
-  const Light kLights[] = {Light{}, Light{0, 0, 1}, Light{137.5, 12.3, 1000}, Light{200, 60, 0.001},
-                           Light{90, 89.9, 1}};
+  const Light kLights[] = {Light{},
+                           Light{0, 0, 1},
+                           Light{137.5, 12.3, 1000},
+                           Light{200, 60, 0.001},
+                           Light{90, 89.9, 1},
+                           Light{.multidirectional = true},
+                           Light{.altitude = 20, .exaggeration = 50, .multidirectional = true}};
   std::mt19937 random(20261208);
   for (const Relief relief :
        {Relief::kGentle, Relief::kHilly, Relief::kRugged, Relief::kAnyRawValue}) {
