@@ -88,10 +88,20 @@ std::string SizeText(const benchmark::State& state) {
   return std::to_string(state.range(0)) + "x" + std::to_string(state.range(1));
 }
 
-ProcessRun Render(const benchmark::State& state, const std::string& extension) {
-  return Run({RenderTool(), "--grid", (kData / "ETOPO5.DOS").string(), "--bar",
-              (kData / "P1.BMP").string(), "--center", "180,90", "--size", SizeText(state), "--out",
-              (kOut / ("orandu-render-bench" + extension)).string()});
+ProcessRun Render(const benchmark::State& state, const std::string& extension, bool shaded) {
+  std::vector<std::string> arguments{RenderTool(),
+                                     "--grid",
+                                     (kData / "ETOPO5.DOS").string(),
+                                     "--bar",
+                                     (kData / "P1.BMP").string(),
+                                     "--center",
+                                     "180,90",
+                                     "--size",
+                                     SizeText(state),
+                                     "--out",
+                                     (kOut / ("orandu-render-bench" + extension)).string()};
+  if (shaded) arguments.emplace_back("--shade");
+  return Run(arguments);
 }
 
 ProcessRun LeanBmp(const benchmark::State& state) {
@@ -99,17 +109,22 @@ ProcessRun LeanBmp(const benchmark::State& state) {
               "180,90", SizeText(state), (kOut / "lean-bmp-writer-bench.bmp").string()});
 }
 
+// What an export is measured against.
+enum class Floor { kLeanBmpWriter, kUnshadedBmp };
+
 // Each iteration runs orandu-render and then its floor, so that both meet the same machine;
 // the reported time is orandu-render's, floor_ms the floor's, ratio the one over the other
 // (cpu_ratio the same for user and system time).
-void Compare(benchmark::State& state, const std::string& extension, bool againstLeanBmp) {
+void Compare(benchmark::State& state, const std::string& extension, Floor against,
+             bool shaded = false) {
   if (!std::filesystem::exists(kData / "ETOPO5.DOS")) {
     return state.SkipWithError("no converted grid");
   }
   double seconds = 0, floorSeconds = 0, cpu = 0, floorCpu = 0, peak = 0, floorPeak = 0;
   for (auto _ : state) {
-    const ProcessRun run = Render(state, extension);
-    const ProcessRun floor = againstLeanBmp ? LeanBmp(state) : Render(state, ".bmp");
+    const ProcessRun run = Render(state, extension, shaded);
+    const ProcessRun floor =
+        against == Floor::kLeanBmpWriter ? LeanBmp(state) : Render(state, ".bmp", false);
     if (!run.succeeded || !floor.succeeded) return state.SkipWithError("a run failed");
     state.SetIterationTime(run.seconds);
     seconds += run.seconds;
@@ -133,13 +148,19 @@ void Sizes(benchmark::internal::Benchmark* bench) {
 
 // BMP export against the lean writer of the same file.
 void BM_RenderBmp(benchmark::State& state) {
-  Compare(state, ".bmp", true);
+  Compare(state, ".bmp", Floor::kLeanBmpWriter);
 }
 BENCHMARK(BM_RenderBmp)->Apply(Sizes);
 
+// The shaded BMP export under the default light against the unshaded one.
+void BM_RenderShadedBmp(benchmark::State& state) {
+  Compare(state, ".bmp", Floor::kUnshadedBmp, true);
+}
+BENCHMARK(BM_RenderShadedBmp)->Apply(Sizes);
+
 // PNG export against BMP export of the same region (floor_ms is orandu-render's BMP).
 void BM_RenderPng(benchmark::State& state) {
-  Compare(state, ".png", false);
+  Compare(state, ".png", Floor::kUnshadedBmp);
 }
 BENCHMARK(BM_RenderPng)->Apply(Sizes);
 

@@ -21,6 +21,196 @@ HeightSample HeightOf(const std::uint8_t* row, int column) {
   return DecodeSample(RawSampleAt(row, column));
 }
 
+// The four azimuths of the multidirectional light, 225°, 270°, 315° and 360°: their sines and
+// cosines.
+struct Azimuth {
+  float sin;
+  float cos;
+};
+constexpr auto kHalfRoot = static_cast<float>(std::numbers::sqrt2 / 2);
+constexpr Azimuth kMultidirectionalAzimuths[] = {
+    {-kHalfRoot, -kHalfRoot}, {-1, 0}, {-kHalfRoot, kHalfRoot}, {0, 1}};
+
+// What one row's weights need besides its samples: Horn's divisors with the exaggeration, and
+// the light's direction scaled by them.
+struct RowFactors {
+  float eastPerSum;
+  float northPerSum;
+  float eastLight;
+  float northLight;
+  float sinAlt;
+  float cosAlt;
+  float scale;  // 256 / (1 - sin alt)
+  bool multidirectional;
+};
+
+// The factors of grid row `row`: Horn's divisors with the exaggeration, and the light's direction.
+RowFactors FactorsOf(int row, float exaggeration, float sinAlt, float cosAlt,
+                     float eastTowardsLight, float northTowardsLight, float intensityScale,
+                     bool multidirectional) {
+  const double dx = EastWestSpacing(row);
+  const auto eastPerSum = static_cast<float>(exaggeration / (8 * dx));
+  const auto northPerSum = static_cast<float>(exaggeration / (8 * NorthSouthSpacing()));
+  return {eastPerSum, northPerSum, eastPerSum * eastTowardsLight, northPerSum * northTowardsLight,
+          sinAlt,     cosAlt,      intensityScale * kWeightOne,   multidirectional};
+}
+
+// The weight of a sample whose light falls at cos i.
+[[gnu::always_inline]] inline std::int32_t WeightOfIncidence(float cosI, const RowFactors& f) {
+  // No branches, so that the loop runs several pixels at a time: min and max clamp, and adding a
+  // half with the weight's sign before truncating rounds half away from zero.
+  const float w =
+      std::min(std::max((cosI - f.sinAlt) * f.scale, -float{kWeightOne}), float{kWeightOne});
+  return static_cast<std::int32_t>(w + std::copysign(0.5f, w));
+}
+
+// The one rule for a sample's weight from its Horn sums under a single light; the row loops
+// inline it.
+[[gnu::always_inline]] inline std::int32_t WeightFrom(float east, float north,
+                                                      const RowFactors& f) {
+  const float eastSlope = east * f.eastPerSum;
+  const float northSlope = north * f.northPerSum;
+  const float cosI = (f.sinAlt - east * f.eastLight - north * f.northLight) /
+                     std::sqrt(1.0f + eastSlope * eastSlope + northSlope * northSlope);
+  return WeightOfIncidence(cosI, f);
+}
+
+// The same under the multidirectional light.
+[[gnu::always_inline]] inline std::int32_t MultidirectionalWeightFrom(float east, float north,
+                                                                      const RowFactors& f) {
+  const float eastSlope = east * f.eastPerSum;
+  const float northSlope = north * f.northPerSum;
+  const float steepness = eastSlope * eastSlope + northSlope * northSlope;
+  float sum = 0;
+  for (const Azimuth& az : kMultidirectionalAzimuths) {
+    const float across = northSlope * az.sin - eastSlope * az.cos;
+    sum += across * across * (f.sinAlt - f.cosAlt * (eastSlope * az.sin + northSlope * az.cos));
+  }
+  // Without a slope there is no aspect: flat ground keeps cos i = sin alt.
+  const float cosI = steepness > 0 ? sum / (2 * steepness * std::sqrt(1.0f + steepness)) : f.sinAlt;
+  return WeightOfIncidence(cosI, f);
+}
+
+// One run of a row to shade: its three rows of samples, its pixels, and the buffers the loops
+// fill, each count + 2 long.
+struct RunJob {
+  const std::uint8_t* above;
+  const std::uint8_t* centre;
+  const std::uint8_t* below;
+  int firstColumn;
+  int count;
+  RowFactors factors;
+  std::int32_t* sums;
+  std::int32_t* differences;
+  std::int32_t* weights;
+  std::uint8_t* pixels;
+};
+
+[[gnu::always_inline]] inline void Weights(const RunJob& job) {
+  // Copies in registers, the buffers apart from the rows: otherwise each store into a buffer
+  // might change what the next load reads, and the loops would run a pixel at a time.
+  const std::uint8_t* const above = job.above;
+  const std::uint8_t* const centre = job.centre;
+  const std::uint8_t* const below = job.below;
+  std::int32_t* __restrict const sums = job.sums;
+  std::int32_t* __restrict const differences = job.differences;
+  std::int32_t* __restrict const weights = job.weights;
+  const int firstColumn = job.firstColumn;
+  const int count = job.count;
+  const RowFactors factors = job.factors;
+  // Column k of the sums stands for grid column firstColumn - 1 + k; the outer two may lie across
+  // the seam.
+  const auto sumAt = [&](int k, int column) {
+    const HeightSample top = HeightOf(above, column);
+    const HeightSample bottom = HeightOf(below, column);
+    sums[k] = top + 2 * HeightOf(centre, column) + bottom;
+    differences[k] = top - bottom;
+  };
+  sumAt(0, WrapColumn(firstColumn - 1));
+  sumAt(count + 1, WrapColumn(firstColumn + count));
+  for (int k = 1; k <= count; ++k) sumAt(k, firstColumn + k - 1);
+  const auto east = [&](int i) { return static_cast<float>(sums[i + 2] - sums[i]); };
+  const auto north = [&](int i) {
+    return static_cast<float>(differences[i] + 2 * differences[i + 1] + differences[i + 2]);
+  };
+  // The light chosen once for the run, so that each loop runs several pixels at a time.
+  if (factors.multidirectional) {
+    for (int i = 0; i < count; ++i) {
+      weights[i] = MultidirectionalWeightFrom(east(i), north(i), factors);
+    }
+  } else {
+    for (int i = 0; i < count; ++i) weights[i] = WeightFrom(east(i), north(i), factors);
+  }
+}
+
+template <int kStride>
+[[gnu::always_inline]] inline void Blend(const RunJob& job) {
+  const std::int32_t* weights = job.weights;
+  std::uint8_t* pixels = job.pixels;
+  const int count = job.count;
+  int i = 0;
+  if constexpr (kStride == 4) {
+    for (; i < count; ++i) {
+      std::uint8_t* at = pixels + static_cast<std::size_t>(i) * 4;
+      std::uint32_t color;
+      std::memcpy(&color, at, 4);
+      color = BlendTowards(color, weights[i]);
+      std::memcpy(at, &color, 4);
+    }
+  } else {
+    // Four pixels, 12 bytes, at a time: loaded as four words before any is stored, so that no load
+    // waits on the store of the pixel before it. The fourth word's top byte is the next pixel's
+    // first, hence a fifth pixel in the run. The channels are each word's low three bytes, as on a
+    // little-endian machine.
+    for (; i + 5 <= count; i += 4) {
+      std::uint8_t* at = pixels + static_cast<std::size_t>(i) * 3;
+      std::uint32_t color[4];
+      for (int k = 0; k < 4; ++k) {
+        std::memcpy(&color[k], at + 3 * k, 4);
+        color[k] = BlendTowards(color[k], weights[i + k]);
+      }
+      const std::uint32_t words[3] = {(color[0] & 0xFFFFFFu) | (color[1] << 24),
+                                      ((color[1] >> 8) & 0xFFFFu) | (color[2] << 16),
+                                      ((color[2] >> 16) & 0xFFu) | (color[3] << 8)};
+      std::memcpy(at, words, 12);
+    }
+    for (; i < count; ++i) {
+      std::uint8_t* at = pixels + static_cast<std::size_t>(i) * 3;
+      std::uint32_t color = 0;
+      std::memcpy(&color, at, 3);
+      color = BlendTowards(color, weights[i]);
+      std::memcpy(at, &color, 3);
+    }
+  }
+}
+
+// The run's loops, built once for any x86-64 (or any other processor) and once more for
+// processors with AVX2, whose wider registers take eight pixels at a time.
+template <int kStride>
+void ShadeRunBaseline(const RunJob& job) {
+  Weights(job);
+  Blend<kStride>(job);
+}
+
+#if defined(__x86_64__)
+template <int kStride>
+[[gnu::target("avx2")]] void ShadeRunAvx2(const RunJob& job) {
+  Weights(job);
+  Blend<kStride>(job);
+}
+#else
+// Elsewhere there is no such path: PathRuns says so, and a shader told to take it anyway takes the
+// baseline one.
+template <int kStride>
+void ShadeRunAvx2(const RunJob& job) {
+  ShadeRunBaseline<kStride>(job);
+}
+#endif
+
+ShadingPath FastestPath() {
+  return ReliefShader::PathRuns(ShadingPath::kAvx2) ? ShadingPath::kAvx2 : ShadingPath::kBaseline;
+}
+
 }  // namespace
 
 double EastWestSpacing(int row) {
@@ -32,60 +222,37 @@ double NorthSouthSpacing() {
   return kEarthRadiusMetres * kSampleRadians;
 }
 
-ReliefShader::ReliefShader(const Light& light)
+ReliefShader::ReliefShader(const Light& light) : ReliefShader(light, FastestPath()) {}
+
+ReliefShader::ReliefShader(const Light& light, ShadingPath path)
     : sinAlt_(static_cast<float>(std::sin(light.altitude * kRadiansPerDegree))),
       eastTowardsLight_(static_cast<float>(std::cos(light.altitude * kRadiansPerDegree) *
                                            std::sin(light.azimuth * kRadiansPerDegree))),
       northTowardsLight_(static_cast<float>(std::cos(light.altitude * kRadiansPerDegree) *
                                             std::cos(light.azimuth * kRadiansPerDegree))),
       intensityScale_(static_cast<float>(1 / (1 - std::sin(light.altitude * kRadiansPerDegree)))),
-      exaggeration_(static_cast<float>(light.exaggeration)) {}
+      exaggeration_(static_cast<float>(light.exaggeration)),
+      cosAlt_(static_cast<float>(std::cos(light.altitude * kRadiansPerDegree))),
+      multidirectional_(light.multidirectional),
+      path_(path) {}
 
-void ReliefShader::Weights(int row, const std::uint8_t* above, const std::uint8_t* centre,
-                           const std::uint8_t* below, int firstColumn, int count) {
-  const auto columns = static_cast<std::size_t>(count) + 2;
-  if (sums_.size() < columns) {
-    sums_.resize(columns);
-    differences_.resize(columns);
-    weights_.resize(columns);
-  }
-  // Column k of the sums stands for grid column firstColumn - 1 + k; the outer two may lie across
-  // the seam.
-  const auto sumAt = [&](int k, int column) {
-    const HeightSample top = HeightOf(above, column);
-    const HeightSample bottom = HeightOf(below, column);
-    sums_[k] = top + 2 * HeightOf(centre, column) + bottom;
-    differences_[k] = top - bottom;
-  };
-  sumAt(0, WrapColumn(firstColumn - 1));
-  sumAt(count + 1, WrapColumn(firstColumn + count));
-  for (int k = 1; k <= count; ++k) sumAt(k, firstColumn + k - 1);
+bool ReliefShader::PathRuns(ShadingPath path) {
+  if (path == ShadingPath::kBaseline) return true;
+#if defined(__x86_64__)
+  static const bool avx2 = __builtin_cpu_supports("avx2");
+  return avx2;
+#else
+  return false;
+#endif
+}
 
-  // The per-row factors: Horn's divisors with the exaggeration, and the light's direction.
-  const double dx = EastWestSpacing(row);
-  const auto eastPerSum = static_cast<float>(exaggeration_ / (8 * dx));
-  const auto northPerSum = static_cast<float>(exaggeration_ / (8 * NorthSouthSpacing()));
-  const float eastLight = eastPerSum * eastTowardsLight_;
-  const float northLight = northPerSum * northTowardsLight_;
-  const float sinAlt = sinAlt_;
-  const float scale = intensityScale_ * kWeightOne;
-  const std::int32_t* sums = sums_.data();
-  const std::int32_t* differences = differences_.data();
-  std::int32_t* weights = weights_.data();
-  for (int i = 0; i < count; ++i) {
-    const auto east = static_cast<float>(sums[i + 2] - sums[i]);
-    const auto north =
-        static_cast<float>(differences[i] + 2 * differences[i + 1] + differences[i + 2]);
-    const float eastSlope = east * eastPerSum;
-    const float northSlope = north * northPerSum;
-    const float cosI = (sinAlt - east * eastLight - north * northLight) /
-                       std::sqrt(1.0f + eastSlope * eastSlope + northSlope * northSlope);
-    // No branches, so that the loop runs four pixels at a time: min and max clamp, and adding a
-    // half with the weight's sign before truncating rounds half away from zero.
-    const float w =
-        std::min(std::max((cosI - sinAlt) * scale, -float{kWeightOne}), float{kWeightOne});
-    weights[i] = static_cast<std::int32_t>(w + std::copysign(0.5f, w));
-  }
+std::int32_t ReliefShader::WeightOf(int row, std::int32_t east, std::int32_t north) const {
+  const RowFactors factors = FactorsOf(row, exaggeration_, sinAlt_, cosAlt_, eastTowardsLight_,
+                                       northTowardsLight_, intensityScale_, multidirectional_);
+  const auto eastSum = static_cast<float>(east);
+  const auto northSum = static_cast<float>(north);
+  return multidirectional_ ? MultidirectionalWeightFrom(eastSum, northSum, factors)
+                           : WeightFrom(eastSum, northSum, factors);
 }
 
 template <int kStride>
@@ -94,24 +261,21 @@ void ReliefShader::ShadeRun(int row, const std::uint8_t* above, const std::uint8
                             std::uint8_t* pixels) {
   // The pole keeps its colour; so do rows past the grid's last that an overlong file holds.
   if (count <= 0 || row == 0 || row >= GridRows) return;
-  Weights(row, above, centre, below, firstColumn, count);
-  const std::int32_t* weights = weights_.data();
-  // A 4-byte load and store per pixel; with 3-byte pixels the fourth byte is the next pixel's
-  // first, which the blend keeps, and the last pixel takes only its own 3 bytes.
-  const int wordPixels = kStride == 4 ? count : count - 1;
-  for (int i = 0; i < wordPixels; ++i) {
-    std::uint8_t* at = pixels + static_cast<std::size_t>(i) * kStride;
-    std::uint32_t color;
-    std::memcpy(&color, at, 4);
-    color = BlendTowards(color, weights[i]);
-    std::memcpy(at, &color, 4);
+  const auto columns = static_cast<std::size_t>(count) + 2;
+  if (sums_.size() < columns) {
+    sums_.resize(columns);
+    differences_.resize(columns);
+    weights_.resize(columns);
   }
-  if constexpr (kStride == 3) {
-    std::uint8_t* at = pixels + static_cast<std::size_t>(count - 1) * 3;
-    std::uint32_t color = 0;
-    std::memcpy(&color, at, 3);
-    color = BlendTowards(color, weights[count - 1]);
-    std::memcpy(at, &color, 3);
+  const RowFactors factors = FactorsOf(row, exaggeration_, sinAlt_, cosAlt_, eastTowardsLight_,
+                                       northTowardsLight_, intensityScale_, multidirectional_);
+  const RunJob job{above,           centre,  below,        firstColumn,
+                   count,           factors, sums_.data(), differences_.data(),
+                   weights_.data(), pixels};
+  if (path_ == ShadingPath::kAvx2) {
+    ShadeRunAvx2<kStride>(job);
+  } else {
+    ShadeRunBaseline<kStride>(job);
   }
 }
 

@@ -14,6 +14,9 @@ struct Light {
   double azimuth = 315;     // degrees clockwise from north the light comes from
   double altitude = 45;     // degrees above the horizon, 0 <= altitude < 90
   double exaggeration = 1;  // heights are multiplied by this before their slopes are taken
+  // Four lights at once instead, from 225°, 270°, 315° and 360° (the azimuth is not used), each
+  // weighted by the slope's aspect as ReliefShader says.
+  bool multidirectional = false;
   bool operator==(const Light&) const = default;
 };
 
@@ -39,6 +42,14 @@ double NorthSouthSpacing();
 //   cos i = (sin alt - east cos alt sin az - north cos alt cos az) / sqrt(1 + east^2 + north^2),
 // so flat ground has cos i = sin alt.
 //
+// Under the multidirectional light, cos i is the mean of the four lights' cos i_k weighted by
+// sin^2(aspect - az_k), aspect the compass bearing the slope falls towards: a light shining
+// across the slope counts fully and one along its fall line not at all, so every slope shows
+// whichever way it faces. Weights 90° apart add up to 1, so the four add up to 2 and
+//   cos i = sum_k sin^2(aspect - az_k) cos i_k / 2,
+//   sin^2(aspect - az_k) = (north sin az_k - east cos az_k)^2 / (east^2 + north^2),
+// and flat ground, with no aspect, keeps cos i = sin alt.
+//
 // The colour: the intensity I = (cos i - sin alt) / (1 - sin alt), clamped to -1 ... 1, is 0 on
 // flat ground, 1 where the light falls square on and -1 where the slope turned away gets no more
 // light than 2 sin alt - 1. Scaling both sides by the lit side's headroom keeps shadows as deep
@@ -49,9 +60,19 @@ double NorthSouthSpacing();
 // (integer division). Mixing with white or black changes neither the hue nor, for w = 0, anything
 // at all: flat ground keeps the bar's colour exactly, and the colour grows lighter monotonically
 // with cos i.
+// The processor's instructions a shader's row loops use. Both do the same single-precision
+// operations, each rounded as IEEE 754 says, on four or on eight pixels at a time, so they paint
+// the same pixels.
+enum class ShadingPath { kBaseline, kAvx2 };
+
 class ReliefShader {
  public:
+  // The fastest path this processor runs.
   explicit ReliefShader(const Light& light);
+  // A path of the caller's choice, which the processor must run (see PathRuns).
+  ReliefShader(const Light& light, ShadingPath path);
+
+  static bool PathRuns(ShadingPath path);
 
   // Shades pixels[0 ... count - 1], the colours of grid row `row`'s columns firstColumn ..., in
   // place. above, centre and below are whole rows of samples as the file stores them. Columns wrap
@@ -61,15 +82,20 @@ class ReliefShader {
   void ShadeRun(int row, const std::uint8_t* above, const std::uint8_t* centre,
                 const std::uint8_t* below, int firstColumn, int count, std::uint8_t* pixels);
 
- private:
-  void Weights(int row, const std::uint8_t* above, const std::uint8_t* centre,
-               const std::uint8_t* below, int firstColumn, int count);
+  // The rule every pixel follows: the weight w of a sample of grid row `row` (1 ... GridRows - 1)
+  // whose Horn sums, in metres before the exaggeration, are east = (c + 2f + i) - (a + 2d + g)
+  // and north = (a + 2b + c) - (g + 2h + i). The row loops compute exactly this, many at a time.
+  std::int32_t WeightOf(int row, std::int32_t east, std::int32_t north) const;
 
+ private:
   float sinAlt_;
   float eastTowardsLight_;   // cos alt sin az
   float northTowardsLight_;  // cos alt cos az
   float intensityScale_;     // 1 / (1 - sin alt)
   float exaggeration_;
+  float cosAlt_;
+  bool multidirectional_;
+  ShadingPath path_;
   // Per run: the weighted column sums a + 2d + g and differences a - g, one column either side,
   // and each pixel's weight w.
   std::vector<std::int32_t> sums_;

@@ -43,6 +43,8 @@ constexpr std::string_view kHelp =
     "                  shaded relief, lit from AZIMUTH degrees clockwise from north (315) at\n"
     "                  ALTITUDE degrees above the horizon (45, at least 0 and under 90), with\n"
     "                  the heights times EXAGGERATION (1, above 0 and at most 1000)\n"
+    "  --shade multi   shaded relief lit from 225°, 270°, 315° and 360° at 45° at once, each\n"
+    "                  light weighted by the way the slope faces\n"
     "  --size WxH      the paint area, 488x441 by default\n"
     "  --grid, --bar   the grid and the colour bar, data/ETOPO5.DOS and data/P1.BMP beside\n"
     "                  the program by default\n"
@@ -107,8 +109,9 @@ std::pair<int, int> CellAt(double lon, double lat) {
 
 constexpr double kLargestExaggeration = 1000;
 
-// The light of --shade's value: AZIMUTH,ALTITUDE with an optional ,EXAGGERATION.
+// The light of --shade's value: AZIMUTH,ALTITUDE with an optional ,EXAGGERATION, or multi.
 std::optional<orandu::Light> ParseLight(std::string_view text) {
+  if (text == "multi") return orandu::Light{.multidirectional = true};
   std::optional<double> parts[3];
   int count = 0;
   for (std::size_t start = 0; count < 3; ++count) {

@@ -9,6 +9,7 @@
 #include <numbers>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "region/RegionView.h"
@@ -213,6 +214,46 @@ TEST_F(ReliefShadingTest, PlanesFacingEachCompassPointShadeAsTheirSlopeAndLatitu
   const auto flatLightness = ((flat >> 16) & 0xFF) + ((flat >> 8) & 0xFF) + (flat & 0xFF);
   EXPECT_GT(lightness(7), flatLightness);
   EXPECT_LT(lightness(3), flatLightness);
+}
+
+TEST_F(ReliefShadingTest, TheMultidirectionalLightWeighsFourLightsByTheWayEachSlopeFaces) {
+  const Light light{.multidirectional = true};
+  const PixelBuffer surface = Paint(light);
+  for (const int centreRow : {kSixtyNorthRow, kEquatorRow}) {
+    const double dx = kNorthSouthMetres * (centreRow == kSixtyNorthRow ? 0.5 : 1.0);
+    for (int i = 0; i < 8; ++i) {
+      const double east = kPlanes[i].perColumn / dx;
+      const double north = -kPlanes[i].perRow / kNorthSouthMetres;
+      // The compass bearing the plane falls towards; each light counts by sin^2 of its angle to
+      // that bearing, and the four weights add up to 2.
+      const double aspect = std::atan2(-east, -north);
+      double cosI = 0;
+      for (const double azimuth : {225.0, 270.0, 315.0, 360.0}) {
+        const double weight = std::pow(std::sin(aspect - Radians(azimuth)), 2);
+        cosI += weight * CosIncidence(east, north, Light{azimuth, 45, 1}) / 2;
+      }
+      for (int row = centreRow - 6; row <= centreRow + 6; ++row) {
+        for (int across = -kPlaneBand / 2 + 1; across < kPlaneBand / 2 - 1; ++across) {
+          const int column = PlaneCentreColumn(i) + across;
+          ASSERT_TRUE(WithinOneLevel(surface.At(PixelX(column), row),
+                                     Blend(Flat(row, column), cosI, light)))
+              << kPlanes[i].facing << " at row " << row << " column " << column;
+        }
+      }
+    }
+  }
+  // Flat ground has no aspect and keeps the bar's colour; the cone's flanks facing every way are
+  // all shaded.
+  for (int column = 3000; column < 3100; ++column) {
+    ASSERT_EQ(surface.At(PixelX(column), 500), Flat(500, column)) << "column " << column;
+  }
+  for (const auto& [rowStep, columnStep] :
+       {std::pair{0, 5}, std::pair{5, 0}, std::pair{0, -5}, std::pair{-5, 0}, std::pair{4, 4}}) {
+    const int row = kConeRow + rowStep;
+    const int column = kConeColumn + columnStep;
+    EXPECT_NE(surface.At(PixelX(column), row), Flat(row, column))
+        << "row " << row << " column " << column;
+  }
 }
 
 TEST_F(ReliefShadingTest, ThePlaneAcrossTheSeamShadesAlikeOnBothSides) {

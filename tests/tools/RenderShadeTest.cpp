@@ -79,6 +79,7 @@ TEST_F(RenderShadeTest, PaintsUnderTheLightGivenOrTheDefaultOne) {
       {{"--shade", "315,45"}, Light{315, 45, 1}},
       {{"--shade", "90,30,2.5"}, Light{90, 30, 2.5}},
       {{"--shade", "-45,0"}, Light{-45, 0, 1}},
+      {{"--shade", "multi"}, Light{.multidirectional = true}},
   };
   for (const Case& c : cases) {
     for (const char* name : {"shaded.png", "shaded.bmp"}) {
@@ -92,6 +93,7 @@ TEST_F(RenderShadeTest, PaintsUnderTheLightGivenOrTheDefaultOne) {
     }
   }
   EXPECT_NE(PaintedHere(Light{}), PaintedHere(std::nullopt));
+  EXPECT_NE(PaintedHere(Light{.multidirectional = true}), PaintedHere(Light{}));
 }
 
 TEST_F(RenderShadeTest, TakesTheShadeFlagBeforeAnotherOption) {
@@ -106,7 +108,7 @@ TEST_F(RenderShadeTest, TakesTheShadeFlagBeforeAnotherOption) {
 
 TEST_F(RenderShadeTest, RefusesALightItCannotUse) {
   for (const char* light : {"315", "315,90", "315,-1", "315,45,0", "315,45,-2", "315,45,1001",
-                            "315,45,1,1", "nan,45", "west,45", "315,,1"}) {
+                            "315,45,1,1", "nan,45", "west,45", "315,,1", "multi,45", "Multi"}) {
     const auto out = dir_ / "refused.png";
     const ToolRun run = Render({"--shade", light}, out);
     EXPECT_EQ(run.exitStatus, 2) << light;
