@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "HeightGrid.h"
-#include "ReliefShading.h"
+#include "region/ReliefShading.h"
+#include "region/grid/HeightGrid.h"
 
 namespace orandu {
 namespace {
