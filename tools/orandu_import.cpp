@@ -13,15 +13,17 @@
 #include "tools/import/GridImport.h"
 #include "tools/import/ImportError.h"
 #include "tools/import/ImportReport.h"
+#include "tools/import/NativeImport.h"
 #include "tools/import/ProgressBar.h"
 #include "tools/import/Watchdog.h"
 
 namespace {
 
-constexpr const char* kUsage = "usage: orandu-import [--variable NAME] INPUT OUTPUT";
+constexpr const char* kUsage = "usage: orandu-import [--native] [--variable NAME] INPUT OUTPUT";
 
 struct Arguments {
   std::optional<std::string> variable;
+  bool native = false;  // the input's own samples, not resampled to 5'
   std::filesystem::path input;
   std::filesystem::path output;
 };
@@ -36,6 +38,8 @@ std::optional<Arguments> Parse(int argc, char** argv) {
       arguments.variable = argv[++i];
     } else if (word.starts_with("--variable=") && !arguments.variable) {
       arguments.variable = std::string(word.substr(word.find('=') + 1));
+    } else if (word == "--native" && !arguments.native) {
+      arguments.native = true;
     } else if (word.starts_with("-") && word.size() > 1) {
       return std::nullopt;
     } else {
@@ -68,7 +72,8 @@ int main(int argc, char** argv) {
   options.stage = [&watchdog](orandu::ImportStage stage) { watchdog.Watch(stage); };
   try {
     const orandu::ImportSummary summary =
-        orandu::ImportGrid(arguments->input, arguments->output, options);
+        arguments->native ? orandu::ImportNative(arguments->input, arguments->output, options)
+                          : orandu::ImportGrid(arguments->input, arguments->output, options);
     bar.Clear();
     std::fputs(orandu::FormatSummary(summary, arguments->input, arguments->output).c_str(), stdout);
   } catch (const orandu::OutputError& error) {

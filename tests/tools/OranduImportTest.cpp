@@ -657,7 +657,7 @@ TEST(OranduImportTest, WrongArgumentsAreAUsageError) {
   for (const std::vector<std::string>& arguments : wrong) {
     const auto run = RunTool(ToolPath("orandu-import"), arguments, scratch);
     EXPECT_EQ(run.exitStatus, kUsage) << arguments.size() << " arguments";
-    EXPECT_EQ(run.errors, "usage: orandu-import [--variable NAME] INPUT OUTPUT\n");
+    EXPECT_EQ(run.errors, "usage: orandu-import [--native] [--variable NAME] INPUT OUTPUT\n");
   }
 }
 

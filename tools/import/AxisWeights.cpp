@@ -62,14 +62,10 @@ AxisResampling Classify(const AxisWeights& weights, double step) {
   return AxisResampling::kIdentity;
 }
 
-// The lattice of whole parts: an eighth of an arc-second, on which the samples and cell edges
-// of every common grid lie, the output's 5' included.
-constexpr double kPartsPerDegree = 28800;
-
 // Sets every weight's parts: whole numbers in the weights' proportions, made as small as they
 // can be, when each weight is a whole number of lattice parts; else the weights themselves.
 void CountParts(AxisWeights& weights, double step) {
-  const double partsPerStep = step * kPartsPerDegree;
+  const double partsPerStep = step * kLatticePartsPerDegree;
   std::int64_t divisor = 0;
   for (const WeightedSample& sample : weights.samples) {
     const double parts = sample.weight * partsPerStep;

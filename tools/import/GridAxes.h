@@ -7,6 +7,10 @@
 
 namespace orandu {
 
+// The lattice of whole parts: an eighth of an arc-second, on which the samples and cell edges
+// of every common grid lie, the 5' grid's included.
+inline constexpr double kLatticePartsPerDegree = 28800;
+
 struct LatitudeAxis {
   std::size_t count = 0;        // samples along the axis in the file
   double step = 0;              // degrees between neighbouring samples

@@ -2,8 +2,6 @@
 // rows across latitude, encode the output rows as they are finished and write them at the end.
 #include "tools/import/GridImport.h"
 
-#include <malloc.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -17,17 +15,11 @@
 #include "tools/import/ExactSum.h"
 #include "tools/import/ImportError.h"
 #include "tools/import/NetcdfGrid.h"
+#include "tools/import/ReadPlan.h"
 #include "tools/import/SampleEncoding.h"
 
 namespace orandu {
 namespace {
-
-// Everything the import holds while it reads: its buffers, the weights, the output and the
-// library's chunks. The process itself, its libraries and the netCDF library's metadata take
-// about 15 MB more; the rest of 256 MB is a margin.
-constexpr std::size_t kMemoryBudget = 224u << 20;
-// Bands of values read at once need not be large to be read fast.
-constexpr std::size_t kBandBudget = 24u << 20;
 
 // One input row reduced to the output's columns: for each column the weighted sum of its valid
 // input samples, their total weight, and whether any sample with weight was missing.
@@ -72,51 +64,6 @@ std::vector<Strip> MakeStrips(const AxisWeights& columns, std::size_t inputColum
   return strips;
 }
 
-// How the values are read: a whole row of chunks at a time, chunk by chunk (each chunk inflated
-// once, no cache), or in bands of rows read whole across (a cache keeping the row of chunks
-// they lie in, so that each chunk is still inflated once).
-struct ReadPlan {
-  bool byChunks = false;
-  std::size_t bandRows = 1;
-  std::size_t cacheBytes = 0;
-};
-
-std::string Megabytes(std::size_t bytes) {
-  return std::to_string((bytes + 500000) / 1000000) + " MB";
-}
-
-// Plans the reads of `grid` within `room` bytes, `span` reduced rows being needed at once by
-// the rows being made. Throws ImportError when even one chunk's reads cannot fit.
-ReadPlan PlanReads(const NetcdfGrid& grid, std::size_t span, std::size_t room) {
-  const std::size_t width = grid.Longitude().count;
-  const std::size_t valueBytes = grid.ValueBytes() + sizeof(double);  // as stored, and as heights
-  const std::size_t chunkBytes = grid.ChunkBytes();
-  // The library reads a chunk's compressed bytes (at most the chunk's size) and inflates them
-  // into a buffer of the chunk's size, which the cache then keeps when there is one.
-  const std::size_t compressed = chunkBytes;
-  const std::size_t inflating = compressed + chunkBytes;
-  if (grid.ChunkRows() > 0) {
-    const std::size_t chunkValues = grid.ChunkRows() * grid.ChunkColumns();
-    const std::size_t needed =
-        (grid.ChunkRows() + span) * kReducedRowBytes + chunkValues * valueBytes + inflating;
-    if (needed <= room) return {true, grid.ChunkRows(), 0};
-  }
-  const std::size_t cacheBytes = grid.ChunkRowBytes();
-  const std::size_t held = cacheBytes + (cacheBytes > 0 ? compressed : 0) + span * kReducedRowBytes;
-  const std::size_t perRow = kReducedRowBytes + width * valueBytes;
-  if (held + perRow > room) {
-    throw ImportError(grid.Variable() + " is stored in chunks of " +
-                      std::to_string(grid.ChunkRows()) + " × " +
-                      std::to_string(grid.ChunkColumns()) + " values (" + Megabytes(chunkBytes) +
-                      " each), too large to read within 256 MB: " +
-                      "store it in smaller chunks first (nccopy -c)");
-  }
-  const std::size_t rows =
-      std::min({(room - held) / perRow, std::max<std::size_t>(1, kBandBudget / perRow),
-                grid.Latitude().count});
-  return {false, rows, cacheBytes};
-}
-
 // Input rows in order from the north, read as planned and reduced across longitude as they are
 // read.
 class ReducedRows {
@@ -125,17 +72,7 @@ class ReducedRows {
               const ImportOptions& options)
       : grid_(grid), options_(options) {
     const std::size_t width = grid.Longitude().count;
-    grid.CacheChunks(plan.cacheBytes);
-    // The library inflates each chunk into fresh buffers of many megabytes. Read whole, they are
-    // the same few sizes over and over: kept in the heap and never handed back, they are reused
-    // without a page fault. Cached, they live long and grow while inflating, and in the heap
-    // every page they ever touched would stay counted: each then gets a mapping of its own.
-    if (plan.cacheBytes == 0) {
-      mallopt(M_MMAP_THRESHOLD, 32 << 20);
-      mallopt(M_TRIM_THRESHOLD, 256 << 20);
-    } else {
-      mallopt(M_MMAP_THRESHOLD, 1 << 20);
-    }
+    StartReading(grid, plan);
     bandRows_ = plan.bandRows;
     strips_ = MakeStrips(columns, width, plan.byChunks ? grid.ChunkColumns() : width);
     block_.resize(bandRows_ * (plan.byChunks ? grid.ChunkColumns() : width));
@@ -229,8 +166,8 @@ std::size_t BytesOf(const AxisWeights& weights) {
          weights.samples.size() * sizeof(WeightedSample);
 }
 
-// The output's folder must exist before anything is read: the output is only written once
-// every value has been read.
+}  // namespace
+
 void RequireOutputFolder(const std::filesystem::path& output) {
   const std::filesystem::path folder =
       output.parent_path().empty() ? std::filesystem::path(".") : output.parent_path();
@@ -239,8 +176,6 @@ void RequireOutputFolder(const std::filesystem::path& output) {
     throw OutputError("cannot write " + output.string());
   }
 }
-
-}  // namespace
 
 ImportSummary ImportGrid(const std::filesystem::path& input, const std::filesystem::path& output,
                          const ImportOptions& options) {
@@ -264,7 +199,8 @@ ImportSummary ImportGrid(const std::filesystem::path& input, const std::filesyst
   // The strips hold about one entry per column weight. All this is under 100 MB even for a 1″
   // grid, the finest the grid's reading accepts.
   const std::size_t held = encoded.size() + BytesOf(rows) + 2 * BytesOf(columns);
-  ReducedRows reduced(grid, columns, span, PlanReads(grid, span, kMemoryBudget - held), options);
+  ReducedRows reduced(grid, columns, span,
+                      PlanReads(grid, kReducedRowBytes, span, kMemoryBudget - held), options);
   std::vector<double> sum(GridColumns);
   std::vector<double> weight(GridColumns);
   std::vector<std::uint8_t> missing(GridColumns);

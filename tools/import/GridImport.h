@@ -9,6 +9,7 @@
 
 #include "tools/import/AxisWeights.h"
 #include "tools/import/GridAxes.h"
+#include "tools/import/SampleEncoding.h"
 #include "tools/import/Watchdog.h"
 
 namespace orandu {
@@ -31,11 +32,18 @@ struct ImportSummary {
   std::uint64_t clamped = 0;     // output samples beyond what the grid file holds
   std::uint64_t filled = 0;      // output samples with some input missing, made from the rest
   std::uint64_t allMissing = 0;  // output samples with every input missing, set to 0
+  double storableLowest = kLowestStorableHeight;  // what the output holds, beyond which it clamps
+  double storableHighest = kHighestStorableHeight;
+  std::optional<std::filesystem::path> header;  // the raster header of a grid at its own spacing
 };
 
 // Throws ImportError when the input cannot be turned into the grid or the output not written;
 // OUTPUT is then left as it was.
 ImportSummary ImportGrid(const std::filesystem::path& input, const std::filesystem::path& output,
                          const ImportOptions& options);
+
+// The output's folder must exist before anything is read: the output is only written once
+// values have been read. Throws OutputError otherwise.
+void RequireOutputFolder(const std::filesystem::path& output);
 
 }  // namespace orandu

@@ -43,16 +43,19 @@ std::string FormatSummary(const ImportSummary& summary, const std::filesystem::p
        << (summary.latitude.gridRegistered ? "grid-registered" : "cell-registered") << ", latitude "
        << (summary.latitude.ascending ? "ascending" : "descending") << ", longitude from "
        << Number(summary.longitude.first) << "°\n";
-  text << "method:    " << Method(summary) << "\n";
+  text << "method:    " << (summary.header ? "none, the input's own samples" : Method(summary))
+       << "\n";
   if (summary.lowest && summary.highest) {
     text << "values:    " << Number(*summary.lowest) << " … " << Number(*summary.highest) << " m\n";
   } else {
     text << "values:    none (every value is missing)\n";
   }
-  text << "clamped:   " << summary.clamped << " samples to -55535 … 10000 m\n";
+  text << "clamped:   " << summary.clamped << " samples to " << Number(summary.storableLowest)
+       << " … " << Number(summary.storableHighest) << " m\n";
   text << "filled:    " << summary.filled << " samples from their valid neighbours, "
        << summary.allMissing << " with no valid input set to 0\n";
   text << "output:    " << output.string() << "\n";
+  if (summary.header) text << "header:    " << summary.header->string() << "\n";
   return text.str();
 }
 

@@ -1,4 +1,4 @@
-// Turns a height in metres into the grid file's 16-bit sample.
+// Turns a height in metres into a grid file's 16-bit sample.
 #pragma once
 
 #include <cmath>
@@ -15,20 +15,42 @@ struct EncodedSample {
   bool clamped = false;  // the height lay outside what the grid holds
 };
 
-// Rounds to whole metres with halves to the even neighbour, then clamps to the storable range.
-inline EncodedSample EncodeHeight(double metres) {
+// A height rounded to whole metres with halves to the even neighbour, then clamped to
+// lowest ... highest.
+struct RoundedHeight {
+  std::int32_t metres = 0;
+  bool clamped = false;  // the height lay outside lowest ... highest
+};
+
+inline RoundedHeight RoundAndClamp(double metres, double lowest, double highest) {
   // nearbyint rounds in the default mode, to nearest with ties to even.
   double rounded = std::nearbyint(metres);
   bool clamped = false;
-  if (rounded < kLowestStorableHeight) {
-    rounded = kLowestStorableHeight;
+  if (rounded < lowest) {
+    rounded = lowest;
     clamped = true;
-  } else if (rounded > kHighestStorableHeight) {
-    rounded = kHighestStorableHeight;
+  } else if (rounded > highest) {
+    rounded = highest;
     clamped = true;
   }
-  const auto whole = static_cast<std::int32_t>(rounded);
-  return {static_cast<std::uint16_t>(whole < 0 ? whole + 65536 : whole), clamped};
+  return {static_cast<std::int32_t>(rounded), clamped};
+}
+
+// Rounds and clamps to what the grid holds, then stores depths as raw - 65536.
+inline EncodedSample EncodeHeight(double metres) {
+  const RoundedHeight height = RoundAndClamp(metres, kLowestStorableHeight, kHighestStorableHeight);
+  const std::int32_t whole = height.metres;
+  return {static_cast<std::uint16_t>(whole < 0 ? whole + 65536 : whole), height.clamped};
+}
+
+// A grid at the input's own spacing holds plain signed 16-bit heights.
+inline constexpr double kLowestSigned16 = -32768;
+inline constexpr double kHighestSigned16 = 32767;
+
+// Rounds and clamps to -32768 ... 32767, stored in two's complement.
+inline EncodedSample EncodeSigned16(double metres) {
+  const RoundedHeight height = RoundAndClamp(metres, kLowestSigned16, kHighestSigned16);
+  return {static_cast<std::uint16_t>(static_cast<std::int16_t>(height.metres)), height.clamped};
 }
 
 }  // namespace orandu
