@@ -172,7 +172,9 @@ TEST_P(NativeLayoutTest, PutsEverySampleInPlaceRoundedClampedAndFilled) {
   grid.latitude.values =
       layout.ascending ? Spaced(rows, -north, kStep) : Spaced(rows, north, -kStep);
   grid.longitude.values = Spaced(inputColumns, layout.firstLongitude, kStep);
-  grid.field = [](double latitude, double longitude) {
+  grid.field = [repeats = layout.repeatsFirstColumn](double latitude, double longitude) {
+    // The first column again, 360° on, must not be read as one of its own.
+    if (repeats && longitude > 179.99) return std::optional<double>(12345);
     return Field(InFortyEighths(longitude), latitude > 89.97, latitude < -89.97);
   };
   const double equator = layout.gridRegistered ? 0 : kStep / 2;
