@@ -119,6 +119,26 @@ INSTANTIATE_TEST_SUITE_P(NarrowGrids, ImportMemoryTest,
                                            Shape{"FiftyThousandRowsOfTwo", 50000, 2}),
                          [](const auto& row) { return std::string(row.param.name); });
 
+// At its own spacing a 1′ grid's output (445 MB) is far beyond the memory bound: it is written
+// a band at a time as it is read.
+TEST(ImportMemoryTest, NativeOutputLargerThanTheBoundIsStreamed) {
+#ifdef __SANITIZE_ADDRESS__
+  GTEST_SKIP() << "AddressSanitizer holds freed memory and shadows the rest";
+#endif
+  const TempDir scratch;
+  TestGridFile grid;
+  grid.latitude.values = Spaced(10800, -90 + 1.0 / 120, 1.0 / 60);
+  grid.longitude.values = Spaced(21600, -180 + 1.0 / 120, 1.0 / 60);
+  grid.writeRow = [](double) { return false; };  // zeros that take no room on disk
+  const auto input = scratch / "grid.nc";
+  grid.Write(input);
+  const auto output = scratch / "grid.bil";
+  const LimitedRun run = RunImport({"--native", input.string(), output.string()}, scratch);
+  EXPECT_EQ(run.exitStatus, kSuccess) << run.errors;
+  EXPECT_EQ(std::filesystem::file_size(output), 21600u * 10800 * 2);
+  EXPECT_LT(run.peakKilobytes, kMemoryBoundKilobytes);
+}
+
 // The import's verdict on a file written here, the output being refused or not.
 LimitedRun ImportOf(const TempDir& scratch, const TestGridFile& grid) {
   const auto input = scratch / "grid.nc";
