@@ -14,6 +14,7 @@
 #include "tests/support/TempDir.h"
 #include "tests/tools/RunTool.h"
 #include "tests/tools/TestGridFile.h"
+#include "tools/import/NativeImport.h"
 
 namespace orandu {
 namespace {
@@ -186,6 +187,7 @@ TEST_P(NativeLayoutTest, PutsEverySampleInPlaceRoundedClampedAndFilled) {
   const Native native = ImportNative(scratch, scratch / "grid.nc", kColumns);
   ASSERT_EQ(native.run.exitStatus, kSuccess) << native.run.errors;
   ASSERT_EQ(native.grid.size(), kColumns * rows * 2);
+  EXPECT_EQ(native.run.errors, "");  // no progress bar when not on a terminal
   EXPECT_EQ(HeaderValue(native.header, "NROWS"), static_cast<double>(rows));
   EXPECT_EQ(HeaderValue(native.header, "NCOLS"), static_cast<double>(kColumns));
   EXPECT_NEAR(HeaderValue(native.header, "ULXMAP"), layout.west, 1e-12);
@@ -226,6 +228,23 @@ INSTANTIATE_TEST_SUITE_P(
                       Layout{"CellCentresFromMinus180", false, true, -180 + kStep / 2, false,
                              kStep / 2}),
     [](const auto& row) { return std::string(row.param.name); });
+
+// A grid read in many bands reports its progress band by band, up to the whole.
+TEST(NativeImportTest, ReportsProgressAsBandsAreWritten) {
+  const TempDir scratch;
+  TestGridFile grid;
+  grid.latitude.values = Spaced(4320, -90 + kStep / 2, kStep);
+  grid.longitude.values = Spaced(kColumns, kStep / 2, kStep);
+  grid.writeRow = [](double) { return false; };  // zeros that take no room on disk
+  grid.Write(scratch / "grid.nc");
+  std::vector<double> reported;
+  ImportOptions options;
+  options.progress = [&reported](double done) { reported.push_back(done); };
+  ImportNative(scratch / "grid.nc", scratch / "grid.bil", options);
+  ASSERT_GT(reported.size(), 10u);
+  for (std::size_t i = 1; i < reported.size(); ++i) EXPECT_GT(reported[i], reported[i - 1]);
+  EXPECT_EQ(reported.back(), 1.0);
+}
 
 // Grids that cannot be kept at their own spacing: refused with the reason, nothing written.
 struct Refusal {
