@@ -20,8 +20,6 @@ namespace {
 
 static_assert(sizeof(Rgb) == 3, "libpng fills the pixels in place as packed RGB triples");
 
-constexpr std::string_view kInvalidPngMessage = "PNG イメージが不正です";
-
 // What libpng's reader from memory says when the file ends before the picture does.
 constexpr std::string_view kLibpngCutShort = "read beyond end of data";
 
@@ -40,7 +38,7 @@ class PngImage {
   [[noreturn]] void ThrowFailure() const {
     const std::string_view reason = image_.message;
     if (reason == kLibpngCutShort) throw OranduError(std::string(kStreamReadErrorMessage));
-    throw OranduError(std::string(kInvalidPngMessage) + " (" + std::string(reason) + ")");
+    throw OranduError(InvalidPngMessage(reason));
   }
 
  private:
@@ -132,7 +130,7 @@ constexpr int kMaxChunks = 100000;
 
 void CountChunk(int& chunks) {
   if (++chunks > kMaxChunks) {
-    throw OranduError(std::string(kInvalidPngMessage) + " (too many chunks)");
+    throw OranduError(InvalidPngMessage("too many chunks"));
   }
 }
 
@@ -160,8 +158,7 @@ Preamble ReadPreamble(PictureByteStream& stream, int& chunks) {
     const bool critical = (type[0] & 0x20) == 0;
     if (critical || type == "tRNS") {
       if (length > kMaxKeptChunk) {
-        throw OranduError(std::string(kInvalidPngMessage) + " (" + std::string(type) +
-                          ": too long)");
+        throw OranduError(InvalidPngMessage(std::string(type) + ": too long"));
       }
       const std::size_t start = preamble.bytes.size();
       preamble.bytes.resize(start + length + 4);
@@ -286,18 +283,18 @@ void InflateImageData(PictureByteStream& file, std::uint32_t firstLength, int& c
   const std::string damage = stream.msg != nullptr ? stream.msg : "damaged data";
   inflateEnd(&stream);
 
-  if (crcWrong) throw OranduError(std::string(kInvalidPngMessage) + " (IDAT: CRC error)");
+  if (crcWrong) throw OranduError(InvalidPngMessage("IDAT: CRC error"));
   if (broken()) {
-    throw OranduError(std::string(kInvalidPngMessage) + " (" + damage + ")");
+    throw OranduError(InvalidPngMessage(damage));
   }
   if (kept.whole && produced > wholeBytes + kSlack) {
-    throw OranduError(std::string(kInvalidPngMessage) + " (too much image data)");
+    throw OranduError(InvalidPngMessage("too much image data"));
   }
   if (produced >= kept.needed) return;
   if (fileEnded && result != Z_STREAM_END) {
     throw OranduError(std::string(kStreamReadErrorMessage));
   }
-  throw OranduError(std::string(kInvalidPngMessage) + " (not enough image data)");
+  throw OranduError(InvalidPngMessage("not enough image data"));
 }
 
 // An interlaced picture spreads its top rows over the whole of its data, so all of it is decoded;
