@@ -173,6 +173,7 @@ bool CompressRows(int width, int height, const JpegCoding& coding, const RowSour
   }
   info.optimize_coding = coding.optimiseHuffman ? TRUE : FALSE;
   info.restart_in_rows = coding.restartRows;
+  info.arith_code = coding.arithmeticCoding ? TRUE : FALSE;
   compressor.Run([&] { jpeg_start_compress(&info, TRUE); });
   std::vector<JSAMPLE> row(static_cast<std::size_t>(width) *
                            static_cast<std::size_t>(model.components));

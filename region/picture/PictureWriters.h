@@ -63,6 +63,7 @@ struct JpegCoding {
   bool optimiseHuffman = false;   // tables made for this picture: smaller, still baseline
   bool fullChroma = false;        // colour sampled at every pixel rather than every other
   int restartRows = 0;            // a restart marker every so many rows of blocks; 0: none
+  bool arithmeticCoding = false;  // arithmetic coding instead of Huffman's
   std::vector<JpegScan> scans{};  // a scan script of its own instead of the progression's
 };
 

@@ -130,6 +130,27 @@ TEST(JpegRowsTest, AsksForRowsTopDownAndReadsBackClose) {
   EXPECT_LE(largest, kLargestLoss);
 }
 
+// The coding's choices reach the file: a progressive, arithmetic-coded grey picture starts its
+// frame with the marker of exactly that (FF CA) and reads back grey.
+TEST(JpegRowsTest, ProgressiveArithmeticGreyIsCodedSo) {
+  const JpegCoding coding{.quality = 100,
+                          .colours = JpegColours::kGrey,
+                          .progression = JpegProgression::kProgressive,
+                          .arithmeticCoding = true};
+  const std::vector<std::uint8_t> bytes =
+      EncodeJpegRows(16, 16, coding, [](int, std::span<std::uint8_t> row) {
+        ASSERT_EQ(row.size(), 16u);
+        std::fill(row.begin(), row.end(), std::uint8_t{200});
+      });
+  const std::vector<std::uint8_t> arithmeticProgressive = {0xFF, 0xCA};
+  EXPECT_NE(std::search(bytes.begin(), bytes.end(), arithmeticProgressive.begin(),
+                        arithmeticProgressive.end()),
+            bytes.end());
+  const Picture back = DecodeJpeg(bytes);
+  ASSERT_EQ(back.pixels.size(), 256u);
+  for (const Rgb& pixel : back.pixels) EXPECT_EQ(pixel, (Rgb{200, 200, 200}));
+}
+
 // A row source that fails part way leaves the old file whole and no temporary behind.
 TEST(PictureRowsTest, FailingRowSourceKeepsTheOldFile) {
   TempDir dir;
