@@ -1,5 +1,5 @@
-#!/ usr / bin / env bash
-#Installs the Debian 12 packages the project builds, runs and tests with, when any is missing.
+#!/usr/bin/env bash
+# Installs the Debian 12 packages the project builds, runs and tests with, when any is missing.
 set -euo pipefail
 
 packages=(
@@ -13,15 +13,15 @@ packages=(
 )
 
 missing=()
-for package in "${packages[@]}";
-do
-dpkg - query - W - f = '${Status}' "$package" 2 > / dev / null | grep - q "install ok installed" ||
-                       missing += ("$package")done[$ { #missing[@] } - eq 0]&& exit 0
+for package in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" ||
+    missing+=("$package")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
 
-    sudo = ()["$(id -u)" - eq 0] || sudo = (sudo)echo
-                                           "installing: ${missing[*]}"
-                                           "${sudo[@]}" apt -
-                                           get update - qq DEBIAN_FRONTEND =
-                                               noninteractive "${sudo[@]}" apt - get install - y -
-                                                   qq-- no - install - recommends "${missing[@]}" >
-                                               / dev / null
+sudo=()
+[ "$(id -u)" -eq 0 ] || sudo=(sudo)
+echo "installing: ${missing[*]}"
+"${sudo[@]}" apt-get update -qq
+DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends \
+  "${missing[@]}" >/dev/null
