@@ -19,11 +19,11 @@
 #include <string>
 #include <vector>
 
-#include <jpeglib.h>
 #include <png.h>
 
 #include "region/files/Errors.h"
 #include "region/palette/ColorBarFile.h"
+#include "region/picture/PictureWriters.h"
 
 namespace {
 
@@ -116,29 +116,15 @@ void WriteSparseTooLarge(const fs::path& path) {
 enum class JpegKind { kProgressiveRgb, kProgressiveCmyk, kProgressiveArithmetic, kProgressiveGrey };
 
 void WriteJpeg(const fs::path& path, int size, JpegKind kind) {
-  jpeg_compress_struct info{};
-  jpeg_error_mgr errors{};
-  info.err = jpeg_std_error(&errors);
-  jpeg_create_compress(&info);
-  FILE* out = std::fopen(path.c_str(), "wb");
-  jpeg_stdio_dest(&info, out);
-  const bool cmyk = kind == JpegKind::kProgressiveCmyk;
-  const bool grey = kind == JpegKind::kProgressiveGrey;
-  info.image_width = static_cast<JDIMENSION>(size);
-  info.image_height = static_cast<JDIMENSION>(size);
-  info.input_components = cmyk ? 4 : grey ? 1 : 3;
-  info.in_color_space = cmyk ? JCS_CMYK : grey ? JCS_GRAYSCALE : JCS_RGB;
-  jpeg_set_defaults(&info);
-  jpeg_simple_progression(&info);
-  info.arith_code = kind == JpegKind::kProgressiveArithmetic ? TRUE : FALSE;
-  jpeg_start_compress(&info, TRUE);
-  std::vector<JSAMPLE> row(static_cast<std::size_t>(size) * info.input_components);
-  for (std::size_t i = 0; i < row.size(); ++i) row[i] = static_cast<JSAMPLE>(i / 7);
-  JSAMPROW rows[1] = {row.data()};
-  while (info.next_scanline < info.image_height) jpeg_write_scanlines(&info, rows, 1);
-  jpeg_finish_compress(&info);
-  jpeg_destroy_compress(&info);
-  std::fclose(out);
+  const orandu::JpegCoding coding{
+      .colours = kind == JpegKind::kProgressiveCmyk   ? orandu::JpegColours::kCmyk
+                 : kind == JpegKind::kProgressiveGrey ? orandu::JpegColours::kGrey
+                                                      : orandu::JpegColours::kRgb,
+      .progression = orandu::JpegProgression::kProgressive,
+      .arithmeticCoding = kind == JpegKind::kProgressiveArithmetic};
+  orandu::WriteJpegRows(path, size, size, coding, [](int, std::span<std::uint8_t> row) {
+    for (std::size_t i = 0; i < row.size(); ++i) row[i] = static_cast<std::uint8_t>(i / 7);
+  });
 }
 
 void WriteRgba16Png(const fs::path& path, int size) {

@@ -11,7 +11,6 @@
 #include <filesystem>
 #include <fstream>
 #include <optional>
-#include <stdexcept>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -19,12 +18,17 @@
 #include "region/files/AtomicFile.h"
 #include "region/grid/HeightGrid.h"
 #include "tools/ExitStatus.h"
+#include "tools/import/ImportError.h"
+#include "tools/import/NetcdfCalls.h"
+#include "tools/import/SampleEncoding.h"
 
 namespace {
 
+using orandu::CheckNetcdf;
 using orandu::GridBytes;
 using orandu::GridColumns;
 using orandu::GridRows;
+using orandu::ImportError;
 using orandu::SamplesPerDegree;
 
 constexpr const char* kHeightVariable = "ROSE";
@@ -38,40 +42,25 @@ constexpr double kStepDegrees = 1.0 / SamplesPerDegree;
 constexpr double kCoordinateTolerance = kStepDegrees / 10;
 // 9.3 million heights take 37 MB as floats, 75 MB as doubles; nothing bigger is an ETOPO5 file.
 constexpr std::uintmax_t kLargestInputBytes = 128u << 20;
-// The program reads stored values above 10000 as depths, so a height must stay at or below it.
+// ETOPO5 heights fit 16 bits, and the program reads stored values above 10000 as depths.
 constexpr int kLowestHeight = -32768;
 constexpr int kHighestHeight = 10000;
 
-// A refusal of the input, its text already complete for stderr.
-class ImportError : public std::runtime_error {
- public:
-  using std::runtime_error::runtime_error;
-};
-
-// Rounds to whole metres, halves to even. NaN, the fill value and anything the grid cannot hold
-// give no value; they are tested before rounding, which is only defined for values a long holds.
-std::optional<std::int16_t> ToMetres(float height) {
-  constexpr float kLowestRounding = kLowestHeight - 1.0f;
-  constexpr float kHighestRounding = kHighestHeight + 1.0f;
-  if (!(height > kLowestRounding && height < kHighestRounding)) return std::nullopt;
-  const long metres = std::lrint(height);
+// The grid file's sample for a height, rounded as every import rounds. NaN, the fill value and
+// anything that rounds outside ETOPO5's range give none: this file has no gaps to fill, so one
+// is a broken file rather than something to clamp.
+std::optional<std::uint16_t> ToSample(float height) {
+  if (!std::isfinite(height)) return std::nullopt;
+  const float metres = std::nearbyint(height);
   if (metres < kLowestHeight || metres > kHighestHeight) return std::nullopt;
-  return static_cast<std::int16_t>(metres);
-}
-
-void Check(int status, const std::string& what) {
-  if (status != NC_NOERR) throw ImportError(what + ": " + nc_strerror(status));
+  return orandu::EncodeHeight(height).raw;
 }
 
 // Reads the whole input. On disk, libnetcdf reads the missing end of a cut-short file as zeros
 // and waits for ever on a FIFO; from memory it reports a read past the end as an error.
 std::vector<char> ReadInput(const std::filesystem::path& path) {
+  orandu::RequireRegularInput(path);
   std::error_code error;
-  const std::filesystem::file_status status = std::filesystem::status(path, error);
-  if (error) throw ImportError("cannot open: " + error.message());
-  if (!std::filesystem::is_regular_file(status)) {
-    throw ImportError("cannot open: not a regular file");
-  }
   const std::uintmax_t size = std::filesystem::file_size(path, error);
   if (error) throw ImportError("cannot open: " + error.message());
   if (size > kLargestInputBytes) {
@@ -89,7 +78,8 @@ std::vector<char> ReadInput(const std::filesystem::path& path) {
 class NetcdfFile {
  public:
   explicit NetcdfFile(const std::filesystem::path& path) : bytes_(ReadInput(path)) {
-    Check(nc_open_mem(path.c_str(), NC_NOWRITE, bytes_.size(), bytes_.data(), &id_), "cannot open");
+    CheckNetcdf(nc_open_mem(path.c_str(), NC_NOWRITE, bytes_.size(), bytes_.data(), &id_),
+                "cannot open");
   }
   ~NetcdfFile() { nc_close(id_); }
   NetcdfFile(const NetcdfFile&) = delete;
@@ -101,21 +91,15 @@ class NetcdfFile {
   int id_ = -1;
 };
 
-std::string DimensionName(int file, int dimension) {
-  char name[NC_MAX_NAME + 1] = {};
-  Check(nc_inq_dimname(file, dimension, name), "cannot read a dimension's name");
-  return name;
-}
-
 // Checks that the dimension has the expected name and length.
 void CheckDimension(int file, int dimension, const char* expectedName, std::size_t expectedLength) {
-  const std::string name = DimensionName(file, dimension);
+  const std::string name = orandu::NetcdfDimensionName(file, dimension);
   if (name != expectedName) {
     throw ImportError(std::string(kHeightVariable) + " has dimension " + name + " where " +
                       expectedName + " was expected (dimensions must be latitude, longitude)");
   }
   std::size_t length = 0;
-  Check(nc_inq_dimlen(file, dimension, &length), "cannot read the length of " + name);
+  CheckNetcdf(nc_inq_dimlen(file, dimension, &length), "cannot read the length of " + name);
   if (length != expectedLength) {
     throw ImportError(name + " has " + std::to_string(length) + " points, expected " +
                       std::to_string(expectedLength));
@@ -125,12 +109,13 @@ void CheckDimension(int file, int dimension, const char* expectedName, std::size
 // Checks that the coordinate variable of a dimension runs from `first` upwards by 5'.
 void CheckCoordinates(int file, const char* name, std::size_t count, double first) {
   int variable = -1;
-  Check(nc_inq_varid(file, name, &variable), std::string("no coordinate variable ") + name);
+  CheckNetcdf(nc_inq_varid(file, name, &variable), std::string("no coordinate variable ") + name);
   int dimensionCount = 0;
-  Check(nc_inq_varndims(file, variable, &dimensionCount), std::string("cannot inspect ") + name);
+  CheckNetcdf(nc_inq_varndims(file, variable, &dimensionCount),
+              std::string("cannot inspect ") + name);
   if (dimensionCount != 1) throw ImportError(std::string(name) + " is not a 1-D coordinate");
   std::vector<double> values(count);
-  Check(nc_get_var_double(file, variable, values.data()), std::string("cannot read ") + name);
+  CheckNetcdf(nc_get_var_double(file, variable, values.data()), std::string("cannot read ") + name);
   for (std::size_t i = 0; i < count; ++i) {
     const double expected = first + static_cast<double>(i) * kStepDegrees;
     if (!(std::fabs(values[i] - expected) <= kCoordinateTolerance)) {
@@ -147,16 +132,16 @@ std::vector<std::uint8_t> ConvertToGrid(const std::filesystem::path& input) {
   const int file = netcdf.Id();
 
   int heights = -1;
-  Check(nc_inq_varid(file, kHeightVariable, &heights),
-        std::string("no height variable ") + kHeightVariable);
+  CheckNetcdf(nc_inq_varid(file, kHeightVariable, &heights),
+              std::string("no height variable ") + kHeightVariable);
   int dimensionCount = 0;
-  Check(nc_inq_varndims(file, heights, &dimensionCount), "cannot inspect the heights");
+  CheckNetcdf(nc_inq_varndims(file, heights, &dimensionCount), "cannot inspect the heights");
   if (dimensionCount != 2) {
     throw ImportError(std::string(kHeightVariable) + " has " + std::to_string(dimensionCount) +
                       " dimensions, expected 2 (latitude, longitude)");
   }
   int dimensions[NC_MAX_VAR_DIMS] = {};
-  Check(nc_inq_vardimid(file, heights, dimensions), "cannot inspect the heights");
+  CheckNetcdf(nc_inq_vardimid(file, heights, dimensions), "cannot inspect the heights");
   // Packed heights would need unpacking that the shipped file never asks for.
   for (const char* packing : {"scale_factor", "add_offset"}) {
     if (nc_inq_att(file, heights, packing, nullptr, nullptr) == NC_NOERR) {
@@ -176,22 +161,20 @@ std::vector<std::uint8_t> ConvertToGrid(const std::filesystem::path& input) {
     const std::size_t latitude = kLatitudeCount - 1 - static_cast<std::size_t>(gridRow);
     const std::size_t start[2] = {latitude, 0};
     const std::size_t count[2] = {1, kLongitudeCount};
-    Check(nc_get_vara_float(file, heights, start, count, row.data()),
-          "cannot read the heights at latitude index " + std::to_string(latitude) +
-              " (is the file cut short?)");
+    CheckNetcdf(nc_get_vara_float(file, heights, start, count, row.data()),
+                "cannot read the heights at latitude index " + std::to_string(latitude) +
+                    " (is the file cut short?)");
     for (int column = 0; column < GridColumns; ++column) {
       const float height = row[static_cast<std::size_t>(column)];
-      const std::optional<std::int16_t> metres = ToMetres(height);
-      if (!metres) {
+      const std::optional<std::uint16_t> sample = ToSample(height);
+      if (!sample) {
         throw ImportError("height " + std::to_string(height) + " m at latitude index " +
                           std::to_string(latitude) + ", longitude index " + std::to_string(column) +
                           " is missing or outside " + std::to_string(kLowestHeight) + " ... " +
                           std::to_string(kHighestHeight) + " m");
       }
-      const auto raw = static_cast<std::uint16_t>(*metres);  // two's complement for depths
       const std::size_t at = (static_cast<std::size_t>(gridRow) * GridColumns + column) * 2;
-      grid[at] = static_cast<std::uint8_t>(raw & 0xFF);
-      grid[at + 1] = static_cast<std::uint8_t>(raw >> 8);
+      orandu::StoreSample(grid.data() + at, *sample);
     }
   }
   return grid;

@@ -4,8 +4,6 @@
 #include <array>
 #include <cmath>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <memory>
 #include <stdexcept>
@@ -13,11 +11,10 @@
 #include <system_error>
 #include <vector>
 
-#include <jpeglib.h>  // after <cstdio>, which it needs for FILE and size_t
-
-#include "region/files/AtomicFile.h"
+#include "region/files/Errors.h"
 #include "region/grid/HeightGrid.h"
 #include "region/picture/Picture.h"
+#include "region/picture/PictureWriters.h"
 #include "tools/ExitStatus.h"
 
 namespace {
@@ -171,38 +168,6 @@ orandu::Picture DrawMap(const CellMap& cells) {
   return map;
 }
 
-std::vector<std::uint8_t> EncodeJpeg(const orandu::Picture& picture) {
-  jpeg_compress_struct compressor{};
-  jpeg_error_mgr errors{};
-  // The default error handler prints libjpeg's message and exits with status 1; with a picture
-  // built here only running out of memory can trigger it.
-  compressor.err = jpeg_std_error(&errors);
-  jpeg_create_compress(&compressor);
-  unsigned char* buffer = nullptr;
-  unsigned long bufferSize = 0;
-  jpeg_mem_dest(&compressor, &buffer, &bufferSize);
-  compressor.image_width = static_cast<JDIMENSION>(picture.width);
-  compressor.image_height = static_cast<JDIMENSION>(picture.height);
-  compressor.input_components = 3;
-  compressor.in_color_space = JCS_RGB;
-  jpeg_set_defaults(&compressor);
-  jpeg_set_quality(&compressor, kJpegQuality, TRUE);
-  compressor.optimize_coding = TRUE;  // smaller Huffman tables, still a baseline file
-  jpeg_start_compress(&compressor, TRUE);
-  static_assert(sizeof(orandu::Rgb) == 3);
-  while (compressor.next_scanline < compressor.image_height) {
-    const auto y = static_cast<std::size_t>(compressor.next_scanline);
-    JSAMPROW line = reinterpret_cast<JSAMPROW>(
-        const_cast<orandu::Rgb*>(picture.pixels.data() + y * picture.width));
-    jpeg_write_scanlines(&compressor, &line, 1);
-  }
-  jpeg_finish_compress(&compressor);
-  std::vector<std::uint8_t> bytes(buffer, buffer + bufferSize);
-  jpeg_destroy_compress(&compressor);
-  std::free(buffer);
-  return bytes;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -211,13 +176,17 @@ int main(int argc, char** argv) {
   }
   const std::filesystem::path gridPath = argv[1];
   const std::filesystem::path output = argv[2];
-  std::vector<std::uint8_t> jpeg;
+  orandu::Picture map;
   try {
-    jpeg = EncodeJpeg(DrawMap(SummariseGrid(gridPath)));
+    map = DrawMap(SummariseGrid(gridPath));
   } catch (const std::exception& error) {
     return Fail("make-worldmap", error.what());
   }
-  if (!orandu::WriteFileAtomically(output, jpeg)) {
+  // Smaller Huffman tables made for the map, still a baseline file.
+  const orandu::JpegCoding coding{.quality = kJpegQuality, .optimiseHuffman = true};
+  try {
+    orandu::WriteJpegRows(output, map.width, map.height, coding, orandu::RowsOf(map));
+  } catch (const orandu::OranduError&) {
     return Fail("make-worldmap", "cannot write " + output.string());
   }
   return Exit(ExitStatus::kSuccess);

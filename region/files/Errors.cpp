@@ -16,6 +16,29 @@ std::string AbsoluteText(const std::filesystem::path& path) {
 
 }  // namespace
 
+std::string InvalidPngMessage(std::string_view reason) {
+  return "PNG イメージが不正です (" + std::string(reason) + ")";
+}
+
+std::string InvalidJpegMessage(std::string_view reason) {
+  return "JPEG イメージが不正です (" + std::string(reason) + ")";
+}
+
+std::string PictureTooLargeMessage(std::int64_t width, std::int64_t height) {
+  return "画像が大きすぎます (" + std::to_string(width) + " x " + std::to_string(height) +
+         " ピクセル)";
+}
+
+std::string FileTooLargeMessage(TooLargeFile file, std::uint64_t bytes) {
+  const std::string_view what =
+      file == TooLargeFile::kPalette ? "パレットファイル" : "画像ファイル";
+  return std::string(what) + "が大きすぎます (" + std::to_string(bytes) + " バイト)";
+}
+
+std::string InvalidPaletteMessage(int line) {
+  return "パレットが不正です (行 " + std::to_string(line) + ")";
+}
+
 std::string CannotOpenMessage(const std::filesystem::path& path, std::string_view reason) {
   return "ファイル \"" + AbsoluteText(path) + "\". " + std::string(reason) + " は開けません";
 }

@@ -1,6 +1,7 @@
 // The program's error type and the exact texts of the messages it reports.
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <stdexcept>
 #include <string>
@@ -17,6 +18,24 @@ class OranduError : public std::runtime_error {
 
 inline constexpr std::string_view kInvalidBitmapMessage = "ビットマップイメージが不正です";
 inline constexpr std::string_view kStreamReadErrorMessage = "ストリームからの読み込みエラー";
+
+// "PNG イメージが不正です (<reason>)" and "JPEG イメージが不正です (<reason>)": the reason is the
+// decoder's own words, in English.
+std::string InvalidPngMessage(std::string_view reason);
+std::string InvalidJpegMessage(std::string_view reason);
+
+// "画像が大きすぎます (<width> x <height> ピクセル)".
+std::string PictureTooLargeMessage(std::int64_t width, std::int64_t height);
+
+// The files refused for their size before they are read.
+enum class TooLargeFile { kPalette, kPicture };
+
+// "パレットファイルが大きすぎます (<bytes> バイト)" or "画像ファイルが大きすぎます (<bytes>
+// バイト)".
+std::string FileTooLargeMessage(TooLargeFile file, std::uint64_t bytes);
+
+// "パレットが不正です (行 N)", N counted from 1.
+std::string InvalidPaletteMessage(int line);
 
 // "ファイル "<path>". <reason> は開けません": path is made absolute before it is quoted.
 std::string CannotOpenMessage(const std::filesystem::path& path, std::string_view reason);

@@ -41,10 +41,6 @@ class PictureFile : public PictureBytes {
   SourceFile file_;
 };
 
-std::string PictureFileTooLargeMessage(std::uint64_t bytes) {
-  return "画像ファイルが大きすぎます (" + std::to_string(bytes) + " バイト)";
-}
-
 // The text after the file name's last dot, as the name spells it; "" when there is no dot.
 std::string ExtensionOf(const std::filesystem::path& path) {
   const std::string name = path.filename().string();
@@ -70,7 +66,7 @@ Picture LoadColorBar(const std::filesystem::path& path) {
 
   PictureFile file(path);
   if (file.size() > kMaxPictureFileBytes) {
-    throw OranduError(PictureFileTooLargeMessage(file.size()));
+    throw OranduError(FileTooLargeMessage(TooLargeFile::kPicture, file.size()));
   }
   switch (*kind) {
     case PictureKind::kBmp:

@@ -19,10 +19,6 @@ namespace {
 // The largest shipped palettes are a few tens of kilobytes; a megabyte is no palette.
 constexpr std::uint64_t kMaxPaletteFileBytes = std::uint64_t{1} << 20;
 
-std::string PaletteFileTooLargeMessage(std::uint64_t bytes) {
-  return "パレットファイルが大きすぎます (" + std::to_string(bytes) + " バイト)";
-}
-
 }  // namespace
 
 std::optional<PaletteFormat> PaletteFormatOf(std::string_view extension) {
@@ -51,7 +47,7 @@ Picture LoadPaletteBar(const std::filesystem::path& path, PaletteFormat format) 
   {
     SourceFile file(path);
     if (file.size() > kMaxPaletteFileBytes) {
-      throw OranduError(PaletteFileTooLargeMessage(file.size()));
+      throw OranduError(FileTooLargeMessage(TooLargeFile::kPalette, file.size()));
     }
     bytes = file.ReadAll();
   }

@@ -8,10 +8,6 @@
 
 namespace orandu {
 
-std::string InvalidPaletteMessage(int line) {
-  return "パレットが不正です (行 " + std::to_string(line) + ")";
-}
-
 void RejectPaletteLine(int line) {
   throw OranduError(InvalidPaletteMessage(line));
 }

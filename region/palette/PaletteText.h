@@ -8,9 +8,6 @@
 
 namespace orandu {
 
-// "パレットが不正です (行 N)", N counted from 1.
-std::string InvalidPaletteMessage(int line);
-
 // Throws OranduError with InvalidPaletteMessage(line).
 [[noreturn]] void RejectPaletteLine(int line);
 

@@ -33,8 +33,6 @@ constexpr std::int64_t kMaxCoefficientBytes = std::int64_t{16} << 20;
 // picture may have 16 scans, more than any encoder writes for it; a smaller one more.
 constexpr std::int64_t kMaxScannedPixels = std::int64_t{32} * 1024 * 1024;
 
-constexpr std::string_view kInvalidJpegMessage = "JPEG イメージが不正です";
-
 enum class Failure { kCutShort, kCorrupt };
 
 // libjpeg reports errors through these callbacks, which must not return. They record what went
@@ -227,7 +225,7 @@ class Decompressor {
     if (errors_.failure == Failure::kCutShort) {
       throw OranduError(std::string(kStreamReadErrorMessage));
     }
-    throw OranduError(std::string(kInvalidJpegMessage) + " (" + errors_.message + ")");
+    throw OranduError(InvalidJpegMessage(errors_.message));
   }
 
  private:

@@ -17,12 +17,6 @@ namespace orandu {
 // yet small enough that a header lying about its size cannot make a decoder allocate gigabytes.
 inline constexpr std::int64_t kMaxPicturePixels = std::int64_t{64} * 1024 * 1024;
 
-// "画像が大きすぎます (<width> x <height> ピクセル)".
-inline std::string PictureTooLargeMessage(std::int64_t width, std::int64_t height) {
-  return "画像が大きすぎます (" + std::to_string(width) + " x " + std::to_string(height) +
-         " ピクセル)";
-}
-
 // Refuses a picture of more than kMaxPicturePixels before anything is allocated for it.
 inline void CheckPictureSize(std::int64_t width, std::int64_t height) {
   if (width * height > kMaxPicturePixels) {

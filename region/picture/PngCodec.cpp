@@ -6,6 +6,7 @@
 #include <new>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include <png.h>
@@ -19,8 +20,6 @@ namespace orandu {
 namespace {
 
 static_assert(sizeof(Rgb) == 3, "libpng fills the pixels in place as packed RGB triples");
-
-constexpr std::string_view kInvalidPngMessage = "PNG イメージが不正です";
 
 // What libpng's reader from memory says when the file ends before the picture does.
 constexpr std::string_view kLibpngCutShort = "read beyond end of data";
@@ -40,7 +39,7 @@ class PngImage {
   [[noreturn]] void ThrowFailure() const {
     const std::string_view reason = image_.message;
     if (reason == kLibpngCutShort) throw OranduError(std::string(kStreamReadErrorMessage));
-    throw OranduError(std::string(kInvalidPngMessage) + " (" + std::string(reason) + ")");
+    throw OranduError(InvalidPngMessage(reason));
   }
 
  private:
@@ -132,7 +131,7 @@ constexpr int kMaxChunks = 100000;
 
 void CountChunk(int& chunks) {
   if (++chunks > kMaxChunks) {
-    throw OranduError(std::string(kInvalidPngMessage) + " (too many chunks)");
+    throw OranduError(InvalidPngMessage("too many chunks"));
   }
 }
 
@@ -160,8 +159,7 @@ Preamble ReadPreamble(PictureByteStream& stream, int& chunks) {
     const bool critical = (type[0] & 0x20) == 0;
     if (critical || type == "tRNS") {
       if (length > kMaxKeptChunk) {
-        throw OranduError(std::string(kInvalidPngMessage) + " (" + std::string(type) +
-                          ": too long)");
+        throw OranduError(InvalidPngMessage(std::string(type) + ": too long"));
       }
       const std::size_t start = preamble.bytes.size();
       preamble.bytes.resize(start + length + 4);
@@ -286,79 +284,84 @@ void InflateImageData(PictureByteStream& file, std::uint32_t firstLength, int& c
   const std::string damage = stream.msg != nullptr ? stream.msg : "damaged data";
   inflateEnd(&stream);
 
-  if (crcWrong) throw OranduError(std::string(kInvalidPngMessage) + " (IDAT: CRC error)");
+  if (crcWrong) throw OranduError(InvalidPngMessage("IDAT: CRC error"));
   if (broken()) {
-    throw OranduError(std::string(kInvalidPngMessage) + " (" + damage + ")");
+    throw OranduError(InvalidPngMessage(damage));
   }
   if (kept.whole && produced > wholeBytes + kSlack) {
-    throw OranduError(std::string(kInvalidPngMessage) + " (too much image data)");
+    throw OranduError(InvalidPngMessage("too much image data"));
   }
   if (produced >= kept.needed) return;
   if (fileEnded && result != Z_STREAM_END) {
     throw OranduError(std::string(kStreamReadErrorMessage));
   }
-  throw OranduError(std::string(kInvalidPngMessage) + " (not enough image data)");
+  throw OranduError(InvalidPngMessage("not enough image data"));
 }
 
 // An interlaced picture spreads its top rows over the whole of its data, so all of it is decoded;
 // beyond this much work (data and pixels) it cannot be read within the time a bar may take.
 constexpr std::uint64_t kMaxInterlacedCropBytes = std::uint64_t{48} << 20;
 
-}  // namespace
-
-Picture DecodePng(PictureBytes& file, PictureWindow window) {
-  if (file.size() == 0) throw OranduError(std::string(kStreamReadErrorMessage));
-  PictureByteStream stream(file, 0, file.size());
-  int chunks = 0;
-  const Preamble preamble = ReadPreamble(stream, chunks);
-  {
-    // libpng judges the signature, the header and the palette, and reads the picture's size.
-    PngImage image;
-    if (!png_image_begin_read_from_memory(image.get(), preamble.bytes.data(),
-                                          preamble.bytes.size())) {
-      image.ThrowFailure();
-    }
-    // Only the header has been read: a tiny file claiming a huge picture stops here.
-    CheckPictureSize(image->width, image->height);
+// libpng judges the signature, the header and the palette, and reads the picture's size. Only the
+// header has been read: a tiny file claiming a huge picture stops here.
+void CheckHeaderWithLibpng(const Preamble& preamble) {
+  PngImage image;
+  if (!png_image_begin_read_from_memory(image.get(), preamble.bytes.data(),
+                                        preamble.bytes.size())) {
+    image.ThrowFailure();
   }
-  // libpng stops reading the header where the image data starts, so a file it accepts has some.
-  if (!preamble.reachesImageData) throw OranduError(std::string(kStreamReadErrorMessage));
-  const std::size_t ihdrAt = kSignature.size() + kChunkHeadBytes;
-  const PngHeader header = ReadHeader(std::span(preamble.bytes).subspan(ihdrAt, 13));
-  const std::uint32_t keptWidth = std::min<std::uint32_t>(header.width, window.columns);
-  const std::uint32_t keptHeight = std::min<std::uint32_t>(header.height, window.rows);
-  const bool cropped = keptWidth < header.width || keptHeight < header.height;
-  const std::uint64_t wholeBytes = header.ImageDataBytes();
+  CheckPictureSize(image->width, image->height);
+}
 
-  KeptData kept;
-  PngHeader decoded = header;
+// Where the header's 13 bytes start in the preamble, after the signature and the chunk's head.
+constexpr std::size_t kHeaderAt = kSignature.size() + kChunkHeadBytes;
+
+// The part of the picture the window keeps, and the data to inflate for it.
+struct KeptPart {
+  std::uint32_t width = 0;
+  std::uint32_t height = 0;
+  PngHeader decoded;  // the header of the picture made of the kept data
+  KeptData data;
+};
+
+// An interlaced picture's data is kept whole; a plain one's, the window's rows and columns.
+KeptPart PlanKeptPart(const PngHeader& header, PictureWindow window) {
+  KeptPart part;
+  part.width = std::min<std::uint32_t>(header.width, window.columns);
+  part.height = std::min<std::uint32_t>(header.height, window.rows);
+  part.decoded = header;
+  const bool cropped = part.width < header.width || part.height < header.height;
+  const std::uint64_t wholeBytes = header.ImageDataBytes();
   if (header.interlaced) {
     const std::uint64_t pixelBytes = std::uint64_t{header.width} * header.height * sizeof(Rgb);
     if (cropped && wholeBytes + pixelBytes > kMaxInterlacedCropBytes) {
       throw OranduError(PictureTooLargeMessage(header.width, header.height));
     }
-    kept.needed = wholeBytes;
+    part.data.needed = wholeBytes;
   } else {
-    kept.rowBytes = header.RowsBytes(header.width, 1);
-    kept.keptRowBytes = header.RowsBytes(keptWidth, 1);
-    kept.needed = header.RowsBytes(header.width, keptHeight);
-    decoded.width = keptWidth;
-    decoded.height = keptHeight;
+    part.data.rowBytes = header.RowsBytes(header.width, 1);
+    part.data.keptRowBytes = header.RowsBytes(part.width, 1);
+    part.data.needed = header.RowsBytes(header.width, part.height);
+    part.decoded.width = part.width;
+    part.decoded.height = part.height;
   }
-  kept.whole = kept.needed == wholeBytes;
-  InflateImageData(stream, ReadU32(preamble.bytes.data() + preamble.bytes.size() - kChunkHeadBytes),
-                   chunks, kept, wholeBytes);
+  part.data.whole = part.data.needed == wholeBytes;
+  return part;
+}
 
-  // The kept part as a PNG of its own, its data stored without compression.
+// The kept part as a PNG of its own: the file's chunks before the data, the header resized, and the
+// kept data stored without compression. The kept data is released as it is stored.
+std::vector<std::uint8_t> RebuildAsPng(const Preamble& preamble, const PngHeader& decoded,
+                                       KeptData& kept) {
   std::vector<std::uint8_t> part(kSignature.begin(), kSignature.end());
   std::array<std::uint8_t, 13> ihdr;
-  std::copy_n(preamble.bytes.begin() + ihdrAt, ihdr.size(), ihdr.begin());
+  std::copy_n(preamble.bytes.begin() + kHeaderAt, ihdr.size(), ihdr.begin());
   for (int i = 0; i < 4; ++i) {
     ihdr[i] = static_cast<std::uint8_t>(decoded.width >> (24 - 8 * i));
     ihdr[4 + i] = static_cast<std::uint8_t>(decoded.height >> (24 - 8 * i));
   }
   PutChunk(part, "IHDR", ihdr);
-  const std::size_t afterHeader = ihdrAt + ihdr.size() + 4;
+  const std::size_t afterHeader = kHeaderAt + ihdr.size() + 4;
   part.insert(part.end(), preamble.bytes.begin() + static_cast<std::ptrdiff_t>(afterHeader),
               preamble.bytes.end() - kChunkHeadBytes);
   uLongf storedBytes = compressBound(static_cast<uLong>(kept.bytes.size()));
@@ -371,9 +374,13 @@ Picture DecodePng(PictureBytes& file, PictureWindow window) {
   PutChunk(part, "IDAT", std::span(stored).first(storedBytes));
   stored = {};
   PutChunk(part, "IEND", {});
+  return part;
+}
 
+// libpng's reading of a whole PNG held in memory, as RGB.
+Picture DecodeWithLibpng(std::span<const std::uint8_t> png) {
   PngImage image;
-  if (!png_image_begin_read_from_memory(image.get(), part.data(), part.size())) {
+  if (!png_image_begin_read_from_memory(image.get(), png.data(), png.size())) {
     image.ThrowFailure();
   }
   image->format = PNG_FORMAT_RGB;
@@ -385,25 +392,45 @@ Picture DecodePng(PictureBytes& file, PictureWindow window) {
   picture.width = static_cast<int>(image->width);
   picture.height = static_cast<int>(image->height);
   picture.pixels.resize(static_cast<std::size_t>(image->width) * image->height);
-  // Transparency is flattened onto black, the colour of pixels a file leaves unset, so that
-  // fully transparent pixels read the same whatever colour they happen to store. libpng blends
-  // in linear light, so a half-transparent pixel comes out lighter than half its colour.
+  // Transparency is flattened onto black, the colour of pixels a file leaves unset, so that fully
+  // transparent pixels read the same whatever colour they happen to store. libpng blends in linear
+  // light, so a half-transparent pixel comes out lighter than half its colour.
   const png_color black{0, 0, 0};
   const auto stride = static_cast<png_int_32>(PNG_IMAGE_ROW_STRIDE(*image.get()));
   if (!png_image_finish_read(image.get(), &black, picture.pixels.data(), stride, nullptr)) {
     image.ThrowFailure();
   }
-  if (picture.width > static_cast<int>(keptWidth) ||
-      picture.height > static_cast<int>(keptHeight)) {
-    Picture crop{static_cast<int>(keptWidth), static_cast<int>(keptHeight), {}};
-    crop.pixels.reserve(static_cast<std::size_t>(keptWidth) * keptHeight);
-    for (int y = 0; y < crop.height; ++y) {
-      const auto row = picture.pixels.begin() + static_cast<std::ptrdiff_t>(y) * picture.width;
-      crop.pixels.insert(crop.pixels.end(), row, row + crop.width);
-    }
-    return crop;
-  }
   return picture;
+}
+
+// The top left `width` x `height` of the picture, which is no smaller.
+Picture TopLeft(Picture picture, int width, int height) {
+  if (picture.width <= width && picture.height <= height) return picture;
+  Picture crop{width, height, {}};
+  crop.pixels.reserve(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
+  for (int y = 0; y < crop.height; ++y) {
+    const auto row = picture.pixels.begin() + static_cast<std::ptrdiff_t>(y) * picture.width;
+    crop.pixels.insert(crop.pixels.end(), row, row + crop.width);
+  }
+  return crop;
+}
+
+}  // namespace
+
+Picture DecodePng(PictureBytes& file, PictureWindow window) {
+  if (file.size() == 0) throw OranduError(std::string(kStreamReadErrorMessage));
+  PictureByteStream stream(file, 0, file.size());
+  int chunks = 0;
+  const Preamble preamble = ReadPreamble(stream, chunks);
+  CheckHeaderWithLibpng(preamble);
+  // libpng stops reading the header where the image data starts, so a file it accepts has some.
+  if (!preamble.reachesImageData) throw OranduError(std::string(kStreamReadErrorMessage));
+  const PngHeader header = ReadHeader(std::span(preamble.bytes).subspan(kHeaderAt, 13));
+  KeptPart kept = PlanKeptPart(header, window);
+  InflateImageData(stream, ReadU32(preamble.bytes.data() + preamble.bytes.size() - kChunkHeadBytes),
+                   chunks, kept.data, header.ImageDataBytes());
+  Picture picture = DecodeWithLibpng(RebuildAsPng(preamble, kept.decoded, kept.data));
+  return TopLeft(std::move(picture), static_cast<int>(kept.width), static_cast<int>(kept.height));
 }
 
 Picture DecodePng(std::span<const std::uint8_t> bytes) {

@@ -97,12 +97,7 @@ void WritePng(const std::filesystem::path& path, const Picture& picture) {
       picture.pixels.size() != static_cast<std::size_t>(picture.width) * picture.height) {
     throw std::invalid_argument("WritePng: the picture is empty or its pixels do not match");
   }
-  static_assert(sizeof(Rgb) == 3, "a picture row is the PNG row's red-green-blue bytes");
-  WritePngRows(path, picture.width, picture.height, [&](int y, std::span<std::uint8_t> row) {
-    const auto* pixels = reinterpret_cast<const std::uint8_t*>(
-        picture.pixels.data() + static_cast<std::size_t>(y) * picture.width);
-    std::copy(pixels, pixels + row.size(), row.begin());
-  });
+  WritePngRows(path, picture.width, picture.height, RowsOf(picture));
 }
 
 }  // namespace orandu

@@ -7,8 +7,6 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>  // jpeglib.h uses FILE without including it
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <initializer_list>
@@ -17,11 +15,11 @@
 #include <string_view>
 #include <vector>
 
-#include <jpeglib.h>
 #include <zlib.h>
 
 #include "region/grid/HeightGrid.h"
 #include "region/picture/PictureFormats.h"
+#include "region/picture/PictureWriters.h"
 
 namespace {
 
@@ -193,37 +191,19 @@ Bytes BuildJpeg(JpegKind kind) {
   const bool cmyk = kind == JpegKind::kCmyk;
   const int width = kind == JpegKind::kSubsampledOddSize ? 19 : 16;
   const int height = kind == JpegKind::kSubsampledOddSize ? 11 : 16;
-  const int components = grey ? 1 : cmyk ? 4 : 3;
-
-  jpeg_compress_struct info{};
-  jpeg_error_mgr errors{};
-  info.err = jpeg_std_error(&errors);
-  jpeg_create_compress(&info);
-  unsigned char* buffer = nullptr;
-  unsigned long size = 0;
-  jpeg_mem_dest(&info, &buffer, &size);
-  info.image_width = static_cast<JDIMENSION>(width);
-  info.image_height = static_cast<JDIMENSION>(height);
-  info.input_components = components;
-  info.in_color_space = grey ? JCS_GRAYSCALE : cmyk ? JCS_CMYK : JCS_RGB;
-  jpeg_set_defaults(&info);
-  jpeg_set_quality(&info, 90, TRUE);
-  if (kind == JpegKind::kProgressive) jpeg_simple_progression(&info);
-  if (kind == JpegKind::kBaseline) info.restart_in_rows = 1;
-  jpeg_start_compress(&info, TRUE);
-  std::vector<JSAMPLE> row(static_cast<std::size_t>(width * components));
-  while (info.next_scanline < info.image_height) {
+  const orandu::JpegCoding coding{.quality = 90,
+                                  .colours = grey   ? orandu::JpegColours::kGrey
+                                             : cmyk ? orandu::JpegColours::kCmyk
+                                                    : orandu::JpegColours::kRgb,
+                                  .progression = kind == JpegKind::kProgressive
+                                                     ? orandu::JpegProgression::kProgressive
+                                                     : orandu::JpegProgression::kBaseline,
+                                  .restartRows = kind == JpegKind::kBaseline ? 1 : 0};
+  return orandu::EncodeJpegRows(width, height, coding, [](int y, std::span<std::uint8_t> row) {
     for (std::size_t i = 0; i < row.size(); ++i) {
-      row[i] = static_cast<JSAMPLE>(i * 13 + info.next_scanline * 29);
+      row[i] = static_cast<std::uint8_t>(i * 13 + static_cast<std::size_t>(y) * 29);
     }
-    JSAMPROW rows[] = {row.data()};
-    jpeg_write_scanlines(&info, rows, 1);
-  }
-  jpeg_finish_compress(&info);
-  jpeg_destroy_compress(&info);
-  Bytes bytes(buffer, buffer + size);
-  std::free(buffer);
-  return bytes;
+  });
 }
 
 // ---- PNG ---------------------------------------------------------------------------------

@@ -230,8 +230,7 @@ ImportSummary ImportGrid(const std::filesystem::path& input, const std::filesyst
       }
       const EncodedSample sample = EncodeHeight(height);
       summary.clamped += sample.clamped;
-      encoded[at + column * 2] = static_cast<std::uint8_t>(sample.raw & 0xFF);
-      encoded[at + column * 2 + 1] = static_cast<std::uint8_t>(sample.raw >> 8);
+      StoreSample(encoded.data() + at + column * 2, sample.raw);
     }
     if ((row + 1) % RowsPerRead == 0 && options.progress) {
       options.progress(static_cast<double>(row + 1) / GridRows);

@@ -10,10 +10,10 @@
 #include <cstring>
 #include <limits>
 #include <sstream>
-#include <system_error>
 
 #include "tools/import/ClassicLayout.h"
 #include "tools/import/ImportError.h"
+#include "tools/import/NetcdfCalls.h"
 
 namespace orandu {
 namespace {
@@ -26,10 +26,6 @@ constexpr double kFarthestHeight = 1e290;
 constexpr double kOneArcSecond = 1.0 / 3600;
 // A row wider than this (a 10″ grid has 129600 columns) is no height grid a viewer needs.
 constexpr std::size_t kMostColumns = 1u << 22;
-
-void Check(int status, const std::string& what) {
-  if (status != NC_NOERR) throw ImportError(what + ": " + nc_strerror(status));
-}
 
 std::string TextAttribute(int file, int variable, const char* name) {
   nc_type type = NC_NAT;
@@ -73,13 +69,7 @@ std::string Number(double value) {
 
 std::string VariableName(int file, int variable) {
   char name[NC_MAX_NAME + 1] = {};
-  Check(nc_inq_varname(file, variable, name), "cannot read a variable's name");
-  return name;
-}
-
-std::string DimensionName(int file, int dimension) {
-  char name[NC_MAX_NAME + 1] = {};
-  Check(nc_inq_dimname(file, dimension, name), "cannot read a dimension's name");
+  CheckNetcdf(nc_inq_varname(file, variable, name), "cannot read a variable's name");
   return name;
 }
 
@@ -126,7 +116,7 @@ AxisKind Classify(int file, int variable) {
 
 // The coordinate variable of a dimension: a 1-D variable of the same name over it.
 std::optional<int> CoordinateVariable(int file, int dimension) {
-  const std::string name = DimensionName(file, dimension);
+  const std::string name = NetcdfDimensionName(file, dimension);
   int variable = -1;
   if (nc_inq_varid(file, name.c_str(), &variable) != NC_NOERR) return std::nullopt;
   int dimensions = 0;
@@ -134,7 +124,7 @@ std::optional<int> CoordinateVariable(int file, int dimension) {
   if (nc_inq_varndims(file, variable, &dimensions) != NC_NOERR || dimensions != 1) {
     return std::nullopt;
   }
-  Check(nc_inq_vardimid(file, variable, &over), "cannot inspect " + name);
+  CheckNetcdf(nc_inq_vardimid(file, variable, &over), "cannot inspect " + name);
   if (over != dimension) return std::nullopt;
   return variable;
 }
@@ -157,16 +147,17 @@ struct Candidate {
 
 std::vector<Candidate> TwoDimensionalVariables(int file) {
   int count = 0;
-  Check(nc_inq_nvars(file, &count), "cannot list the variables");
+  CheckNetcdf(nc_inq_nvars(file, &count), "cannot list the variables");
   std::vector<Candidate> candidates;
   for (int id = 0; id < count; ++id) {
     int dimensions = 0;
-    Check(nc_inq_varndims(file, id, &dimensions), "cannot inspect a variable");
+    CheckNetcdf(nc_inq_varndims(file, id, &dimensions), "cannot inspect a variable");
     if (dimensions != 2) continue;
     Candidate candidate;
     candidate.id = id;
     candidate.name = VariableName(file, id);
-    Check(nc_inq_vardimid(file, id, candidate.dimensions), "cannot inspect " + candidate.name);
+    CheckNetcdf(nc_inq_vardimid(file, id, candidate.dimensions),
+                "cannot inspect " + candidate.name);
     for (int i = 0; i < 2; ++i) candidate.kinds[i] = DimensionKind(file, candidate.dimensions[i]);
     candidates.push_back(candidate);
   }
@@ -174,8 +165,8 @@ std::vector<Candidate> TwoDimensionalVariables(int file) {
 }
 
 std::string Dimensions(int file, const Candidate& candidate) {
-  return candidate.name + "(" + DimensionName(file, candidate.dimensions[0]) + ", " +
-         DimensionName(file, candidate.dimensions[1]) + ")";
+  return candidate.name + "(" + NetcdfDimensionName(file, candidate.dimensions[0]) + ", " +
+         NetcdfDimensionName(file, candidate.dimensions[1]) + ")";
 }
 
 // Why a 2-D variable is not a height grid this tool can read.
@@ -192,23 +183,23 @@ std::string WhyNotAHeightGrid(int file, const Candidate& candidate) {
 
 std::vector<double> ReadCoordinates(int file, int dimension) {
   const std::optional<int> variable = CoordinateVariable(file, dimension);
-  const std::string name = DimensionName(file, dimension);
+  const std::string name = NetcdfDimensionName(file, dimension);
   std::size_t length = 0;
-  Check(nc_inq_dimlen(file, dimension, &length), "cannot read the length of " + name);
+  CheckNetcdf(nc_inq_dimlen(file, dimension, &length), "cannot read the length of " + name);
   if (length > kMostColumns) {
     throw ImportError(name + " has " + std::to_string(length) + " values, more than " +
                       std::to_string(kMostColumns) + " this tool reads");
   }
   std::vector<double> values(length);
-  Check(nc_get_var_double(file, *variable, values.data()), "cannot read " + name);
+  CheckNetcdf(nc_get_var_double(file, *variable, values.data()), "cannot read " + name);
   return values;
 }
 
 // How far from its true value a stored coordinate may lie, relative to its size.
 double StoredPrecision(int file, int dimension) {
   nc_type type = NC_NAT;
-  Check(nc_inq_vartype(file, *CoordinateVariable(file, dimension), &type),
-        "cannot inspect " + DimensionName(file, dimension));
+  CheckNetcdf(nc_inq_vartype(file, *CoordinateVariable(file, dimension), &type),
+              "cannot inspect " + NetcdfDimensionName(file, dimension));
   if (type == NC_FLOAT) return std::ldexp(1.0, -23);
   if (type == NC_DOUBLE) return std::ldexp(1.0, -52);
   return 0;
@@ -285,23 +276,13 @@ double AsStored(double fill, int type) {
 
 NetcdfGrid::NetcdfGrid(const std::filesystem::path& input,
                        const std::optional<std::string>& variable) {
-  std::error_code error;
-  const std::filesystem::file_status status = std::filesystem::status(input, error);
-  if (error) throw ImportError("cannot open: " + error.message());
-  if (status.type() == std::filesystem::file_type::not_found) {
-    throw ImportError("cannot open: " +
-                      std::make_error_code(std::errc::no_such_file_or_directory).message());
-  }
-  // A FIFO or a device would keep the reader waiting for ever.
-  if (!std::filesystem::is_regular_file(status)) {
-    throw ImportError("cannot open: not a regular file");
-  }
-  Check(nc_open(input.c_str(), NC_NOWRITE, &file_), "cannot open");
+  RequireRegularInput(input);
+  CheckNetcdf(nc_open(input.c_str(), NC_NOWRITE, &file_), "cannot open");
   FindVariable(variable);
   ReadCoding();
   // The classic formats read a cut-short file's missing end as zeros, so its length is checked.
   int format = 0;
-  Check(nc_inq_format(file_, &format), "cannot read the format");
+  CheckNetcdf(nc_inq_format(file_, &format), "cannot read the format");
   if (format != NC_FORMAT_NETCDF4 && format != NC_FORMAT_NETCDF4_CLASSIC) {
     RequireWholeClassicVariable(input, variableName_);
   }
@@ -346,9 +327,9 @@ void NetcdfGrid::FindVariable(const std::optional<std::string>& variable) {
   }
   variableId_ = chosen->id;
   variableName_ = chosen->name;
-  latitude_ = FitLatitudeAxis(DimensionName(file_, chosen->dimensions[0]),
+  latitude_ = FitLatitudeAxis(NetcdfDimensionName(file_, chosen->dimensions[0]),
                               ReadCoordinates(file_, chosen->dimensions[0]));
-  longitude_ = FitLongitudeAxis(DimensionName(file_, chosen->dimensions[1]),
+  longitude_ = FitLongitudeAxis(NetcdfDimensionName(file_, chosen->dimensions[1]),
                                 ReadCoordinates(file_, chosen->dimensions[1]));
   longitude_.first = OnTheLattice(longitude_.first, longitude_.step,
                                   StoredPrecision(file_, chosen->dimensions[1]));
@@ -358,7 +339,7 @@ void NetcdfGrid::FindVariable(const std::optional<std::string>& variable) {
                       " samples: finer than one arc-second, more than any global grid has");
   }
   nc_type type = NC_NAT;
-  Check(nc_inq_vartype(file_, variableId_, &type), "cannot inspect " + variableName_);
+  CheckNetcdf(nc_inq_vartype(file_, variableId_, &type), "cannot inspect " + variableName_);
   type_ = type;
   typeSize_ = TypeSize(type_);
   if (typeSize_ == 0) {
@@ -418,8 +399,8 @@ void NetcdfGrid::ReadCoding() {
 void NetcdfGrid::FindChunks() {
   int storage = 0;
   std::size_t chunks[2] = {0, 0};
-  Check(nc_inq_var_chunking(file_, variableId_, &storage, chunks),
-        "cannot inspect the storage of " + variableName_);
+  CheckNetcdf(nc_inq_var_chunking(file_, variableId_, &storage, chunks),
+              "cannot inspect the storage of " + variableName_);
   if (storage != NC_CHUNKED || chunks[0] == 0 || chunks[1] == 0) return;
   chunkRows_ = chunks[0];
   chunkColumns_ = std::min(chunks[1], longitude_.count);
@@ -438,8 +419,8 @@ std::size_t NetcdfGrid::ChunkRowBytes() const {
 void NetcdfGrid::CacheChunks(std::size_t bytes) {
   if (chunkRows_ == 0) return;
   const std::size_t chunksAcross = (longitude_.count + chunkColumns_ - 1) / chunkColumns_;
-  Check(nc_set_var_chunk_cache(file_, variableId_, bytes, 4 * chunksAcross + 1, 1.0f),
-        "cannot size the chunk cache");
+  CheckNetcdf(nc_set_var_chunk_cache(file_, variableId_, bytes, 4 * chunksAcross + 1, 1.0f),
+              "cannot size the chunk cache");
 }
 
 std::string NetcdfGrid::TypeName() const {
@@ -485,8 +466,8 @@ void NetcdfGrid::ReadBlock(std::size_t first, std::size_t count, std::size_t fir
   const std::size_t fileFirst = latitude_.ascending ? latitude_.count - first - count : first;
   const std::size_t start[2] = {fileFirst, firstColumn};
   const std::size_t counts[2] = {count, columns};
-  Check(nc_get_vara(file_, variableId_, start, counts, stored_.data()),
-        "cannot read " + variableName_ + " at latitude index " + std::to_string(fileFirst));
+  CheckNetcdf(nc_get_vara(file_, variableId_, start, counts, stored_.data()),
+              "cannot read " + variableName_ + " at latitude index " + std::to_string(fileFirst));
   for (std::size_t row = 0; row < count; ++row) {
     const std::size_t storedRow = latitude_.ascending ? count - 1 - row : row;
     const unsigned char* from = stored_.data() + storedRow * columns * typeSize_;

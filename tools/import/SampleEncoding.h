@@ -53,4 +53,10 @@ inline EncodedSample EncodeSigned16(double metres) {
   return {static_cast<std::uint16_t>(static_cast<std::int16_t>(height.metres)), height.clamped};
 }
 
+// Stores a sample as the grid file holds it, low byte first.
+inline void StoreSample(std::uint8_t* at, std::uint16_t raw) {
+  at[0] = static_cast<std::uint8_t>(raw & 0xFF);
+  at[1] = static_cast<std::uint8_t>(raw >> 8);
+}
+
 }  // namespace orandu

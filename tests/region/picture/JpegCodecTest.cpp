@@ -4,17 +4,14 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>  // jpeglib.h uses FILE without including it
-#include <cstdlib>
 #include <ostream>
 #include <string>
 #include <utility>
 #include <vector>
 
-#include <jpeglib.h>
-
 #include "region/files/Errors.h"
 #include "region/picture/PictureFormats.h"
+#include "region/picture/PictureWriters.h"
 
 namespace orandu {
 namespace {
@@ -26,54 +23,34 @@ constexpr std::string_view kInvalidJpeg = "JPEG イメージが不正です";
   return ::testing::AssertionFailure() << "message: " << message;
 }
 
-// Samples of a picture to compress, `components` bytes a pixel, top row first.
+// Samples of a picture to compress, `colours`' bytes a pixel, top row first.
 struct JpegSource {
   int width = 0;
   int height = 0;
-  J_COLOR_SPACE space = JCS_RGB;
-  int components = 3;
+  JpegColours colours = JpegColours::kRgb;
   std::vector<std::uint8_t> samples{};
 };
 
 enum class Progression { kBaseline, kProgressive };
 
+constexpr int kBlockCoefficients = 64;  // of an 8 x 8 block
+
 // Quality 100 without chroma subsampling, so flat 8 x 8 blocks come back within a step or two.
 std::vector<std::uint8_t> EncodeJpeg(const JpegSource& source,
                                      Progression progression = Progression::kBaseline,
-                                     const std::vector<jpeg_scan_info>& script = {}) {
-  jpeg_compress_struct info{};
-  jpeg_error_mgr errors{};
-  info.err = jpeg_std_error(&errors);
-  jpeg_create_compress(&info);
-  unsigned char* buffer = nullptr;
-  unsigned long size = 0;
-  jpeg_mem_dest(&info, &buffer, &size);
-  info.image_width = static_cast<JDIMENSION>(source.width);
-  info.image_height = static_cast<JDIMENSION>(source.height);
-  info.input_components = source.components;
-  info.in_color_space = source.space;
-  jpeg_set_defaults(&info);
-  jpeg_set_quality(&info, 100, TRUE);
-  for (int i = 0; i < info.num_components; ++i) {
-    info.comp_info[i].h_samp_factor = 1;
-    info.comp_info[i].v_samp_factor = 1;
-  }
-  if (progression == Progression::kProgressive) jpeg_simple_progression(&info);
-  if (!script.empty()) {
-    info.scan_info = script.data();
-    info.num_scans = static_cast<int>(script.size());
-  }
-  jpeg_start_compress(&info, TRUE);
-  const auto rowBytes = static_cast<std::size_t>(source.width * source.components);
-  while (info.next_scanline < info.image_height) {
-    JSAMPROW row = const_cast<JSAMPLE*>(source.samples.data() + info.next_scanline * rowBytes);
-    jpeg_write_scanlines(&info, &row, 1);
-  }
-  jpeg_finish_compress(&info);
-  jpeg_destroy_compress(&info);
-  std::vector<std::uint8_t> bytes(buffer, buffer + size);
-  std::free(buffer);
-  return bytes;
+                                     const std::vector<JpegScan>& script = {}) {
+  const JpegCoding coding{.quality = 100,
+                          .colours = source.colours,
+                          .progression = progression == Progression::kProgressive
+                                             ? JpegProgression::kProgressive
+                                             : JpegProgression::kBaseline,
+                          .fullChroma = true,
+                          .scans = script};
+  return EncodeJpegRows(source.width, source.height, coding,
+                        [&](int y, std::span<std::uint8_t> row) {
+                          const auto* first = source.samples.data() + y * row.size();
+                          std::copy(first, first + row.size(), row.begin());
+                        });
 }
 
 // 16 x 16, four 8 x 8 blocks: red, green over blue, white.
@@ -140,7 +117,7 @@ TEST(JpegDecodeTest, ProgressivePictureDecodesLikeABaselineOne) {
 }
 
 TEST(JpegDecodeTest, GreyPictureBecomesEqualRedGreenAndBlue) {
-  JpegSource grey{.width = 16, .height = 8, .space = JCS_GRAYSCALE, .components = 1};
+  JpegSource grey{.width = 16, .height = 8, .colours = JpegColours::kGrey};
   for (int y = 0; y < 8; ++y) {
     for (int x = 0; x < 16; ++x) grey.samples.push_back(x < 8 ? 40 : 220);
   }
@@ -159,7 +136,7 @@ TEST(JpegDecodeTest, AdobeCmykPictureIsConvertedToRgb) {
   // Inks stored inverted, as Adobe writes them: cyan | black | no ink | half magenta.
   const std::vector<std::array<std::uint8_t, 4>> blocks = {
       {0, 255, 255, 255}, {255, 255, 255, 0}, {255, 255, 255, 255}, {255, 128, 255, 255}};
-  JpegSource cmyk{.width = 32, .height = 8, .space = JCS_CMYK, .components = 4};
+  JpegSource cmyk{.width = 32, .height = 8, .colours = JpegColours::kCmyk};
   for (int y = 0; y < 8; ++y) {
     for (int x = 0; x < 32; ++x) {
       const auto& inks = blocks[static_cast<std::size_t>(x / 8)];
@@ -239,14 +216,14 @@ TEST(JpegDecodeTest, HugeDimensionsAreRefusedBeforeDecoding) {
 // each of which would make the decoder pass over the whole picture again.
 TEST(JpegDecodeTest, EndlessProgressionIsRefused) {
   constexpr int kTopBit = 10;
-  std::vector<jpeg_scan_info> script;
-  for (int coefficient = 0; coefficient < DCTSIZE2; ++coefficient) {
-    script.push_back({1, {0}, coefficient, coefficient, 0, kTopBit});
+  std::vector<JpegScan> script;
+  for (int coefficient = 0; coefficient < kBlockCoefficients; ++coefficient) {
+    script.push_back({{0}, coefficient, coefficient, 0, kTopBit});
     for (int bit = kTopBit; bit > 0; --bit) {
-      script.push_back({1, {0}, coefficient, coefficient, bit, bit - 1});
+      script.push_back({{0}, coefficient, coefficient, bit, bit - 1});
     }
   }
-  JpegSource grey{.width = 8, .height = 8, .space = JCS_GRAYSCALE, .components = 1};
+  JpegSource grey{.width = 8, .height = 8, .colours = JpegColours::kGrey};
   grey.samples.assign(64, 100);
   const std::vector<std::uint8_t> bytes = EncodeJpeg(grey, Progression::kProgressive, script);
   const std::string message = DecodeError(bytes);
@@ -257,15 +234,15 @@ TEST(JpegDecodeTest, EndlessProgressionIsRefused) {
 // Fewer than 500 scans, but over a picture of 4 megapixels: the work of 2 gigapixels, as much as
 // 30 scans of the largest picture allowed. Every band of coefficients is refined bit by bit.
 TEST(JpegDecodeTest, ManyScansOfALargePictureAreRefused) {
-  std::vector<jpeg_scan_info> script = {{1, {0}, 0, 0, 0, 0}};
+  std::vector<JpegScan> script = {{{0}, 0, 0, 0, 0}};
   for (int coefficient = 1; coefficient <= 61; ++coefficient) {
-    script.push_back({1, {0}, coefficient, coefficient, 0, 7});
+    script.push_back({{0}, coefficient, coefficient, 0, 7});
     for (int bit = 7; bit > 0; --bit) {
-      script.push_back({1, {0}, coefficient, coefficient, bit, bit - 1});
+      script.push_back({{0}, coefficient, coefficient, bit, bit - 1});
     }
   }
   ASSERT_LT(script.size(), 500u);
-  JpegSource grey{.width = 2048, .height = 2048, .space = JCS_GRAYSCALE, .components = 1};
+  JpegSource grey{.width = 2048, .height = 2048, .colours = JpegColours::kGrey};
   grey.samples.assign(std::size_t{2048} * 2048, 128);
   const std::vector<std::uint8_t> bytes = EncodeJpeg(grey, Progression::kProgressive, script);
   const std::string message = DecodeError(bytes);
@@ -321,14 +298,14 @@ TEST(JpegWindowTest, OneScanPictureIsReadOnlyDownToTheKeptRows) {
 // Several scans keep every coefficient of the picture until the last: 2 bytes a sample. Over
 // 16 MiB of them the picture is refused from its header, however it is cut.
 TEST(JpegWindowTest, ManyScanPictureTooLargeToHoldIsRefusedFromItsHeader) {
-  JpegSource grey{.width = 2900, .height = 2900, .space = JCS_GRAYSCALE, .components = 1};
+  JpegSource grey{.width = 2900, .height = 2900, .colours = JpegColours::kGrey};
   grey.samples.assign(std::size_t{2900} * 2900, 128);
   std::vector<std::uint8_t> progressive = EncodeJpeg(grey, Progression::kProgressive);
   progressive.resize(FindMarker(progressive, 0xDA) + 20);  // the first scan has hardly begun
   EXPECT_EQ(WindowError(progressive), "画像が大きすぎます (2900 x 2900 ピクセル)");
   // One colour to a scan is several scans too.
-  const std::vector<jpeg_scan_info> perColour = {
-      {1, {0}, 0, 63, 0, 0}, {1, {1}, 0, 63, 0, 0}, {1, {2}, 0, 63, 0, 0}};
+  const std::vector<JpegScan> perColour = {
+      {{0}, 0, 63, 0, 0}, {{1}, 0, 63, 0, 0}, {{2}, 0, 63, 0, 0}};
   JpegSource colour{.width = 1700, .height = 1700};
   colour.samples.assign(std::size_t{1700} * 1700 * 3, 128);
   EXPECT_EQ(WindowError(EncodeJpeg(colour, Progression::kBaseline, perColour)),

@@ -3,7 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <stdexcept>
+#include <utility>
 
 #include "region/files/Errors.h"
 #include "region/picture/PictureFormats.h"
@@ -22,6 +25,12 @@ constexpr int kWideHeight = 5;
 
 std::uint8_t ByteAt(int y, std::size_t i) {
   return static_cast<std::uint8_t>(y * 31 + i * 7);
+}
+
+// An RGB JPEG at the best quality, colour at every pixel, in the writers' common form.
+void WriteFineJpegRows(const std::filesystem::path& path, int width, int height,
+                       const RowSource& paintRow) {
+  WriteJpegRows(path, width, height, {.quality = 100, .fullChroma = true}, paintRow);
 }
 
 TEST(BmpRowsTest, AsksForRowsBottomUpAndWritesThemInThatOrder) {
@@ -80,10 +89,72 @@ TEST(PngRowsTest, ManyBlocksOfRowsReadBackExactly) {
   }
 }
 
+// 400 x 300 of noise compresses to several pieces of 64 KiB: every piece reaches the file, the
+// rows in order, and the project's decoder reads back each pixel within the rounding of the
+// best quality's coding.
+TEST(JpegRowsTest, AsksForRowsTopDownAndReadsBackClose) {
+  TempDir dir;
+  constexpr int kWidth = 400;
+  constexpr int kHeight = 300;
+  const auto byteAt = [](int y, std::size_t i) {
+    return static_cast<std::uint8_t>((i * 2654435761u + y * 40503u) >> 13);
+  };
+  std::vector<int> asked;
+  WriteFineJpegRows(dir / "noise.jpg", kWidth, kHeight, [&](int y, std::span<std::uint8_t> row) {
+    asked.push_back(y);
+    ASSERT_EQ(row.size(), std::size_t{kWidth} * 3);
+    for (std::size_t i = 0; i < row.size(); ++i) row[i] = byteAt(y, i);
+  });
+  ASSERT_EQ(asked.size(), std::size_t{kHeight});
+  EXPECT_EQ(asked.front(), 0);
+  EXPECT_TRUE(std::adjacent_find(asked.begin(), asked.end(),
+                                 [](int a, int b) { return b != a + 1; }) == asked.end());
+  const std::vector<std::uint8_t> bytes = ReadFile(dir / "noise.jpg");
+  ASSERT_GT(bytes.size(), std::size_t{128} * 1024);
+  const Picture back = DecodeJpeg(bytes);
+  ASSERT_EQ(back.width, kWidth);
+  ASSERT_EQ(back.height, kHeight);
+  // Colour conversion and the DCT round each sample a little even at the best quality.
+  constexpr int kLargestLoss = 6;
+  int largest = 0;
+  for (int y = 0; y < kHeight; ++y) {
+    for (int x = 0; x < kWidth; ++x) {
+      const std::size_t i = static_cast<std::size_t>(x) * 3;
+      const Rgb got = back.at(x, y);
+      for (const auto& [channel, at] :
+           {std::pair{got.red, i}, {got.green, i + 1}, {got.blue, i + 2}}) {
+        largest = std::max(largest, std::abs(channel - byteAt(y, at)));
+      }
+    }
+  }
+  EXPECT_LE(largest, kLargestLoss);
+}
+
+// The coding's choices reach the file: a progressive, arithmetic-coded grey picture starts its
+// frame with the marker of exactly that (FF CA) and reads back grey.
+TEST(JpegRowsTest, ProgressiveArithmeticGreyIsCodedSo) {
+  const JpegCoding coding{.quality = 100,
+                          .colours = JpegColours::kGrey,
+                          .progression = JpegProgression::kProgressive,
+                          .arithmeticCoding = true};
+  const std::vector<std::uint8_t> bytes =
+      EncodeJpegRows(16, 16, coding, [](int, std::span<std::uint8_t> row) {
+        ASSERT_EQ(row.size(), 16u);
+        std::fill(row.begin(), row.end(), std::uint8_t{200});
+      });
+  const std::vector<std::uint8_t> arithmeticProgressive = {0xFF, 0xCA};
+  EXPECT_NE(std::search(bytes.begin(), bytes.end(), arithmeticProgressive.begin(),
+                        arithmeticProgressive.end()),
+            bytes.end());
+  const Picture back = DecodeJpeg(bytes);
+  ASSERT_EQ(back.pixels.size(), 256u);
+  for (const Rgb& pixel : back.pixels) EXPECT_EQ(pixel, (Rgb{200, 200, 200}));
+}
+
 // A row source that fails part way leaves the old file whole and no temporary behind.
 TEST(PictureRowsTest, FailingRowSourceKeepsTheOldFile) {
   TempDir dir;
-  for (const auto& write : {WriteBmpRows, WritePngRows}) {
+  for (const auto& write : {WriteBmpRows, WritePngRows, WriteFineJpegRows}) {
     const auto target = dir.Write("keep", std::string("old"));
     EXPECT_THROW(write(target, kWideWidth, kWideHeight,
                        [](int y, std::span<std::uint8_t>) {
@@ -99,7 +170,7 @@ TEST(PictureRowsTest, FailingRowSourceKeepsTheOldFile) {
 TEST(PictureRowsTest, UnwritableTargetFailsBeforeAnyRowIsPainted) {
   TempDir dir;
   const auto target = dir / "missing" / "region";
-  for (const auto& write : {WriteBmpRows, WritePngRows}) {
+  for (const auto& write : {WriteBmpRows, WritePngRows, WriteFineJpegRows}) {
     int asked = 0;
     try {
       write(target, 4, 3, [&](int, std::span<std::uint8_t>) { ++asked; });
@@ -122,6 +193,7 @@ TEST(PictureRowsTest, RefusesMoreThanTheLargestPictureBeforeWriting) {
     EXPECT_STREQ(error.what(), "画像が大きすぎます (8193 x 8192 ピクセル)");
   }
   EXPECT_THROW(WritePngRows(dir / "huge.png", 8192, 8193, count), OranduError);
+  EXPECT_THROW(WriteFineJpegRows(dir / "huge.jpg", 8192, 8193, count), OranduError);
   EXPECT_EQ(asked, 0);
   EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
 }

@@ -10,6 +10,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "region/files/Errors.h"
@@ -607,6 +608,31 @@ INSTANTIATE_TEST_SUITE_P(
                                  1},
                       WindowCase{"InterlacedRgb", ColorType::kRgb, 8, true, 0}),
     [](const auto& test) { return test.param.name; });
+
+// An interlaced picture is decoded whole and then cut: a window narrower than the picture but
+// taller, or shorter but wider, cuts the one side and keeps the other whole.
+TEST(PngWindowTest, InterlacedPictureCutOnOneSideKeepsTheOther) {
+  for (const auto& [width, height] : {std::pair{1000, 20}, {300, 60}}) {
+    Picture whole{width, height, {}};
+    for (int y = 0; y < height; ++y) {
+      for (int x = 0; x < width; ++x) whole.pixels.push_back(kFourColours[ColourIndex(x, y)]);
+    }
+    const Picture picture = DecodeWindow(BuildPng({.width = static_cast<std::uint32_t>(width),
+                                                   .height = static_cast<std::uint32_t>(height),
+                                                   .interlaced = true,
+                                                   .scanlines = Adam7Scanlines(whole)}));
+    const int keptWidth = std::min(width, 402);
+    const int keptHeight = std::min(height, 30);
+    ASSERT_EQ(picture.width, keptWidth) << width << " x " << height;
+    ASSERT_EQ(picture.height, keptHeight) << width << " x " << height;
+    ASSERT_EQ(picture.pixels.size(), static_cast<std::size_t>(keptWidth) * keptHeight);
+    for (int y = 0; y < keptHeight; ++y) {
+      for (int x = 0; x < keptWidth; ++x) {
+        ASSERT_EQ(picture.at(x, y), kFourColours[ColourIndex(x, y)]) << x << ", " << y;
+      }
+    }
+  }
+}
 
 // Image data is inflated only down to the kept rows: a file cut below them is no loss.
 TEST(PngWindowTest, ImageDataIsReadOnlyDownToTheKeptRows) {
