@@ -86,8 +86,7 @@ ImportSummary ImportNative(const std::filesystem::path& input, const std::filesy
           summary.clamped += sample.clamped;
           const std::size_t at =
               (column + layout.columns - layout.firstInputColumn) % layout.columns * kSampleBytes;
-          to[at] = static_cast<std::uint8_t>(sample.raw & 0xFF);
-          to[at + 1] = static_cast<std::uint8_t>(sample.raw >> 8);
+          StoreSample(to + at, sample.raw);
         }
       }
     }
