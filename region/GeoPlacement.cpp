@@ -1,12 +1,10 @@
-// Places region pictures on the Earth: grid row r is at 90 - r/12 degrees north, column c at c/12
-// degrees east.
+// Places region pictures on the Earth from where the grid's rows and columns lie.
 #include "region/GeoPlacement.h"
 
 #include <charconv>
 #include <cmath>
 
 #include "region/RegionView.h"
-#include "region/grid/HeightGrid.h"
 
 namespace orandu {
 
@@ -24,15 +22,25 @@ std::string Number(double value) {
 
 }  // namespace
 
-GeoPlacement PlaceRegion(int centerLon, int centerLat, int width, int height) {
-  const double sample = 1.0 / SamplesPerDegree;
+GeoPlacement PlaceRegion(const GridGeometry& grid, LatticePoint center, int width, int height) {
+  const double sample = 1.0 / grid.samplesPerDegree * grid.degreesPerSample;
+  const auto degrees = [](std::int64_t parts) {
+    return static_cast<double>(parts) / static_cast<double>(LatticePartsPerDegree);
+  };
   GeoPlacement placement;
   placement.pixelDegrees = sample;
-  placement.west = FirstColumn(centerLon, width) * sample - sample / 2;
-  placement.north = 90 - FirstRow(centerLat, height) * sample + sample / 2;
+  // Row r lies r spacings south of the first row, column c c spacings east of the first column.
+  placement.west =
+      degrees(grid.firstLongitude) + FirstColumn(grid, center, width) * sample - sample / 2;
+  placement.north =
+      90 - degrees(grid.RowLatitude(0)) - FirstRow(grid, center, height) * sample + sample / 2;
   const double middle = placement.west + width * sample / 2;
   placement.west -= kFullTurn * std::floor((middle + kHalfTurn) / kFullTurn);
   return placement;
+}
+
+GeoPlacement PlaceRegion(int centerLon, int centerLat, int width, int height) {
+  return PlaceRegion(Etopo5Geometry, DegreePoint(centerLon, centerLat), width, height);
 }
 
 std::string WorldFileText(const GeoPlacement& placement) {

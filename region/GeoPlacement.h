@@ -3,6 +3,8 @@
 
 #include <string>
 
+#include "region/grid/GridGeometry.h"
+
 namespace orandu {
 
 // A region picture's pixels as areas on a grid of longitude and latitude (WGS 84): each pixel is
@@ -16,8 +18,9 @@ struct GeoPlacement {
   double pixelDegrees = 0;
 };
 
-// The placement of the width x height region around a centre (RegionView's centre, in whole
-// degrees of the grid: longitude east of 0°, latitude south of 90° N).
+// The placement of the width x height region of a grid around a centre (RegionView's).
+GeoPlacement PlaceRegion(const GridGeometry& grid, LatticePoint center, int width, int height);
+// The same in ETOPO5 around a whole-degree centre (longitude east of 0°, latitude south of 90° N).
 GeoPlacement PlaceRegion(int centerLon, int centerLat, int width, int height);
 
 // The six lines of a world file: the pixel's size east, two rotations, its size north

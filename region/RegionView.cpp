@@ -15,10 +15,10 @@ namespace orandu {
 
 namespace {
 
-constexpr int kLastLon = 359;
-constexpr int kLastLat = 179;
+constexpr std::int64_t kLastLon = 359 * LatticePartsPerDegree;
+constexpr std::int64_t kLastLat = 179 * LatticePartsPerDegree;
 // A shaded paint's blocks hold a row more either side.
-constexpr std::size_t kBlockBytes = std::size_t{RowsPerRead + 2} * RowBytes;
+constexpr int kBlockRows = RowsPerRead + 2;
 
 // The 3-byte layouts store each pixel as a 4-byte word whose first three bytes, in memory
 // order, are the pixel's bytes: on a little-endian machine a PackedColor is already blue, green,
@@ -68,41 +68,56 @@ void PaintRuns(const std::uint8_t* samples, int columnsRead, std::span<const Col
 }
 
 // One axis of a move from `from` towards `to` that a pick would pull back to `pulledBack`.
-int MoveTowards(int from, int to, int pulledBack) {
+std::int64_t MoveTowards(std::int64_t from, std::int64_t to, std::int64_t pulledBack) {
   return std::clamp(pulledBack, std::min(from, to), std::max(from, to));
 }
 
 }  // namespace
 
+int FirstRow(const GridGeometry& grid, LatticePoint center, int height) {
+  return grid.SampleOf(center.lat) - RoundHalfEven(height, 2) - 1;
+}
+
+int FirstColumn(const GridGeometry& grid, LatticePoint center, int width) {
+  return grid.SampleOf(center.lon) - RoundHalfEven(width, 2) - 1;
+}
+
 int FirstRow(int centerLat, int height) {
-  return centerLat * SamplesPerDegree - RoundHalfEven(height, 2) - 1;
+  return FirstRow(Etopo5Geometry, DegreePoint(0, centerLat), height);
 }
 
 int FirstColumn(int centerLon, int width) {
-  return centerLon * SamplesPerDegree - RoundHalfEven(width, 2) - 1;
+  return FirstColumn(Etopo5Geometry, DegreePoint(centerLon, 0), width);
 }
 
 void RegionView::SetCenter(int lon, int lat, int width, int height) {
-  centerLon_ = lon;
-  centerLat_ = lat;
-  const int halfWidthDegrees = RoundHalfEven(width, 2 * SamplesPerDegree);
-  if (centerLon_ < halfWidthDegrees) centerLon_ = halfWidthDegrees;
-  if (centerLon_ > kLastLon - halfWidthDegrees) centerLon_ = kLastLon - halfWidthDegrees;
-  const int halfHeightDegrees = RoundHalfEven(height, 2 * SamplesPerDegree);
-  if (centerLat_ < halfHeightDegrees) centerLat_ = halfHeightDegrees;
-  if (centerLat_ > kLastLat - halfHeightDegrees) centerLat_ = kLastLat - halfHeightDegrees;
+  SetCenter(DegreePoint(lon, lat), width, height);
+}
+
+void RegionView::SetCenter(LatticePoint center, int width, int height) {
+  center_ = center;
+  const std::int64_t halfWidth = grid_.HalfSpanDegrees(width) * LatticePartsPerDegree;
+  if (center_.lon < halfWidth) center_.lon = halfWidth;
+  if (center_.lon > kLastLon - halfWidth) center_.lon = kLastLon - halfWidth;
+  const std::int64_t halfHeight = grid_.HalfSpanDegrees(height) * LatticePartsPerDegree;
+  if (center_.lat < halfHeight) center_.lat = halfHeight;
+  if (center_.lat > kLastLat - halfHeight) center_.lat = kLastLat - halfHeight;
 }
 
 void RegionView::MoveCenter(int lon, int lat, int width, int height) {
+  MoveCenter(DegreePoint(lon, lat), width, height);
+}
+
+void RegionView::MoveCenter(LatticePoint towards, int width, int height) {
   RegionView picked;
-  picked.SetCenter(lon, lat, width, height);
-  centerLon_ = MoveTowards(centerLon_, lon, picked.CenterLon());
-  centerLat_ = MoveTowards(centerLat_, lat, picked.CenterLat());
+  picked.SetGrid(grid_);
+  picked.SetCenter(towards, width, height);
+  center_.lon = MoveTowards(center_.lon, towards.lon, picked.Center().lon);
+  center_.lat = MoveTowards(center_.lat, towards.lat, picked.Center().lat);
 }
 
 void RegionView::PlaceCenter(int lon, int lat) {
-  centerLon_ = lon;
-  centerLat_ = lat;
+  center_ = DegreePoint(lon, lat);
 }
 
 void RegionView::PaintRegion(const std::filesystem::path& gridPath, const ColorTable& colors,
@@ -112,7 +127,7 @@ void RegionView::PaintRegion(const std::filesystem::path& gridPath, const ColorT
 
 void RegionView::PaintRegion(const std::filesystem::path& gridPath, const ColorTable& colors,
                              ViewSurface& surface, ShownSamples& shown) const {
-  shown.Begin(gridPath, centerLon_, centerLat_, surface.Width(), surface.Height());
+  shown.Begin(gridPath, center_, surface.Width(), surface.Height());
   Paint(gridPath, colors, surface, &shown);
 }
 
@@ -132,34 +147,58 @@ RegionPainter::RegionPainter(const RegionView& view, const std::filesystem::path
                              ShownSamples* shown)
     : grid_(gridPath),
       colors_(colors),
+      gridColors_(colors.For(grid_.Geometry().encoding)),
       width_(width),
       height_(height),
       layout_(layout),
+      rowBytes_(grid_.Geometry().RowBytes()),
       // A negative first row shows the top rows of the grid unshifted.
-      firstGridRow_(std::max(FirstRow(view.CenterLat(), height), 0)),
+      firstGridRow_(std::max(FirstRow(grid_.Geometry(), view.Center(), height), 0)),
       shown_(shown) {
-  if (view.Shading()) shader_ = std::make_unique<ReliefShader>(*view.Shading());
+  const GridGeometry& geometry = grid_.Geometry();
+  if (shown_ != nullptr) shown_->Opened(geometry);
+  if (view.Shading()) shader_ = std::make_unique<ReliefShader>(*view.Shading(), geometry);
   // The pixel columns fall into runs of consecutive grid columns: one run, or two or three
   // where the area crosses the grid's east-west seam.
+  const int firstColumn = FirstColumn(geometry, view.Center(), width);
   for (int x = 0; x < width;) {
-    const int column = WrapColumn(FirstColumn(view.CenterLon(), width) + x);
-    const int length = std::min(width - x, GridColumns - column);
+    const int column = geometry.WrapColumn(firstColumn + x);
+    const int length = std::min(width - x, geometry.columns - column);
     runs_.push_back({x, length, column});
     x += length;
+  }
+  if (grid_.HasHeader()) {
+    // The columns shown, and with shading one more either side, wrapped: one span of the circle
+    // of columns, split in two where it crosses the seam.
+    const int margin = shader_ ? 1 : 0;
+    const int count = width + 2 * margin;
+    if (count >= geometry.columns) {
+      spans_.push_back({0, geometry.columns});
+    } else {
+      const int first = geometry.WrapColumn(firstColumn - margin);
+      const int east = std::min(count, geometry.columns - first);
+      spans_.push_back({first, east});
+      if (east < count) spans_.push_back({0, count - east});
+    }
+    // Every read of the paint asked for at once, so that a disk serves them together.
+    const int lastRow = std::min(firstGridRow_ + height + margin, geometry.rows);
+    for (int row = std::max(firstGridRow_ - margin, 0); row < lastRow; ++row) {
+      for (const ColumnSpan& span : spans_) grid_.Prefetch(row, span.first, span.count);
+    }
   }
   if (BytesPerPixel(layout) == 3 && !colors.empty() && !ColorTableIsInFileOrder(layout)) {
     fileOrderColors_.resize(std::size_t{1} << 16);
     for (std::size_t raw = 0; raw < fileOrderColors_.size(); ++raw) {
-      fileOrderColors_[raw] = InFileOrder(colors[static_cast<std::uint16_t>(raw)], layout);
+      fileOrderColors_[raw] = InFileOrder(gridColors_[raw], layout);
     }
   }
 }
 
 std::span<const std::uint8_t> RegionPainter::GridRowOf(int y) {
   ReadBlockHolding(y);
-  const std::size_t offset = static_cast<std::size_t>(leadRows_ + y - blockFirst_) * RowBytes;
+  const std::size_t offset = static_cast<std::size_t>(leadRows_ + y - blockFirst_) * rowBytes_;
   if (offset >= blockBytes_) return {};
-  return {block_.get() + offset, std::min<std::size_t>(blockBytes_ - offset, RowBytes)};
+  return {block_.get() + offset, std::min(blockBytes_ - offset, rowBytes_)};
 }
 
 void RegionPainter::ReadBlockHolding(int y) {
@@ -167,30 +206,50 @@ void RegionPainter::ReadBlockHolding(int y) {
   // Blocks start at multiples of RowsPerRead, so painting upwards reads each row once too.
   blockFirst_ = y / RowsPerRead * RowsPerRead;
   blockRows_ = std::min(RowsPerRead, height_ - blockFirst_);
-  if (!block_) block_ = std::make_unique_for_overwrite<std::uint8_t[]>(kBlockBytes);
+  if (!block_) block_ = std::make_unique_for_overwrite<std::uint8_t[]>(kBlockRows * rowBytes_);
   const int margin = shader_ ? 1 : 0;
   const int firstRead = std::max(firstGridRow_ + blockFirst_ - margin, 0);
   leadRows_ = firstGridRow_ + blockFirst_ - firstRead;
-  grid_.SeekRow(firstRead);
-  blockBytes_ = grid_.ReadRows(
-      {block_.get(), static_cast<std::size_t>(leadRows_ + blockRows_ + margin) * RowBytes});
+  const int rows = leadRows_ + blockRows_ + margin;
+  if (spans_.empty()) {
+    grid_.SeekRow(firstRead);
+    blockBytes_ = grid_.ReadRows({block_.get(), static_cast<std::size_t>(rows) * rowBytes_});
+  } else {
+    ReadSpans(firstRead, rows);
+  }
   if (shown_ != nullptr) {
     // Only the area's own rows count: the read-out shows what was painted.
-    const std::size_t lead = static_cast<std::size_t>(leadRows_) * RowBytes;
-    const std::size_t own = static_cast<std::size_t>(blockRows_) * RowBytes;
+    const std::size_t lead = static_cast<std::size_t>(leadRows_) * rowBytes_;
+    const std::size_t own = static_cast<std::size_t>(blockRows_) * rowBytes_;
     shown_->Read(std::min(blockBytes_ - std::min(blockBytes_, lead), own));
   }
 }
 
+void RegionPainter::ReadSpans(int firstRead, int rows) {
+  // The block keeps the file's row layout, so the painting is the same as from whole rows; only
+  // the spans' bytes are read, and the pages of the rest are never touched.
+  const int held = std::clamp(grid_.Geometry().rows - firstRead, 0, rows);
+  for (int row = 0; row < held; ++row) {
+    std::uint8_t* rowStart = block_.get() + static_cast<std::size_t>(row) * rowBytes_;
+    for (const ColumnSpan& span : spans_) {
+      grid_.ReadSamples(firstRead + row, span.first,
+                        {rowStart + std::size_t{2} * static_cast<std::size_t>(span.first),
+                         std::size_t{2} * static_cast<std::size_t>(span.count)});
+    }
+  }
+  blockBytes_ = static_cast<std::size_t>(held) * rowBytes_;
+}
+
 void RegionPainter::Shade(int y, std::span<const std::uint8_t> samples, std::uint8_t* pixels) {
+  const GridGeometry& geometry = grid_.Geometry();
   const int row = firstGridRow_ + y;
   const int columnsRead = static_cast<int>(samples.size() / 2);
   // Past the grid's first and last rows, and past the last whole row a short file holds, the
   // edge row stands in for its missing neighbour. The row above is always in the block. A short
   // file's cut last row is made whole by repeating its last sample.
   const std::uint8_t* centre = samples.data();
-  if (columnsRead < GridColumns) {
-    cutRow_.resize(RowBytes);
+  if (columnsRead < geometry.columns) {
+    cutRow_.resize(rowBytes_);
     const auto held = static_cast<std::size_t>(columnsRead) * 2;
     std::copy_n(samples.begin(), held, cutRow_.begin());
     for (std::size_t at = held; at < cutRow_.size(); at += 2) {
@@ -199,10 +258,10 @@ void RegionPainter::Shade(int y, std::span<const std::uint8_t> samples, std::uin
     }
     centre = cutRow_.data();
   }
-  const std::uint8_t* above = row > 0 ? samples.data() - RowBytes : centre;
-  const auto belowEnd = static_cast<std::size_t>(leadRows_ + y - blockFirst_ + 2) * RowBytes;
+  const std::uint8_t* above = row > 0 ? samples.data() - rowBytes_ : centre;
+  const auto belowEnd = static_cast<std::size_t>(leadRows_ + y - blockFirst_ + 2) * rowBytes_;
   const std::uint8_t* below =
-      row + 1 < GridRows && belowEnd <= blockBytes_ ? centre + RowBytes : centre;
+      row + 1 < geometry.rows && belowEnd <= blockBytes_ ? centre + rowBytes_ : centre;
   const int stride = BytesPerPixel(layout_);
   for (const auto& run : runs_) {
     const int count = std::clamp(columnsRead - run.firstColumn, 0, run.length);
@@ -219,14 +278,14 @@ void RegionPainter::PaintRow(int y, std::span<std::uint8_t> row) {
   const std::span<const std::uint8_t> samples = GridRowOf(y);
   const int columnsRead = static_cast<int>(samples.size() / 2);
   const bool fileRow = BytesPerPixel(layout_) == 3;
-  if (fileRow && (columnsRead < GridColumns || colors_.empty())) {
+  if (fileRow && (columnsRead < grid_.Geometry().columns || colors_.empty())) {
     std::fill_n(row.begin(), std::size_t{3} * width_, std::uint8_t{0});
   }
   if (colors_.empty() || columnsRead == 0) return;
   if (!fileRow) {
-    PaintRuns<4>(samples.data(), columnsRead, runs_, colors_, row.data());
+    PaintRuns<4>(samples.data(), columnsRead, runs_, gridColors_, row.data());
   } else if (fileOrderColors_.empty()) {
-    PaintRuns<3>(samples.data(), columnsRead, runs_, colors_, row.data());
+    PaintRuns<3>(samples.data(), columnsRead, runs_, gridColors_, row.data());
   } else {
     PaintRuns<3>(samples.data(), columnsRead, runs_, fileOrderColors_.data(), row.data());
   }

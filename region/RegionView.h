@@ -24,8 +24,12 @@ class ViewSurface {
   virtual PackedColor* Row(int y) = 0;
 };
 
-// The grid row shown at the top of a W x H paint area around a centre latitude, and the grid
-// column shown at its left edge. Both may fall outside the grid.
+// The grid row shown at the top of a paint area `height` pixels high around a centre, and the
+// grid column shown at its left edge, counted from the grid's first sample: the centre's sample
+// (GridGeometry::SampleOf) less round(height / 2) + 1. Both may fall outside the grid.
+int FirstRow(const GridGeometry& grid, LatticePoint center, int height);
+int FirstColumn(const GridGeometry& grid, LatticePoint center, int width);
+// The same in ETOPO5 around a whole-degree centre: 12 * centerLat - round(height / 2) - 1.
 int FirstRow(int centerLat, int height);
 int FirstColumn(int centerLon, int width);
 
@@ -33,28 +37,44 @@ class ShownSamples;
 
 class RegionView {
  public:
+  // The grid whose spacing the centre is pulled back and moved by; ETOPO5's until told.
+  void SetGrid(const GridGeometry& grid) { grid_ = grid; }
+  const GridGeometry& Grid() const { return grid_; }
+
   // Stores the centre and pulls it back so that a width x height region fits (almost) inside the
-  // grid. Each test sees the result of the one before, so when two fire the later one wins.
+  // grid: within round(width / 2n) whole degrees of 0° and 359°, and round(height / 2n) of 0 and
+  // 179 degrees south of 90° N, n the grid's samples per degree. Each test sees the result of the
+  // one before, so when two fire the later one wins.
   void SetCenter(int lon, int lat, int width, int height);
+  void SetCenter(LatticePoint center, int width, int height);
 
   // A key step or a drag towards (lon, lat): on each axis the centre moves as far as a pick there
   // would be pulled back to, but never past the point asked for nor away from it. So a move stops
   // at the grid's edge, and a centre that a resize left outside the pulled-back range moves by
   // the step asked for, or stays where a step would take it further out.
   void MoveCenter(int lon, int lat, int width, int height);
+  void MoveCenter(LatticePoint towards, int width, int height);
 
   // Stores the centre as it is, without pulling it back: a centre that a resize left in place.
   void PlaceCenter(int lon, int lat);
+  void PlaceCenter(LatticePoint center) { center_ = center; }
 
-  int CenterLon() const { return centerLon_; }
-  int CenterLat() const { return centerLat_; }
+  LatticePoint Center() const { return center_; }
+  // The whole degree the centre lies in.
+  int CenterLon() const {
+    return static_cast<int>(FloorDivide(center_.lon, LatticePartsPerDegree));
+  }
+  int CenterLat() const {
+    return static_cast<int>(FloorDivide(center_.lat, LatticePartsPerDegree));
+  }
 
   // The light the region is painted shaded under, or none for the bar's flat colours.
   void SetShading(std::optional<Light> light) { shading_ = light; }
   const std::optional<Light>& Shading() const { return shading_; }
 
   // Paints the surface from the grid file, top row first, reading the rows shown a block of
-  // RowsPerRead rows at a time: one sample per pixel. Rows past the end of the file, the unread
+  // RowsPerRead rows at a time: one sample per pixel. The file's own geometry places the samples
+  // (RegionPainter). Rows past the end of the file, the unread
   // part of a short last row and everything when the bar is empty keep what the surface held.
   // Columns wrap east-west. Throws OranduError when the file cannot be opened or a read fails.
   void PaintRegion(const std::filesystem::path& gridPath, const ColorTable& colors,
@@ -67,8 +87,8 @@ class RegionView {
   void Paint(const std::filesystem::path& gridPath, const ColorTable& colors, ViewSurface& surface,
              ShownSamples* shown) const;
 
-  int centerLon_ = 0;
-  int centerLat_ = 0;
+  GridGeometry grid_ = Etopo5Geometry;
+  LatticePoint center_;
   std::optional<Light> shading_;
 };
 
@@ -95,6 +115,8 @@ struct ColumnRun {
 // read in blocks of RowsPerRead region rows that start at multiples of RowsPerRead, so painting
 // top-down (PNG) or bottom-up (BMP) reads each row once. When the view is shaded, each block also
 // holds the grid row above and below it, where the grid has them, for the slopes of its edge rows.
+// An ETOPO5 file is read in whole rows; a grid with a header, whose rows may be far wider than the
+// region, only in the columns shown (and one either side when shaded).
 class RegionPainter {
  public:
   // Opens the grid file; throws OranduError when it cannot be opened. With `shown`, begun for
@@ -104,6 +126,8 @@ class RegionPainter {
                 ShownSamples* shown = nullptr);
   int Width() const { return width_; }
   int Height() const { return height_; }
+  // The geometry of the grid file opened.
+  const GridGeometry& Grid() const { return grid_.Geometry(); }
 
   // Paints region row y (0 at the top) into a row of Width() pixels in the painter's layout.
   // Pixels whose samples the file does not hold (past the end of a cut file, or every pixel when
@@ -112,21 +136,32 @@ class RegionPainter {
   void PaintRow(int y, std::span<std::uint8_t> row);
 
   // The grid samples behind region row y, two bytes each, low byte first, from grid column 0 on:
-  // a whole grid row, or less (down to nothing) past the end of a cut file. Valid until the next
-  // call of PaintRow or GridRowOf.
+  // a whole grid row, or less (down to nothing) past the end of a cut file. Of a grid with a
+  // header only the columns shown hold samples. Valid until the next call of PaintRow or
+  // GridRowOf.
   std::span<const std::uint8_t> GridRowOf(int y);
 
  private:
+  // Grid columns first ... first + count - 1 of each row, read from a grid with a header.
+  struct ColumnSpan {
+    int first;
+    int count;
+  };
+
   void ReadBlockHolding(int y);
+  void ReadSpans(int firstRead, int rows);
   void Shade(int y, std::span<const std::uint8_t> samples, std::uint8_t* pixels);
 
   HeightGrid grid_;
   const ColorTable& colors_;
+  const PackedColor* gridColors_;  // the table for the grid's encoding
   int width_;
   int height_;
   PixelLayout layout_;
+  std::size_t rowBytes_;
   int firstGridRow_;  // the grid row shown in region row 0
   std::vector<ColumnRun> runs_;
+  std::vector<ColumnSpan> spans_;               // none for an ETOPO5 file, read in whole rows
   std::vector<std::uint32_t> fileOrderColors_;  // the 3-byte layouts' colours, bytes in file order
   // The grid rows of region rows blockFirst_ ...; never zero-filled, as reads overwrite it.
   std::unique_ptr<std::uint8_t[]> block_;

@@ -6,7 +6,6 @@
 #include <cstring>
 #include <numbers>
 
-#include "region/ShownSamples.h"
 #include "region/grid/HeightGrid.h"
 
 namespace orandu {
@@ -14,11 +13,16 @@ namespace orandu {
 namespace {
 
 constexpr double kRadiansPerDegree = std::numbers::pi / 180;
-constexpr double kSampleRadians = kRadiansPerDegree / SamplesPerDegree;
 constexpr int kWeightOne = 256;  // w for I = 1
 
-HeightSample HeightOf(const std::uint8_t* row, int column) {
-  return DecodeSample(RawSampleAt(row, column));
+// The grid's spacing as an angle.
+double SampleRadians(const GridGeometry& grid) {
+  return kRadiansPerDegree / grid.samplesPerDegree * grid.degreesPerSample;
+}
+
+template <SampleEncoding kEncoding>
+[[gnu::always_inline]] inline HeightSample SampleHeight(const std::uint8_t* row, int column) {
+  return HeightOf(RawSampleAt(row, column), kEncoding);
 }
 
 // The four azimuths of the multidirectional light, 225°, 270°, 315° and 360°: their sines and
@@ -45,12 +49,12 @@ struct RowFactors {
 };
 
 // The factors of grid row `row`: Horn's divisors with the exaggeration, and the light's direction.
-RowFactors FactorsOf(int row, float exaggeration, float sinAlt, float cosAlt,
-                     float eastTowardsLight, float northTowardsLight, float intensityScale,
-                     bool multidirectional) {
-  const double dx = EastWestSpacing(row);
+RowFactors FactorsOf(const GridGeometry& grid, int row, float exaggeration, float sinAlt,
+                     float cosAlt, float eastTowardsLight, float northTowardsLight,
+                     float intensityScale, bool multidirectional) {
+  const double dx = EastWestSpacing(grid, row);
   const auto eastPerSum = static_cast<float>(exaggeration / (8 * dx));
-  const auto northPerSum = static_cast<float>(exaggeration / (8 * NorthSouthSpacing()));
+  const auto northPerSum = static_cast<float>(exaggeration / (8 * NorthSouthSpacing(grid)));
   return {eastPerSum, northPerSum, eastPerSum * eastTowardsLight, northPerSum * northTowardsLight,
           sinAlt,     cosAlt,      intensityScale * kWeightOne,   multidirectional};
 }
@@ -94,6 +98,7 @@ RowFactors FactorsOf(int row, float exaggeration, float sinAlt, float cosAlt,
 // One run of a row to shade: its three rows of samples, its pixels, and the buffers the loops
 // fill, each count + 2 long.
 struct RunJob {
+  int columns;  // round a parallel
   const std::uint8_t* above;
   const std::uint8_t* centre;
   const std::uint8_t* below;
@@ -106,6 +111,7 @@ struct RunJob {
   std::uint8_t* pixels;
 };
 
+template <SampleEncoding kEncoding>
 [[gnu::always_inline]] inline void Weights(const RunJob& job) {
   // Copies in registers, the buffers apart from the rows: otherwise each store into a buffer
   // might change what the next load reads, and the loops would run a pixel at a time.
@@ -121,13 +127,14 @@ struct RunJob {
   // Column k of the sums stands for grid column firstColumn - 1 + k; the outer two may lie across
   // the seam.
   const auto sumAt = [&](int k, int column) {
-    const HeightSample top = HeightOf(above, column);
-    const HeightSample bottom = HeightOf(below, column);
-    sums[k] = top + 2 * HeightOf(centre, column) + bottom;
+    const HeightSample top = SampleHeight<kEncoding>(above, column);
+    const HeightSample bottom = SampleHeight<kEncoding>(below, column);
+    sums[k] = top + 2 * SampleHeight<kEncoding>(centre, column) + bottom;
     differences[k] = top - bottom;
   };
-  sumAt(0, WrapColumn(firstColumn - 1));
-  sumAt(count + 1, WrapColumn(firstColumn + count));
+  const auto wrap = [&](int column) { return (column + job.columns) % job.columns; };
+  sumAt(0, wrap(firstColumn - 1));
+  sumAt(count + 1, wrap(firstColumn + count));
   for (int k = 1; k <= count; ++k) sumAt(k, firstColumn + k - 1);
   const auto east = [&](int i) { return static_cast<float>(sums[i + 2] - sums[i]); };
   const auto north = [&](int i) {
@@ -186,26 +193,36 @@ template <int kStride>
 
 // The run's loops, built once for any x86-64 (or any other processor) and once more for
 // processors with AVX2, whose wider registers take eight pixels at a time.
-template <int kStride>
+template <int kStride, SampleEncoding kEncoding>
 void ShadeRunBaseline(const RunJob& job) {
-  Weights(job);
+  Weights<kEncoding>(job);
   Blend<kStride>(job);
 }
 
 #if defined(__x86_64__)
-template <int kStride>
+template <int kStride, SampleEncoding kEncoding>
 [[gnu::target("avx2")]] void ShadeRunAvx2(const RunJob& job) {
-  Weights(job);
+  Weights<kEncoding>(job);
   Blend<kStride>(job);
 }
 #else
 // Elsewhere there is no such path: PathRuns says so, and a shader told to take it anyway takes the
 // baseline one.
-template <int kStride>
+template <int kStride, SampleEncoding kEncoding>
 void ShadeRunAvx2(const RunJob& job) {
-  ShadeRunBaseline<kStride>(job);
+  ShadeRunBaseline<kStride, kEncoding>(job);
 }
 #endif
+
+// The run's loops for the shader's path and the grid's encoding.
+template <int kStride, SampleEncoding kEncoding>
+void ShadeRunOn(ShadingPath path, const RunJob& job) {
+  if (path == ShadingPath::kAvx2) {
+    ShadeRunAvx2<kStride, kEncoding>(job);
+  } else {
+    ShadeRunBaseline<kStride, kEncoding>(job);
+  }
+}
 
 ShadingPath FastestPath() {
   return ReliefShader::PathRuns(ShadingPath::kAvx2) ? ShadingPath::kAvx2 : ShadingPath::kBaseline;
@@ -213,18 +230,30 @@ ShadingPath FastestPath() {
 
 }  // namespace
 
+double EastWestSpacing(const GridGeometry& grid, int row) {
+  // The cosine of the latitude is the sine of the angle from the north pole, which is exactly 0
+  // at either pole and is counted in whole and half samples.
+  const double samplesFromPole =
+      grid.latitudes == LatitudeRegistration::kCells ? row + 0.5 : static_cast<double>(row);
+  return NorthSouthSpacing(grid) * std::sin(samplesFromPole * SampleRadians(grid));
+}
+
+double NorthSouthSpacing(const GridGeometry& grid) {
+  return kEarthRadiusMetres * SampleRadians(grid);
+}
+
 double EastWestSpacing(int row) {
-  // cos(90° - row * 5') = sin(row * 5'), which is exactly 0 at the pole.
-  return NorthSouthSpacing() * std::sin(row * kSampleRadians);
+  return EastWestSpacing(Etopo5Geometry, row);
 }
 
 double NorthSouthSpacing() {
-  return kEarthRadiusMetres * kSampleRadians;
+  return NorthSouthSpacing(Etopo5Geometry);
 }
 
-ReliefShader::ReliefShader(const Light& light) : ReliefShader(light, FastestPath()) {}
+ReliefShader::ReliefShader(const Light& light, const GridGeometry& grid)
+    : ReliefShader(light, FastestPath(), grid) {}
 
-ReliefShader::ReliefShader(const Light& light, ShadingPath path)
+ReliefShader::ReliefShader(const Light& light, ShadingPath path, const GridGeometry& grid)
     : sinAlt_(static_cast<float>(std::sin(light.altitude * kRadiansPerDegree))),
       eastTowardsLight_(static_cast<float>(std::cos(light.altitude * kRadiansPerDegree) *
                                            std::sin(light.azimuth * kRadiansPerDegree))),
@@ -234,7 +263,8 @@ ReliefShader::ReliefShader(const Light& light, ShadingPath path)
       exaggeration_(static_cast<float>(light.exaggeration)),
       cosAlt_(static_cast<float>(std::cos(light.altitude * kRadiansPerDegree))),
       multidirectional_(light.multidirectional),
-      path_(path) {}
+      path_(path),
+      grid_(grid) {}
 
 bool ReliefShader::PathRuns(ShadingPath path) {
   if (path == ShadingPath::kBaseline) return true;
@@ -247,8 +277,9 @@ bool ReliefShader::PathRuns(ShadingPath path) {
 }
 
 std::int32_t ReliefShader::WeightOf(int row, std::int32_t east, std::int32_t north) const {
-  const RowFactors factors = FactorsOf(row, exaggeration_, sinAlt_, cosAlt_, eastTowardsLight_,
-                                       northTowardsLight_, intensityScale_, multidirectional_);
+  const RowFactors factors =
+      FactorsOf(grid_, row, exaggeration_, sinAlt_, cosAlt_, eastTowardsLight_, northTowardsLight_,
+                intensityScale_, multidirectional_);
   const auto eastSum = static_cast<float>(east);
   const auto northSum = static_cast<float>(north);
   return multidirectional_ ? MultidirectionalWeightFrom(eastSum, northSum, factors)
@@ -259,23 +290,24 @@ template <int kStride>
 void ReliefShader::ShadeRun(int row, const std::uint8_t* above, const std::uint8_t* centre,
                             const std::uint8_t* below, int firstColumn, int count,
                             std::uint8_t* pixels) {
-  // The pole keeps its colour; so do rows past the grid's last that an overlong file holds.
-  if (count <= 0 || row == 0 || row >= GridRows) return;
+  // A pole keeps its colour; so do rows past the grid's last that an overlong file holds.
+  if (count <= 0 || row >= grid_.rows || grid_.RowIsPole(row)) return;
   const auto columns = static_cast<std::size_t>(count) + 2;
   if (sums_.size() < columns) {
     sums_.resize(columns);
     differences_.resize(columns);
     weights_.resize(columns);
   }
-  const RowFactors factors = FactorsOf(row, exaggeration_, sinAlt_, cosAlt_, eastTowardsLight_,
-                                       northTowardsLight_, intensityScale_, multidirectional_);
-  const RunJob job{above,           centre,  below,        firstColumn,
-                   count,           factors, sums_.data(), differences_.data(),
-                   weights_.data(), pixels};
-  if (path_ == ShadingPath::kAvx2) {
-    ShadeRunAvx2<kStride>(job);
+  const RowFactors factors =
+      FactorsOf(grid_, row, exaggeration_, sinAlt_, cosAlt_, eastTowardsLight_, northTowardsLight_,
+                intensityScale_, multidirectional_);
+  const RunJob job{grid_.columns,       above,           centre,  below,
+                   firstColumn,         count,           factors, sums_.data(),
+                   differences_.data(), weights_.data(), pixels};
+  if (grid_.encoding == SampleEncoding::kEtopo5) {
+    ShadeRunOn<kStride, SampleEncoding::kEtopo5>(path_, job);
   } else {
-    ShadeRunBaseline<kStride>(job);
+    ShadeRunOn<kStride, SampleEncoding::kSigned16>(path_, job);
   }
 }
 

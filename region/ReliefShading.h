@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "region/colorbar/ColorBar.h"
+#include "region/grid/GridGeometry.h"
 
 namespace orandu {
 
@@ -23,11 +24,13 @@ struct Light {
 inline constexpr double kEarthRadiusMetres =
     6371008.8;  // the sphere the grid's spacing is measured on
 
-// The ground distance east-west between two neighbouring samples of grid row `row` (0 ...
-// GridRows - 1), in metres: 5' of the parallel at the row's latitude, 90° - row * 5'. Zero at the
-// pole.
+// The ground distance east-west between two neighbouring samples of grid row `row`, in metres:
+// the grid's spacing along the parallel at the row's latitude. Zero at a pole.
+double EastWestSpacing(const GridGeometry& grid, int row);
+// The ground distance north-south between two neighbouring rows: the spacing along a great circle.
+double NorthSouthSpacing(const GridGeometry& grid);
+// The same in ETOPO5, whose row `row` (0 ... GridRows - 1) lies at 90° - row * 5'.
 double EastWestSpacing(int row);
-// The ground distance north-south between two neighbouring rows: 5' of a great circle.
 double NorthSouthSpacing();
 
 // Shades the painted pixels of one grid row from the rows around it.
@@ -37,8 +40,9 @@ double NorthSouthSpacing();
 //   north = ((a + 2b + c) - (g + 2h + i)) / (8 dy)      d e f
 //                                                       g h i   (row below)
 // with heights times the exaggeration, dy the north-south spacing and dx the row's east-west
-// spacing. The first row is the north pole, a single point from which every way is south: it has
-// no slope, and is left as flat ground. The light's incidence on the surface is
+// spacing. A row on a pole (ETOPO5's first row is the north pole) is a single point from which
+// every way is south or north: it has no slope, and is left as flat ground. The light's incidence
+// on the surface is
 //   cos i = (sin alt - east cos alt sin az - north cos alt cos az) / sqrt(1 + east^2 + north^2),
 // so flat ground has cos i = sin alt.
 //
@@ -67,10 +71,10 @@ enum class ShadingPath { kBaseline, kAvx2 };
 
 class ReliefShader {
  public:
-  // The fastest path this processor runs.
-  explicit ReliefShader(const Light& light);
+  // The fastest path this processor runs, for the samples of a grid of this geometry.
+  explicit ReliefShader(const Light& light, const GridGeometry& grid = Etopo5Geometry);
   // A path of the caller's choice, which the processor must run (see PathRuns).
-  ReliefShader(const Light& light, ShadingPath path);
+  ReliefShader(const Light& light, ShadingPath path, const GridGeometry& grid = Etopo5Geometry);
 
   static bool PathRuns(ShadingPath path);
 
@@ -82,7 +86,7 @@ class ReliefShader {
   void ShadeRun(int row, const std::uint8_t* above, const std::uint8_t* centre,
                 const std::uint8_t* below, int firstColumn, int count, std::uint8_t* pixels);
 
-  // The rule every pixel follows: the weight w of a sample of grid row `row` (1 ... GridRows - 1)
+  // The rule every pixel follows: the weight w of a sample of grid row `row` (not a pole)
   // whose Horn sums, in metres before the exaggeration, are east = (c + 2f + i) - (a + 2d + g)
   // and north = (a + 2b + c) - (g + 2h + i). The row loops compute exactly this, many at a time.
   std::int32_t WeightOf(int row, std::int32_t east, std::int32_t north) const;
@@ -96,6 +100,7 @@ class ReliefShader {
   float cosAlt_;
   bool multidirectional_;
   ShadingPath path_;
+  GridGeometry grid_;
   // Per run: the weighted column sums a + 2d + g and differences a - g, one column either side,
   // and each pixel's weight w.
   std::vector<std::int32_t> sums_;

@@ -10,34 +10,46 @@
 namespace orandu {
 
 int WrapColumn(int column) {
-  const int wrapped = column % GridColumns;
-  return wrapped < 0 ? wrapped + GridColumns : wrapped;
+  return Etopo5Geometry.WrapColumn(column);
+}
+
+std::optional<GridSample> SampleUnderPixel(const GridGeometry& grid, LatticePoint center, int width,
+                                           int height, int x, int y) {
+  if (x < 0 || y < 0 || x >= width || y >= height) return std::nullopt;
+  const int row = std::max(FirstRow(grid, center, height), 0) + y;
+  if (row >= grid.rows) return std::nullopt;
+  return GridSample{row, grid.WrapColumn(FirstColumn(grid, center, width) + x)};
 }
 
 std::optional<GridSample> SampleUnderPixel(int centerLon, int centerLat, int width, int height,
                                            int x, int y) {
-  if (x < 0 || y < 0 || x >= width || y >= height) return std::nullopt;
-  const int row = std::max(FirstRow(centerLat, height), 0) + y;
-  if (row >= GridRows) return std::nullopt;
-  return GridSample{row, WrapColumn(FirstColumn(centerLon, width) + x)};
+  return SampleUnderPixel(Etopo5Geometry, DegreePoint(centerLon, centerLat), width, height, x, y);
 }
 
-void ShownSamples::Begin(const std::filesystem::path& gridPath, int centerLon, int centerLat,
-                         int width, int height) {
+void ShownSamples::Begin(const std::filesystem::path& gridPath, LatticePoint center, int width,
+                         int height) {
   gridPath_ = gridPath;
-  centerLon_ = centerLon;
-  centerLat_ = centerLat;
+  center_ = center;
   width_ = width;
   height_ = height;
-  firstRow_ = std::max(FirstRow(centerLat, height), 0);
+  Opened(Etopo5Geometry);
+}
+
+void ShownSamples::Opened(const GridGeometry& grid) {
+  grid_ = grid;
+  firstRow_ = std::max(FirstRow(grid_, center_, height_), 0);
   bytesRead_ = 0;
+}
+
+std::optional<GridSample> ShownSamples::SampleAt(int x, int y) const {
+  return SampleUnderPixel(grid_, center_, width_, height_, x, y);
 }
 
 bool ShownSamples::Painted(GridSample sample) const {
   const int row = sample.row - firstRow_;
   if (row < 0 || row >= height_) return false;
-  return static_cast<std::size_t>(row) * RowBytes + static_cast<std::size_t>(sample.column) * 2 +
-             2 <=
+  return static_cast<std::size_t>(row) * grid_.RowBytes() +
+             static_cast<std::size_t>(sample.column) * 2 + 2 <=
          bytesRead_;
 }
 
@@ -46,10 +58,10 @@ std::optional<HeightSample> ShownSamples::HeightAt(GridSample sample) const {
   try {
     const SourceFile grid(gridPath_);  // one read, in this handler: nothing held open
     std::array<std::uint8_t, 2> raw{};
-    const auto offset = static_cast<std::uint64_t>(sample.row) * RowBytes +
+    const auto offset = static_cast<std::uint64_t>(sample.row) * grid_.RowBytes() +
                         static_cast<std::uint64_t>(sample.column) * 2;
     if (grid.ReadAt(offset, raw) != raw.size()) return std::nullopt;  // the file has shrunk since
-    return DecodeSample(RawSampleAt(raw.data(), 0));
+    return HeightOf(RawSampleAt(raw.data(), 0), grid_.encoding);
   } catch (const OranduError&) {
     return std::nullopt;
   }
@@ -58,12 +70,13 @@ std::optional<HeightSample> ShownSamples::HeightAt(GridSample sample) const {
 void ShownSamples::FillUnpainted(PackedColor color, ViewSurface& surface) const {
   const int width = surface.Width();
   const int height = surface.Height();
-  const int wholeRows = static_cast<int>(std::min<std::size_t>(bytesRead_ / RowBytes, height));
+  const int wholeRows =
+      static_cast<int>(std::min<std::size_t>(bytesRead_ / grid_.RowBytes(), height));
   if (wholeRows == height) return;
   // Only the row after the whole ones can have been read in part: its pixels are looked up.
   PackedColor* partRow = surface.Row(wholeRows);
   for (int x = 0; x < width; ++x) {
-    const auto sample = SampleUnderPixel(centerLon_, centerLat_, width_, height_, x, wholeRows);
+    const auto sample = SampleAt(x, wholeRows);
     if (!sample || !Painted(*sample)) partRow[x] = color;
   }
   for (int y = wholeRows + 1; y < height; ++y) std::fill_n(surface.Row(y), width, color);

@@ -12,21 +12,25 @@
 
 namespace orandu {
 
-// A grid sample by its row (0 at 90° N, 5′ a row southwards) and column (0 at 0°, 5′ a column
-// eastwards, always 0 ... GridColumns - 1).
+// A grid sample by its row (0 the northernmost, a sample's spacing a row southwards) and column
+// (0 at or just east of 0°, a spacing a column eastwards, always 0 ... columns - 1). In ETOPO5
+// row 0 is 90° N, column 0 is 0° and the spacing is 5′.
 struct GridSample {
   int row = 0;
   int column = 0;
   bool operator==(const GridSample&) const = default;
 };
 
-// The grid column a column index west of 0 or east of the last stands for: the same meridian a
+// The ETOPO5 column a column index west of 0 or east of the last stands for: the same meridian a
 // turn away.
 int WrapColumn(int column);
 
 // The sample a width x height area painted around a centre shows at pixel (x, y), as the paint
 // places it: a first row above the grid shows the grid's top rows unshifted. Nothing for a pixel
 // outside the area or below the grid's last row.
+std::optional<GridSample> SampleUnderPixel(const GridGeometry& grid, LatticePoint center, int width,
+                                           int height, int x, int y);
+// The same in ETOPO5 around a whole-degree centre.
 std::optional<GridSample> SampleUnderPixel(int centerLon, int centerLat, int width, int height,
                                            int x, int y);
 
@@ -36,8 +40,14 @@ std::optional<GridSample> SampleUnderPixel(int centerLon, int centerLat, int wid
 class ShownSamples {
  public:
   // Started by the paint before it opens the file: forgets the last paint.
-  void Begin(const std::filesystem::path& gridPath, int centerLon, int centerLat, int width,
-             int height);
+  void Begin(const std::filesystem::path& gridPath, LatticePoint center, int width, int height);
+  // The paint opened the grid file, which has this geometry.
+  void Opened(const GridGeometry& grid);
+
+  // The geometry of the grid the last paint opened (ETOPO5's until one was).
+  const GridGeometry& Grid() const { return grid_; }
+  // The sample the last paint showed at pixel (x, y), as SampleUnderPixel places it.
+  std::optional<GridSample> SampleAt(int x, int y) const;
   // The paint read this many more bytes of the area's rows, in order from its first row.
   void Read(std::size_t bytes) { bytesRead_ += bytes; }
 
@@ -56,8 +66,8 @@ class ShownSamples {
 
  private:
   std::filesystem::path gridPath_;
-  int centerLon_ = 0;
-  int centerLat_ = 0;
+  GridGeometry grid_ = Etopo5Geometry;
+  LatticePoint center_;
   int width_ = 0;
   int height_ = 0;
   int firstRow_ = 0;

@@ -250,9 +250,9 @@ void RenderHeights(const Options& options, const orandu::RegionView& view) {
   const orandu::ColorTable noColours{orandu::Picture{}};
   orandu::RegionPainter painter(view, options.grid, noColours, options.width, options.height,
                                 orandu::PixelLayout::kRgb);
-  const int firstColumn = orandu::FirstColumn(view.CenterLon(), options.width);
+  const int firstColumn = orandu::FirstColumn(painter.Grid(), view.Center(), options.width);
   const orandu::GeoPlacement placement =
-      orandu::PlaceRegion(view.CenterLon(), view.CenterLat(), options.width, options.height);
+      orandu::PlaceRegion(painter.Grid(), view.Center(), options.width, options.height);
   const auto sampleRow = [&](int y, std::span<std::uint8_t> row) {
     orandu::FillHeightRow(painter, firstColumn, y, row);
   };
@@ -274,7 +274,7 @@ void Render(const Options& options, const orandu::RegionView& view,
       format == FileFormat::kBmp ? orandu::PixelLayout::kBgr : orandu::PixelLayout::kRgb);
   const auto paintRow = [&](int y, std::span<std::uint8_t> row) { painter.PaintRow(y, row); };
   const orandu::GeoPlacement placement =
-      orandu::PlaceRegion(view.CenterLon(), view.CenterLat(), options.width, options.height);
+      orandu::PlaceRegion(painter.Grid(), view.Center(), options.width, options.height);
   if (format == FileFormat::kBmp) {
     orandu::WriteBmpRows(options.out, options.width, options.height, paintRow);
   } else if (format == FileFormat::kPng) {
@@ -303,6 +303,7 @@ int main(int argc, char** argv) {
   }
   try {
     orandu::RegionView view;
+    view.SetGrid(orandu::HeightGrid(options.grid).Geometry());
     if (options.pullBack) {
       view.SetCenter(options.center->first, options.center->second, options.width, options.height);
     } else {

@@ -25,6 +25,12 @@ std::optional<orandu::NavigationKey> ArrowKey(int key) {
   }
 }
 
+// Ctrl held moves by single samples of the grid, otherwise by whole degrees.
+orandu::StepUnit UnitOf(Qt::KeyboardModifiers modifiers) {
+  return modifiers.testFlag(Qt::ControlModifier) ? orandu::StepUnit::kSample
+                                                 : orandu::StepUnit::kDegree;
+}
+
 }  // namespace
 
 TRegionViewInput::TRegionViewInput(TFormOrandu_Graph& view, QWidget& area, THeightTip& tip)
@@ -47,7 +53,8 @@ bool TRegionViewInput::eventFilter(QObject* watched, QEvent* event) {
       if (mouse->button() != Qt::LeftButton) return false;
       dragging_ = true;
       pressPixel_ = mouse->position().toPoint();
-      drag_ = orandu::CenterDrag({view_.Region().CenterLon(), view_.Region().CenterLat()});
+      drag_ = orandu::CenterDrag(view_.Region().Grid(), view_.Region().Center(),
+                                 UnitOf(mouse->modifiers()));
       return true;
     }
     case QEvent::MouseMove: {
@@ -55,11 +62,10 @@ bool TRegionViewInput::eventFilter(QObject* watched, QEvent* event) {
       const QPoint pixel = mouse->position().toPoint();
       if (dragging_) {
         const QPoint drag = pixel - pressPixel_;
-        const orandu::DegreeCell wanted = drag_.Wanted(drag.x(), drag.y());
-        const orandu::DegreeCell center{view_.Region().CenterLon(), view_.Region().CenterLat()};
-        if (wanted != center) {  // only whole degrees move the picture
-          view_.MoveCenter(wanted.lon, wanted.lat);
-          drag_.Reached(wanted, {view_.Region().CenterLon(), view_.Region().CenterLat()});
+        const orandu::LatticePoint wanted = drag_.WantedPoint(drag.x(), drag.y());
+        if (wanted != view_.Region().Center()) {  // only whole units move the picture
+          view_.MoveCenter(wanted);
+          drag_.ReachedPoint(wanted, view_.Region().Center());
         }
       }
       ShowReadout(pixel, mouse->globalPosition().toPoint());
@@ -84,8 +90,10 @@ bool TRegionViewInput::KeyPress(int key, Qt::KeyboardModifiers modifiers) {
   if (key == Qt::Key_Home) {
     view_.ReturnToPick();
   } else if (const std::optional<orandu::NavigationKey> arrow = ArrowKey(key)) {
-    const orandu::DegreeCell step = orandu::KeyStep(*arrow, modifiers.testFlag(Qt::ShiftModifier));
-    view_.MoveCenter(view_.Region().CenterLon() + step.lon, view_.Region().CenterLat() + step.lat);
+    const orandu::LatticePoint step = orandu::KeyMove(*arrow, modifiers.testFlag(Qt::ShiftModifier),
+                                                      UnitOf(modifiers), view_.Region().Grid());
+    const orandu::LatticePoint center = view_.Region().Center();
+    view_.MoveCenter({center.lon + step.lon, center.lat + step.lat});
   } else {
     return false;
   }

@@ -1,4 +1,5 @@
-// The region view's mouse and keys: the read-out under the cursor, dragging, arrow keys and Home.
+// The region view's mouse and keys: the read-out under the cursor, dragging, arrow keys and Home;
+// with Ctrl held, drags and arrow keys move by single samples.
 #pragma once
 
 #include <QObject>
@@ -30,5 +31,5 @@ class TRegionViewInput : public QObject {
   THeightTip& tip_;
   bool dragging_ = false;
   QPoint pressPixel_;
-  orandu::CenterDrag drag_{{}};
+  orandu::CenterDrag drag_{orandu::DegreeCell{}};
 };

@@ -83,6 +83,7 @@ void TFormOrandu_Graph::SetCenter(int lon, int lat) {
   reportedFailure_.clear();  // a new pick deserves to hear about a failure again
   pickedLon_ = lon;
   pickedLat_ = lat;
+  LearnGrid();
   region_.SetCenter(lon, lat, ui_->PaintBox1->width(), ui_->PaintBox1->height());
 }
 
@@ -90,30 +91,40 @@ void TFormOrandu_Graph::RepaintRegion() {
   ui_->PaintBox1->repaint();
 }
 
-void TFormOrandu_Graph::MoveCenter(int lon, int lat) {
-  region_.MoveCenter(lon, lat, ui_->PaintBox1->width(), ui_->PaintBox1->height());
+void TFormOrandu_Graph::MoveCenter(orandu::LatticePoint towards) {
+  LearnGrid();
+  region_.MoveCenter(towards, ui_->PaintBox1->width(), ui_->PaintBox1->height());
   ui_->PaintBox1->repaint();
 }
 
 void TFormOrandu_Graph::ReturnToPick() {
+  LearnGrid();
   region_.SetCenter(pickedLon_, pickedLat_, ui_->PaintBox1->width(), ui_->PaintBox1->height());
   ui_->PaintBox1->repaint();
 }
 
 QString TFormOrandu_Graph::ReadoutAt(QPoint pixel) {
   const auto sample =
-      orandu::SampleUnderPixel(region_.CenterLon(), region_.CenterLat(), ui_->PaintBox1->width(),
+      orandu::SampleUnderPixel(shown_.Grid(), region_.Center(), ui_->PaintBox1->width(),
                                ui_->PaintBox1->height(), pixel.x(), pixel.y());
   if (!sample) return {};
-  return QString::fromStdString(orandu::ReadoutText(*sample, shown_.HeightAt(*sample)));
+  return QString::fromStdString(
+      orandu::ReadoutText(*sample, shown_.HeightAt(*sample), shown_.Grid()));
+}
+
+void TFormOrandu_Graph::LearnGrid() {
+  try {
+    region_.SetGrid(orandu::HeightGrid(config_.GridPath()).Geometry());
+  } catch (const std::exception&) {
+    return;  // the paint reports it
+  }
 }
 
 void TFormOrandu_Graph::SavePicture() {
   if (painted_.isNull()) return;  // nothing painted yet, nothing to save
   orandu::RunReportingErrors([this] {
-    SavePictureDialog.Execute(
-        painted_, orandu::PlaceRegion(region_.CenterLon(), region_.CenterLat(), painted_.width(),
-                                      painted_.height()));
+    SavePictureDialog.Execute(painted_, orandu::PlaceRegion(shown_.Grid(), region_.Center(),
+                                                            painted_.width(), painted_.height()));
   });
 }
 

@@ -39,10 +39,10 @@ class TFormOrandu_Graph : public QWidget {
 
   const orandu::RegionView& Region() const { return region_; }
 
-  // Keys and drags: moves the centre towards (lon, lat) for the present paint area, stopping at
+  // Keys and drags: moves the centre towards a point for the present paint area, stopping at
   // the grid's edge and never jumping past the point asked for (RegionView::MoveCenter), and
   // repaints at once. The centre picked on the map stays what Home returns to.
-  void MoveCenter(int lon, int lat);
+  void MoveCenter(orandu::LatticePoint towards);
   // Home: the picked centre, pulled back for the present paint area as a pick is.
   void ReturnToPick();
 
@@ -69,6 +69,10 @@ class TFormOrandu_Graph : public QWidget {
   // Paints the region from the grid file on every paint of PaintBox1: when the window is
   // uncovered, restored or resized, and after every pick.
   void PaintBox1Paint();
+  // Takes the geometry of the grid the settings name for the pull-back and the moves: the grid
+  // may have changed since the last move. One that cannot be opened leaves the last geometry,
+  // and its paint reports why.
+  void LearnGrid();
   void ReportPaintFailure(const QString& message, const QString& gridPath);
 
   std::unique_ptr<Ui::TFormOrandu_Graph> ui_;

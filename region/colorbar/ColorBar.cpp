@@ -19,10 +19,14 @@ std::optional<Rgb> BarColor(const Picture& bar, HeightSample height) {
   return bar.at(column, 0);
 }
 
-ColorTable::ColorTable(const Picture& bar) : empty_(bar.empty()) {
+ColorTable::ColorTable(const Picture& bar) : signed_(etopo5_.size()), empty_(bar.empty()) {
   if (empty_) return;
-  for (int raw = 0; raw <= std::numeric_limits<std::uint16_t>::max(); ++raw) {
-    colors_[raw] = Pack(*BarColor(bar, DecodeSample(static_cast<std::uint16_t>(raw))));
+  for (int value = 0; value <= std::numeric_limits<std::uint16_t>::max(); ++value) {
+    const auto raw = static_cast<std::uint16_t>(value);
+    const HeightSample etopo5 = HeightOf(raw, SampleEncoding::kEtopo5);
+    const HeightSample plain = HeightOf(raw, SampleEncoding::kSigned16);
+    etopo5_[raw] = Pack(*BarColor(bar, etopo5));
+    signed_[raw] = plain == etopo5 ? etopo5_[raw] : Pack(*BarColor(bar, plain));
   }
 }
 

@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <vector>
 
 #include "region/grid/HeightGrid.h"
 #include "region/picture/Picture.h"
@@ -31,17 +32,24 @@ constexpr PackedColor Pack(Rgb c) {
 }
 
 // The colour of every raw grid sample, filled by calling BarColor for each of the 65,536 values
-// so that painting through the table cannot disagree with the lookup rule.
+// so that painting through the table cannot disagree with the lookup rule: one table for ETOPO5's
+// samples and one for plain signed ones.
 class ColorTable {
  public:
   explicit ColorTable(const Picture& bar);
 
   // True when the bar is empty: no sample has a colour and nothing is painted.
   bool empty() const { return empty_; }
-  PackedColor operator[](std::uint16_t raw) const { return colors_[raw]; }
+  // The colour of an ETOPO5 sample.
+  PackedColor operator[](std::uint16_t raw) const { return etopo5_[raw]; }
+  // The 65,536 colours of the raw samples of a grid that stores its heights this way.
+  const PackedColor* For(SampleEncoding encoding) const {
+    return encoding == SampleEncoding::kEtopo5 ? etopo5_.data() : signed_.data();
+  }
 
  private:
-  std::array<PackedColor, 65536> colors_{};
+  std::array<PackedColor, 65536> etopo5_{};
+  std::vector<PackedColor> signed_;  // the two encodings differ only for raw 10001 ... 32767
   bool empty_ = true;
 };
 

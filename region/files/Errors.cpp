@@ -49,6 +49,11 @@ std::string ContainerGridMessage(const std::filesystem::path& path, ContainerFor
          " 形式です (orandu-import で変換してください)";
 }
 
+std::string InvalidGridHeaderMessage(const std::filesystem::path& header, std::string_view reason) {
+  return "グリッドのヘッダー \"" + AbsoluteText(header) + "\" が不正です (" + std::string(reason) +
+         ")";
+}
+
 std::string UnsupportedPictureMessage(std::string_view extension) {
   return "拡張子 ." + std::string(extension) + " の画像形式は処理できません";
 }

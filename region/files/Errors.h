@@ -50,6 +50,10 @@ enum class ContainerFormat {
 // as in CannotOpenMessage; the format reads "netCDF" or "netCDF-4/HDF5".
 std::string ContainerGridMessage(const std::filesystem::path& path, ContainerFormat format);
 
+// "グリッドのヘッダー "<path>" が不正です (<reason>)", path made absolute as in
+// CannotOpenMessage: a grid whose raster header cannot describe it.
+std::string InvalidGridHeaderMessage(const std::filesystem::path& header, std::string_view reason);
+
 // "拡張子 .<ext> の画像形式は処理できません", ext as the file name spells it, without its dot.
 std::string UnsupportedPictureMessage(std::string_view extension);
 

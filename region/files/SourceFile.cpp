@@ -1,6 +1,7 @@
 // Reading a user-chosen file with plain POSIX calls, so that a FIFO or a device can never block.
 #include "region/files/SourceFile.h"
 
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -60,6 +61,11 @@ std::size_t SourceFile::ReadAt(std::uint64_t offset, std::span<std::uint8_t> buf
   return ReadUntilFullOrEnd(buffer, [this, offset](std::span<std::uint8_t> rest, std::size_t done) {
     return ::pread(descriptor_, rest.data(), rest.size(), static_cast<off_t>(offset + done));
   });
+}
+
+void SourceFile::Prefetch(std::uint64_t offset, std::uint64_t length) const {
+  ::posix_fadvise(descriptor_, static_cast<off_t>(offset), static_cast<off_t>(length),
+                  POSIX_FADV_WILLNEED);
 }
 
 std::vector<std::uint8_t> SourceFile::ReadAll() {

@@ -34,6 +34,10 @@ class SourceFile {
   // many were read, fewer only at the end of the file. An I/O error raises the stream read error.
   std::size_t ReadAt(std::uint64_t offset, std::span<std::uint8_t> buffer) const;
 
+  // Tells the system that these bytes will be read soon and in no particular order, so that reads
+  // from a disk run while earlier ones are used. Only a hint: nothing is reported.
+  void Prefetch(std::uint64_t offset, std::uint64_t length) const;
+
   // Reads the whole file, never more than the size it had when opened: a file that keeps
   // growing cannot make this read run on.
   std::vector<std::uint8_t> ReadAll();

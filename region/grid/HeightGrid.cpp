@@ -1,12 +1,15 @@
-// Opening the grid file, with the containers a user may pick by mistake refused by name.
+// Opening the grid file and its header, with the containers a user may pick by mistake refused
+// by name, and reading parts of its rows.
 #include "region/grid/HeightGrid.h"
 
 #include <array>
 #include <cstring>
 #include <optional>
+#include <string>
 #include <string_view>
 
 #include "region/files/Errors.h"
+#include "region/grid/GridHeader.h"
 
 namespace orandu {
 
@@ -40,11 +43,29 @@ std::optional<ContainerFormat> ContainerOf(const std::array<std::uint8_t, kSigna
 }  // namespace
 
 HeightGrid::HeightGrid(const std::filesystem::path& path) : file_(path) {
+  const std::optional<GridGeometry> described = ReadGridHeader(path, file_.size());
+  geometry_ = described.value_or(Etopo5Geometry);
+  hasHeader_ = described.has_value();
   std::array<std::uint8_t, kSignatureBytes> head{};
   if (file_.ReadAt(0, head) < head.size()) return;
   if (const auto format = ContainerOf(head)) {
     throw OranduError(ContainerGridMessage(path, *format));
   }
+}
+
+void HeightGrid::ReadSamples(int row, int column, std::span<std::uint8_t> bytes) const {
+  const std::uint64_t offset = std::uint64_t{RowBytes()} * static_cast<std::uint64_t>(row) +
+                               std::uint64_t{2} * static_cast<std::uint64_t>(column);
+  // The file was as long as its header says when it was opened: it has shrunk since.
+  if (file_.ReadAt(offset, bytes) != bytes.size()) {
+    throw OranduError(std::string(kStreamReadErrorMessage));
+  }
+}
+
+void HeightGrid::Prefetch(int row, int column, int count) const {
+  file_.Prefetch(std::uint64_t{RowBytes()} * static_cast<std::uint64_t>(row) +
+                     std::uint64_t{2} * static_cast<std::uint64_t>(column),
+                 std::uint64_t{2} * static_cast<std::uint64_t>(count));
 }
 
 }  // namespace orandu
