@@ -14,6 +14,7 @@
 
 #include "region/RegionView.h"
 #include "region/ShownSamples.h"
+#include "tests/support/HeaderGrid.h"
 #include "tests/support/PixelBuffer.h"
 #include "tests/support/TempDir.h"
 
@@ -391,6 +392,57 @@ TEST(ReliefShadingOnTheGrid, FlatGroundKeepsTheBarsColourExactly) {
   EXPECT_GT(flat, 10000);
   EXPECT_GT(shaded, GridColumns * GridRows / 2);
 }
+
+// A 1° grid described by a header: a plane rising 3000 m a column eastwards across columns 105
+// ... 115, to +15000 m, which only plain signed samples hold, and the poles' rows (in a grid of
+// nodes) ridged along the row.
+int DegreeGridHeight(int row, int column, bool poles, int lastRow) {
+  if (poles && (row == 0 || row == lastRow)) return 500 * (column % 3);
+  return 3000 * std::clamp(column - 110, -5, 5);
+}
+
+class ReliefShadingOnHeaderGrids : public ::testing::TestWithParam<bool> {};
+
+TEST_P(ReliefShadingOnHeaderGrids, SlopesUseTheRowsLatitudeAndThePolesKeepTheirColour) {
+  const bool cells = GetParam();
+  const testing::HeaderGridSpec spec{1, 1, cells};
+  const int lastRow = spec.Rows() - 1;
+  const TempDir dir;
+  const auto path = testing::WriteHeaderGrid(dir, "grid", spec, [&](int row, int column) {
+    return DegreeGridHeight(row, column, !cells, lastRow);
+  });
+  const Light light;
+  const Picture bar = DesignTimeColorBar();
+  RegionView view;
+  view.PlaceCenter(110, 0);  // columns 83 ... 134 at pixels 0 ... 51, rows from the first
+  view.SetShading(light);
+  PixelBuffer surface(52, spec.Rows());
+  view.PaintRegion(path, ColorTable(bar), surface);
+  const double northSouth = 6371008.8 * kPi / 180;
+  // Rows next to a pole's ridges are no plane.
+  for (int row = cells ? 0 : 2; row <= (cells ? lastRow : lastRow - 2); ++row) {
+    // The samples' latitude: a cell's centre lies half a degree south of its row's north edge.
+    const double latitude = 90 - row - (cells ? 0.5 : 0.0);
+    const double dx = northSouth * std::cos(Radians(latitude));
+    for (const int column : {107, 110, 113}) {
+      const double cosI = CosIncidence(3000 / dx, 0, light);
+      const PackedColor flat = Pack(*BarColor(bar, DegreeGridHeight(row, column, !cells, lastRow)));
+      ASSERT_TRUE(WithinOneLevel(surface.At(column - 83, row), Blend(flat, cosI, light)))
+          << "row " << row << " column " << column;
+    }
+  }
+  if (!cells) {
+    for (const int row : {0, lastRow}) {
+      for (int x = 0; x < 52; ++x) {
+        ASSERT_EQ(surface.At(x, row), Pack(*BarColor(bar, 500 * ((x + 83) % 3))))
+            << "pole row " << row << " pixel " << x;
+      }
+    }
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Registrations, ReliefShadingOnHeaderGrids, ::testing::Bool(),
+                         [](const auto& test) { return test.param ? "Cells" : "Nodes"; });
 
 TEST(ReliefShadingSpacing, FollowsTheLatitudeOfEachRow) {
   EXPECT_DOUBLE_EQ(EastWestSpacing(0), 0);
