@@ -10,6 +10,9 @@
 #include <QLineEdit>
 #include <QToolButton>
 
+#include <fstream>
+
+#include "tests/support/HeaderGrid.h"
 #include "tests/support/TempDir.h"
 #include "tests/ui/FormWidget.h"
 #include "tests/ui/ProgramFixture.h"
@@ -63,8 +66,10 @@ class RegionViewToolsTest : public QObject {
     return painted;
   }
 
-  void SendMouse(QEvent::Type type, QPoint pixel, Qt::MouseButton button, Qt::MouseButtons held) {
-    QMouseEvent event(type, QPointF(pixel), area()->mapToGlobal(QPointF(pixel)), button, held, {});
+  void SendMouse(QEvent::Type type, QPoint pixel, Qt::MouseButton button, Qt::MouseButtons held,
+                 Qt::KeyboardModifiers modifiers = {}) {
+    QMouseEvent event(type, QPointF(pixel), area()->mapToGlobal(QPointF(pixel)), button, held,
+                      modifiers);
     QCoreApplication::sendEvent(area(), &event);
   }
   void MoveMouse(QPoint pixel, Qt::MouseButtons held = {}) {
@@ -168,6 +173,60 @@ class RegionViewToolsTest : public QObject {
     Key(Qt::Key_Left, Qt::ShiftModifier);
     Key(Qt::Key_Home);
     QCOMPARE(Centre(graph()), QStringLiteral("200,100"));
+  }
+
+  void ctrlArrowsAndCtrlDragsMoveBySingleSamples() {
+    program_->PressOnMap({187, 87});  // centre (200, 100)
+    Key(Qt::Key_Right, Qt::ControlModifier);
+    QCOMPARE(graph().Region().Center(), (orandu::LatticePoint{200 * 28800 + 2400, 100 * 28800}));
+    QCOMPARE(Centre(graph()), QStringLiteral("200,100"));  // still within the degree
+    QCOMPARE(Exposure(), program_->ExpectedPaint());
+    MoveMouse({10, 20});  // row 999, column 2166: ((999 + 3 * 2166) % 400 - 200) * 50
+    QCOMPARE(graph().HeightTip1->text(), QStringLiteral("北緯 6°45′ 西経 179°30′  4850 m"));
+    Key(Qt::Key_Up, Qt::ControlModifier | Qt::ShiftModifier);  // ten samples north
+    QCOMPARE(graph().Region().Center(),
+             (orandu::LatticePoint{200 * 28800 + 2400, 100 * 28800 - 24000}));
+    // A drag begun with Ctrl held follows the mouse a sample a pixel.
+    SendMouse(QEvent::MouseButtonPress, {100, 100}, Qt::LeftButton, Qt::LeftButton,
+              Qt::ControlModifier);
+    MoveMouse({103, 98}, Qt::LeftButton);
+    QCOMPARE(graph().Region().Center(),
+             (orandu::LatticePoint{200 * 28800 - 4800, 100 * 28800 - 19200}));
+    SendMouse(QEvent::MouseButtonRelease, {103, 98}, Qt::LeftButton, {});
+    Key(Qt::Key_Right);  // a whole degree from there
+    QCOMPARE(graph().Region().Center(),
+             (orandu::LatticePoint{201 * 28800 - 4800, 100 * 28800 - 19200}));
+    Key(Qt::Key_Home);
+    QCOMPARE(graph().Region().Center(), (orandu::LatticePoint{200 * 28800, 100 * 28800}));
+  }
+
+  void aGridWithAHeaderIsPaintedAndReadOutToItsSeconds() {
+    // A 15″ grid of cells, 86,400 x 43,200 samples, in a sparse file: zeros but for one sample.
+    const orandu::testing::HeaderGridSpec spec{240, 1, true};
+    program_->dir().Write("grid15s.hdr", orandu::testing::HeaderText(spec));
+    const auto grid = program_->dir().Write("grid15s.bil", std::string());
+    std::filesystem::resize_file(grid, std::uint64_t{2} * 86400 * 43200);
+    {
+      // Row 100 * 240 - round(220.5) - 1 + 20, column 200 * 240 - 244 - 1 + 10: pixel (10, 20).
+      std::fstream file(grid, std::ios::in | std::ios::out | std::ios::binary);
+      file.seekp((std::streamoff{23799} * 86400 + 47765) * 2);
+      const char height[2] = {static_cast<char>(12345 & 0xFF), static_cast<char>(12345 >> 8)};
+      file.write(height, 2);
+    }
+    UseGrid(grid);
+    program_->PressOnMap({187, 87});  // 488 pixels are 2° of 15″: (200, 100) stays
+    const QImage painted = Exposure();
+    const orandu::ColorTable& colors = program_->windows().Main().Legend().Colors();
+    QCOMPARE(painted.pixel(10, 20), colors.For(orandu::SampleEncoding::kSigned16)[12345]);
+    QCOMPARE(painted.pixel(11, 20), colors[0]);
+    // The cell's centre: 99°09′52.5″ south of 90° N, 199°01′22.5″ east of 0°.
+    MoveMouse({10, 20});
+    QCOMPARE(graph().HeightTip1->text(),
+             QStringLiteral("南緯 9°09′52.5″ 西経 160°58′37.5″  12345 m"));
+    Key(Qt::Key_Left, Qt::ControlModifier);  // 15″ west: the same sample is a pixel east
+    MoveMouse({11, 20});
+    QCOMPARE(graph().HeightTip1->text(),
+             QStringLiteral("南緯 9°09′52.5″ 西経 160°58′37.5″  12345 m"));
   }
 
   void stepsArePulledBackIntoTheGridAsAPickIs() {

@@ -4,7 +4,9 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <optional>
 
+#include "region/grid/GridHeader.h"
 #include "tools/import/ImportError.h"
 #include "tools/import/ImportReport.h"
 
@@ -67,13 +69,12 @@ std::string FormatRasterHeader(const NativeLayout& layout) {
 }
 
 std::filesystem::path HeaderPath(const std::filesystem::path& output) {
-  std::filesystem::path header = output;
-  header.replace_extension(".hdr");
-  if (header == output) {
+  const std::optional<std::filesystem::path> header = GridHeaderPath(output);
+  if (!header) {
     throw OutputError("cannot write " + output.string() +
                       ": its header takes the name with .hdr in place of the extension");
   }
-  return header;
+  return *header;
 }
 
 }  // namespace orandu
