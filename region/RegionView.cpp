@@ -180,17 +180,32 @@ RegionPainter::RegionPainter(const RegionView& view, const std::filesystem::path
       spans_.push_back({first, east});
       if (east < count) spans_.push_back({0, count - east});
     }
-    // Every read of the paint asked for at once, so that a disk serves them together.
-    const int lastRow = std::min(firstGridRow_ + height + margin, geometry.rows);
-    for (int row = std::max(firstGridRow_ - margin, 0); row < lastRow; ++row) {
-      for (const ColumnSpan& span : spans_) grid_.Prefetch(row, span.first, span.count);
-    }
+    PrefetchUnlessInMemory(margin);
   }
   if (BytesPerPixel(layout) == 3 && !colors.empty() && !ColorTableIsInFileOrder(layout)) {
     fileOrderColors_.resize(std::size_t{1} << 16);
     for (std::size_t raw = 0; raw < fileOrderColors_.size(); ++raw) {
       fileOrderColors_[raw] = InFileOrder(gridColors_[raw], layout);
     }
+  }
+}
+
+void RegionPainter::PrefetchUnlessInMemory(int margin) {
+  // Every read of the paint asked for at once, so that a disk serves them together; unless the
+  // first and last rows are in memory, as after an earlier paint of the same place, when asking
+  // would only cost time.
+  const int firstRow = std::max(firstGridRow_ - margin, 0);
+  const int lastRow = std::min(firstGridRow_ + height_ + margin, grid_.Geometry().rows);
+  block_ = std::make_unique_for_overwrite<std::uint8_t[]>(kBlockRows * rowBytes_);
+  const auto inMemory = [&](int row) {
+    const ColumnSpan& span = spans_.front();
+    return grid_.InMemory(row, span.first,
+                          {block_.get() + std::size_t{2} * static_cast<std::size_t>(span.first),
+                           std::size_t{2} * static_cast<std::size_t>(span.count)});
+  };
+  if (firstRow >= lastRow || (inMemory(firstRow) && inMemory(lastRow - 1))) return;
+  for (int row = firstRow; row < lastRow; ++row) {
+    for (const ColumnSpan& span : spans_) grid_.Prefetch(row, span.first, span.count);
   }
 }
 

@@ -148,6 +148,7 @@ class RegionPainter {
     int count;
   };
 
+  void PrefetchUnlessInMemory(int margin);
   void ReadBlockHolding(int y);
   void ReadSpans(int firstRead, int rows);
   void Shade(int y, std::span<const std::uint8_t> samples, std::uint8_t* pixels);

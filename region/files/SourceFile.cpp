@@ -2,6 +2,7 @@
 #include "region/files/SourceFile.h"
 
 #include <fcntl.h>
+#include <sys/uio.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -61,6 +62,12 @@ std::size_t SourceFile::ReadAt(std::uint64_t offset, std::span<std::uint8_t> buf
   return ReadUntilFullOrEnd(buffer, [this, offset](std::span<std::uint8_t> rest, std::size_t done) {
     return ::pread(descriptor_, rest.data(), rest.size(), static_cast<off_t>(offset + done));
   });
+}
+
+bool SourceFile::InMemory(std::uint64_t offset, std::span<std::uint8_t> buffer) const {
+  iovec vector{buffer.data(), buffer.size()};
+  const ssize_t read = ::preadv2(descriptor_, &vector, 1, static_cast<off_t>(offset), RWF_NOWAIT);
+  return read == static_cast<ssize_t>(buffer.size());
 }
 
 void SourceFile::Prefetch(std::uint64_t offset, std::uint64_t length) const {

@@ -34,6 +34,10 @@ class SourceFile {
   // many were read, fewer only at the end of the file. An I/O error raises the stream read error.
   std::size_t ReadAt(std::uint64_t offset, std::span<std::uint8_t> buffer) const;
 
+  // Whether these bytes are in memory already, so that a read of them costs no wait for a disk;
+  // found out by reading them into the buffer without waiting. False when the system cannot tell.
+  bool InMemory(std::uint64_t offset, std::span<std::uint8_t> buffer) const;
+
   // Tells the system that these bytes will be read soon and in no particular order, so that reads
   // from a disk run while earlier ones are used. Only a hint: nothing is reported.
   void Prefetch(std::uint64_t offset, std::uint64_t length) const;

@@ -53,19 +53,24 @@ HeightGrid::HeightGrid(const std::filesystem::path& path) : file_(path) {
   }
 }
 
+std::uint64_t HeightGrid::Offset(int row, int column) const {
+  return std::uint64_t{RowBytes()} * static_cast<std::uint64_t>(row) +
+         std::uint64_t{2} * static_cast<std::uint64_t>(column);
+}
+
 void HeightGrid::ReadSamples(int row, int column, std::span<std::uint8_t> bytes) const {
-  const std::uint64_t offset = std::uint64_t{RowBytes()} * static_cast<std::uint64_t>(row) +
-                               std::uint64_t{2} * static_cast<std::uint64_t>(column);
   // The file was as long as its header says when it was opened: it has shrunk since.
-  if (file_.ReadAt(offset, bytes) != bytes.size()) {
+  if (file_.ReadAt(Offset(row, column), bytes) != bytes.size()) {
     throw OranduError(std::string(kStreamReadErrorMessage));
   }
 }
 
+bool HeightGrid::InMemory(int row, int column, std::span<std::uint8_t> bytes) const {
+  return file_.InMemory(Offset(row, column), bytes);
+}
+
 void HeightGrid::Prefetch(int row, int column, int count) const {
-  file_.Prefetch(std::uint64_t{RowBytes()} * static_cast<std::uint64_t>(row) +
-                     std::uint64_t{2} * static_cast<std::uint64_t>(column),
-                 std::uint64_t{2} * static_cast<std::uint64_t>(count));
+  file_.Prefetch(Offset(row, column), std::uint64_t{2} * static_cast<std::uint64_t>(count));
 }
 
 }  // namespace orandu

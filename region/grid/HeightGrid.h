@@ -81,12 +81,16 @@ class HeightGrid {
   // throws OranduError when the file no longer holds them all.
   void ReadSamples(int row, int column, std::span<std::uint8_t> bytes) const;
 
+  // Whether these samples of a row are in memory already (read into `bytes` to find out).
+  bool InMemory(int row, int column, std::span<std::uint8_t> bytes) const;
+
   // Tells the system that these samples of a row will be read soon, so that reads from a disk
   // can run while earlier ones are used.
   void Prefetch(int row, int column, int count) const;
 
  private:
   std::size_t RowBytes() const { return geometry_.RowBytes(); }
+  std::uint64_t Offset(int row, int column) const;
 
   SourceFile file_;
   GridGeometry geometry_;
