@@ -4,7 +4,7 @@
 # level 1) against `gdalwarp -r average`; with --native the import of the same grid at its own
 # spacing against `gdal_translate -of EHdr -ot Int16`; with --native-15s the same two on a 15"
 # grid of 16-bit integers (86400 x 43200, netCDF-4, deflate level 1 in chunks of 16 whole rows:
-# about 4.6 GB in, 7.46 GB out each, so give it 25 GB free and a few minutes to make the input).
+# 5.5 GB in, 7.46 GB out each, so give it 25 GB free and 5 minutes to make the input).
 # GDAL comes from gdal-bin, which only this benchmark needs. Each tool's output is removed after
 # its run, and a working folder made here is removed at the end; one given is kept with its
 # input grid, to be used again.
