@@ -25,7 +25,7 @@ struct GridShape {
 // The 1' grid keeps the heights and chunks it always had, so that its figures stay comparable.
 constexpr GridShape kOneMinute{60, NC_FLOAT, -5720, 3320, 0, 540};
 // The 15" grid holds what GEBCO's 15" grids hold, 16-bit integers spanning the Earth's relief,
-// as 7.46 GB of values deflated into about half that. Chunks of 16 full rows (2.6 MB) let both
+// as 7.46 GB of values deflated into 5.5 GB. Chunks of 16 full rows (2.6 MB) let both
 // tools read it band by band from the north.
 constexpr GridShape kFifteenSeconds{240, NC_SHORT, -11000, 8800, 16, 160};
 
