@@ -71,24 +71,33 @@ ImportSummary ImportNative(const std::filesystem::path& input, const std::filesy
       if (options.stage) options.stage(ImportStage::kValues);
       const std::span<double> heights = std::span(block).first(count * run.count);
       grid.ReadBlock(first, count, run.first, run.count, heights);
+      // Billions of samples pass here: the loop keeps its counts and bounds in locals (the byte
+      // stores could otherwise alias them) and wraps the output column without a division.
+      const std::size_t columns = layout.columns;
+      const std::size_t stored = std::min(run.count, columns - std::min(columns, run.first));
+      const std::size_t runStart = (run.first + columns - layout.firstInputColumn) % columns;
+      std::size_t allMissing = 0;
+      std::size_t clamped = 0;
       for (std::size_t row = 0; row < count; ++row) {
         std::uint8_t* to = band.data() + row * rowBytes;
-        for (std::size_t offset = 0; offset < run.count; ++offset) {
-          const std::size_t column = run.first + offset;
-          if (column >= layout.columns) continue;  // the first column again, 360° on
-          double height = heights[row * run.count + offset];
+        const double* from = heights.data() + row * run.count;
+        std::size_t at = runStart;
+        // Input columns from `columns` on are the first ones again, 360° on.
+        for (std::size_t offset = 0; offset < stored; ++offset) {
+          double height = from[offset];
           if (std::isnan(height)) {
             // The 5' import's rule for an output sample with no valid input.
             height = 0;
-            ++summary.allMissing;
+            ++allMissing;
           }
           const EncodedSample sample = EncodeSigned16(height);
-          summary.clamped += sample.clamped;
-          const std::size_t at =
-              (column + layout.columns - layout.firstInputColumn) % layout.columns * kSampleBytes;
-          StoreSample(to + at, sample.raw);
+          clamped += sample.clamped;
+          StoreSample(to + at * kSampleBytes, sample.raw);
+          if (++at == columns) at = 0;
         }
       }
+      summary.allMissing += allMissing;
+      summary.clamped += clamped;
     }
     if (options.stage) options.stage(ImportStage::kOutput);
     // A full disk stops the import at once, not after reading the rest.
