@@ -12,7 +12,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-30}
 build=${ORANDU_FUZZ_BUILD_DIR:-build-fuzz}
-targets=(bmp color_bar settings region palette)
+targets=(bmp color_bar settings region palette grid_header)
 
 cmake --preset fuzz -B "$build" >/dev/null
 cmake --build "$build" -j2

@@ -23,6 +23,7 @@ constexpr int kMaxSamplesPerDegree = static_cast<int>(LatticePartsPerDegree / 2)
 // How far the header's degrees may stray from the lattice point they stand for, in lattice
 // parts: they are written with 15 significant digits, which stray far less.
 constexpr double kLatticeTolerance = 0.01;
+constexpr double kMaxLatticeParts = 1e15;
 
 class Header {
  public:
@@ -115,6 +116,8 @@ class Header {
 // Degrees as lattice parts, when they lie on the lattice.
 std::optional<std::int64_t> OnLattice(double degrees) {
   const double parts = degrees * static_cast<double>(LatticePartsPerDegree);
+  // Far beyond a turn of the Earth, and beyond what a whole number of parts can hold.
+  if (!(std::fabs(parts) < kMaxLatticeParts)) return std::nullopt;
   const double nearest = std::nearbyint(parts);
   if (std::fabs(parts - nearest) > kLatticeTolerance) return std::nullopt;
   return static_cast<std::int64_t>(nearest);
@@ -143,12 +146,15 @@ GridGeometry ParseGridHeader(std::string_view text, std::uint64_t fileBytes,
   }
   const std::int64_t columns = header.Whole("NCOLS");
   const std::int64_t rows = header.Whole("NROWS");
+  if (columns <= 0 || rows <= 0) header.Fail("NROWS と NCOLS は正でなければなりません");
+  if (columns > std::int64_t{kDegreesAround} * kMaxSamplesPerDegree) {
+    header.Fail("NCOLS " + std::to_string(columns) + " は 1/4″ より細かい間隔です");
+  }
   for (const char* key : {"BANDROWBYTES", "TOTALROWBYTES"}) {
     if (header.Whole(key, 2 * columns) != 2 * columns) {
       header.Fail(std::string(key) + " が NCOLS × 2 ではありません");
     }
   }
-  if (columns <= 0 || rows <= 0) header.Fail("NROWS と NCOLS は正でなければなりません");
 
   GridGeometry geometry;
   if (columns % kDegreesAround == 0 && columns / kDegreesAround <= kMaxSamplesPerDegree &&
