@@ -241,7 +241,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         Refusal{"1000 columns", {{"NCOLS", "1000"}}, NoWholeSpacing(1000)},
         Refusal{"40′: 1.5 per degree", {{"NCOLS", "540"}}, NoWholeSpacing(540)},
-        Refusal{"40°: no row on the equator", {{"NCOLS", "9"}}, NoWholeSpacing(9)},
+        Refusal{"40°: no whole rows pole to pole", {{"NCOLS", "9"}}, NoWholeSpacing(9)},
         Refusal{"7 per degree: off the lattice", {{"NCOLS", "2520"}}, NoWholeSpacing(2520)},
         Refusal{
             "1/8″: its half is off the lattice", {{"NCOLS", "10368000"}}, NoWholeSpacing(10368000)},
