@@ -109,5 +109,81 @@ TEST(ColorTableTest, AgreesWithTheLookupForEveryRawSample) {
   }
 }
 
+struct Encoded {
+  std::uint16_t raw;
+  SampleEncoding encoding;
+  HeightSample metres;
+};
+
+std::ostream& operator<<(std::ostream& out, const Encoded& e) {
+  return out << "raw " << e.raw
+             << (e.encoding == SampleEncoding::kEtopo5 ? " in ETOPO5" : " plain signed");
+}
+
+class HeightOfTest : public ::testing::TestWithParam<Encoded> {};
+
+TEST_P(HeightOfTest, DecodesEachEncodingByItsOwnRule) {
+  EXPECT_EQ(HeightOf(GetParam().raw, GetParam().encoding), GetParam().metres);
+}
+
+constexpr auto kEtopo5 = SampleEncoding::kEtopo5;
+constexpr auto kSigned16 = SampleEncoding::kSigned16;
+
+INSTANTIATE_TEST_SUITE_P(
+    Thresholds, HeightOfTest,
+    ::testing::Values(Encoded{0, kEtopo5, 0}, Encoded{10000, kEtopo5, 10000},
+                      Encoded{10001, kEtopo5, -55535}, Encoded{32767, kEtopo5, -32769},
+                      Encoded{32768, kEtopo5, -32768}, Encoded{55536, kEtopo5, -10000},
+                      Encoded{65535, kEtopo5, -1}, Encoded{0, kSigned16, 0},
+                      Encoded{10000, kSigned16, 10000}, Encoded{10001, kSigned16, 10001},
+                      Encoded{32767, kSigned16, 32767}, Encoded{32768, kSigned16, -32768},
+                      Encoded{55536, kSigned16, -10000}, Encoded{65535, kSigned16, -1}));
+
+// A bar whose every column has its own colour, so that a sample given the wrong column shows.
+Picture NumberedBar() {
+  Picture bar = DesignTimeColorBar();
+  for (int x = 0; x < bar.width; ++x) bar.pixels[x] = Rgb{std::uint8_t(x), std::uint8_t(x >> 8), 5};
+  return bar;
+}
+
+// Two's complement, worked out apart from the code under test.
+HeightSample PlainSigned(int raw) {
+  return raw < 32768 ? raw : raw - 65536;
+}
+
+TEST(ColorTableTest, PlainSignedSamplesTakeTheColourOfTheirOwnHeight) {
+  const Picture bar = NumberedBar();
+  const ColorTable table(bar);
+  const PackedColor* colors = table.For(SampleEncoding::kSigned16);
+  for (int raw = 0; raw < 65536; ++raw) {
+    ASSERT_EQ(colors[raw], Pack(*BarColor(bar, PlainSigned(raw)))) << raw;
+  }
+}
+
+TEST(ColorTableTest, TheTwoTablesDifferOnlyWhereEtopo5ReadsDepthsAboveTenThousand) {
+  const ColorTable table(NumberedBar());
+  const PackedColor* etopo5 = table.For(SampleEncoding::kEtopo5);
+  const PackedColor* plain = table.For(SampleEncoding::kSigned16);
+  for (int raw = 0; raw < 65536; ++raw) {
+    ASSERT_EQ(etopo5[raw], table[static_cast<std::uint16_t>(raw)]) << raw;
+    if (raw >= 10001 && raw <= 32767) {
+      ASSERT_NE(plain[raw], etopo5[raw]) << raw;
+    } else {
+      ASSERT_EQ(plain[raw], etopo5[raw]) << raw;
+    }
+  }
+}
+
+TEST(ColorTableTest, HeightsAboveTenThousandTakeTheLastColumnInAPlainGrid) {
+  const ColorTable table(DesignTimeColorBar());
+  const PackedColor* plain = table.For(SampleEncoding::kSigned16);
+  EXPECT_EQ(plain[12000], Pack(kWhite));  // +12000 m lies past the last column, +10000 m
+  EXPECT_EQ(plain[10001], Pack(kWhite));
+  EXPECT_EQ(plain[32767], Pack(kWhite));
+  EXPECT_EQ(table.For(SampleEncoding::kEtopo5)[10001], Pack(kViolet));  // -55535 m
+  EXPECT_EQ(plain[32768], Pack(kViolet));                               // -32768 m
+  EXPECT_EQ(plain[65535], Pack(kNearWhite));                            // -1 m
+}
+
 }  // namespace
 }  // namespace orandu
