@@ -101,6 +101,21 @@ struct GridGeometry {
   }
 };
 
+// Whether a global grid of this many columns has a spacing the program shows: a whole number of
+// samples per degree that divides 14,400, so that its samples and the centres of its cells lie on
+// the lattice, or a whole number of degrees per sample that divides 180, so that its rows reach
+// the poles.
+constexpr bool IsShownSpacing(std::int64_t columns) {
+  constexpr std::int64_t kDegreesAround = 360;
+  constexpr std::int64_t kFinest = LatticePartsPerDegree / 2;
+  if (columns <= 0) return false;
+  if (columns % kDegreesAround == 0) {
+    const std::int64_t perDegree = columns / kDegreesAround;
+    return perDegree <= kFinest && kFinest % perDegree == 0;
+  }
+  return kDegreesAround % columns == 0 && columns % 2 == 0;
+}
+
 // The ETOPO5 grid file: 5′ samples, 4320 columns from 0° E and 2160 rows from 90° N.
 inline constexpr GridGeometry Etopo5Geometry{
     4320, 2160, 12, 1, 0, LatitudeRegistration::kNodes, SampleEncoding::kEtopo5};

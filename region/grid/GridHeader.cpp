@@ -18,8 +18,6 @@ namespace {
 constexpr std::uint64_t kMaxHeaderBytes = 64 * 1024;
 constexpr int kDegreesAround = 360;
 constexpr int kDegreesPoleToPole = 180;
-// The finest spacing whose half still lies on the lattice: 1/4″.
-constexpr int kMaxSamplesPerDegree = static_cast<int>(LatticePartsPerDegree / 2);
 // How far the header's degrees may stray from the lattice point they stand for, in lattice
 // parts: they are written with 15 significant digits, which stray far less.
 constexpr double kLatticeTolerance = 0.01;
@@ -147,24 +145,21 @@ GridGeometry ParseGridHeader(std::string_view text, std::uint64_t fileBytes,
   const std::int64_t columns = header.Whole("NCOLS");
   const std::int64_t rows = header.Whole("NROWS");
   if (columns <= 0 || rows <= 0) header.Fail("NROWS と NCOLS は正でなければなりません");
-  if (columns > std::int64_t{kDegreesAround} * kMaxSamplesPerDegree) {
-    header.Fail("NCOLS " + std::to_string(columns) + " は 1/4″ より細かい間隔です");
-  }
+  const std::string unshownSpacing =
+      "NCOLS " + std::to_string(columns) +
+      " では 1 度あたり整数個の標本にも標本あたり整数度にもなりません";
   for (const char* key : {"BANDROWBYTES", "TOTALROWBYTES"}) {
     if (header.Whole(key, 2 * columns) != 2 * columns) {
       header.Fail(std::string(key) + " が NCOLS × 2 ではありません");
     }
   }
 
+  if (!IsShownSpacing(columns)) header.Fail(unshownSpacing);
   GridGeometry geometry;
-  if (columns % kDegreesAround == 0 && columns / kDegreesAround <= kMaxSamplesPerDegree &&
-      LatticePartsPerDegree % (columns / kDegreesAround) == 0) {
+  if (columns % kDegreesAround == 0) {
     geometry.samplesPerDegree = static_cast<int>(columns / kDegreesAround);
-  } else if (columns < kDegreesAround && kDegreesAround % columns == 0 && columns % 2 == 0) {
-    geometry.degreesPerSample = static_cast<int>(kDegreesAround / columns);
   } else {
-    header.Fail("NCOLS " + std::to_string(columns) +
-                " では 1 度あたり整数個の標本にも標本あたり整数度にもなりません");
+    geometry.degreesPerSample = static_cast<int>(kDegreesAround / columns);
   }
   geometry.columns = static_cast<int>(columns);
   const auto spacing = OnLattice(header.Degrees("XDIM"));
@@ -202,8 +197,12 @@ GridGeometry ParseGridHeader(std::string_view text, std::uint64_t fileBytes,
 std::optional<GridGeometry> ReadGridHeader(const std::filesystem::path& grid,
                                            std::uint64_t fileBytes) {
   const auto headerPath = GridHeaderPath(grid);
+  if (!headerPath) return std::nullopt;
+  // Only a name that is not there at all means no header: a link to nothing, or a name that
+  // cannot be looked at, is a header the opening below says it cannot read.
   std::error_code error;
-  if (!headerPath || !std::filesystem::exists(*headerPath, error)) return std::nullopt;
+  const auto status = std::filesystem::symlink_status(*headerPath, error);
+  if (status.type() == std::filesystem::file_type::not_found) return std::nullopt;
   SourceFile header(*headerPath);
   if (header.size() > kMaxHeaderBytes) {
     throw OranduError(InvalidGridHeaderMessage(*headerPath, "ヘッダーとしては大きすぎます"));

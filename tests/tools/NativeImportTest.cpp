@@ -290,6 +290,13 @@ INSTANTIATE_TEST_SUITE_P(
                 },
                 "the spacing 18′ is neither a whole number of samples per degree nor a whole "
                 "number of degrees: a grid at its own spacing needs one or the other"},
+        Refusal{"SevenSamplesADegree",
+                [](TestGridFile& g) {
+                  g.latitude.values = Spaced(1260, -90 + 1.0 / 14, 1.0 / 7);
+                  g.longitude.values = Spaced(2520, 0, 1.0 / 7);
+                },
+                "the spacing 8.571′ is not one the program shows: its samples per degree must "
+                "divide 14400, or its degrees per sample 180"},
         Refusal{"NotGlobalInLongitude",
                 [](TestGridFile& g) { g.longitude.values = Spaced(181, 0, 1); },
                 "longitudes lon run from 0° to 180°: not a global grid"}),

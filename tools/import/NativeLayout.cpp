@@ -42,6 +42,11 @@ NativeLayout FitNativeLayout(const LatitudeAxis& latitude, const LongitudeAxis& 
                       " is neither a whole number of samples per degree nor a whole number of "
                       "degrees: a grid at its own spacing needs one or the other");
   }
+  if (!IsShownSpacing(static_cast<std::int64_t>(columns))) {
+    throw ImportError("the spacing " + DescribeSpacing(longitude.step) +
+                      " is not one the program shows: its samples per degree must divide 14400, "
+                      "or its degrees per sample 180");
+  }
   NativeLayout layout;
   layout.rows = latitude.count;
   layout.columns = columns;

@@ -303,7 +303,6 @@ class HugeNumberTest : public RefusedHeaderTest {};
 // Numbers far beyond any grid are refused like any other wrong value, without arithmetic that
 // overflows (the sanitizers stop at it).
 TEST_P(HugeNumberTest, IsRefusedWithoutOverflow) {
-  GTEST_SKIP() << "2 * NCOLS, ULYMAP's parts * 2 and degrees beyond int64 parts overflow";
   EXPECT_EQ(RefusalOf(TwoDegreeHeaderWith(GetParam().changes), GetParam().fileBytes),
             HeaderMessage(kHeaderPath, GetParam().reason));
 }
@@ -454,6 +453,22 @@ TEST(HeaderBesideTheGridTest, AHeaderThatIsNoFileIsRefusedAndNeverWaitedFor) {
     }
     std::filesystem::remove(header);
     ASSERT_EQ(::mkfifo(header.c_str(), 0600), 0);  // no writer: a blocking open would wait
+  }
+}
+
+// A link to a header that is gone is a header that cannot be read, not the ETOPO5 layout.
+TEST(HeaderBesideTheGridTest, ALinkToNoHeaderIsRefused) {
+  TempDir dir;
+  const auto path = WriteTwoDegreeGrid(dir, kNodes2Degrees);
+  const auto header = dir / "world.hdr";
+  std::filesystem::remove(header);
+  std::filesystem::create_symlink(dir / "gone.hdr", header);
+  try {
+    HeightGrid grid(path);
+    ADD_FAILURE() << "opened beside a link to no header";
+  } catch (const OranduError& error) {
+    EXPECT_EQ(std::string(error.what()),
+              "ファイル \"" + header.string() + "\". No such file or directory は開けません");
   }
 }
 
