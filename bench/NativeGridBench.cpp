@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include "region/RegionView.h"
 #include "region/ShownSamples.h"
@@ -100,6 +101,24 @@ void BM_PressWarm(benchmark::State& state) {
   state.counters["ratio"] = fineSeconds / etopoSeconds;
 }
 BENCHMARK(BM_PressWarm)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+// The floor of a 15″ press: only its reads, a row's shown samples at a time, from the page cache.
+void BM_ReadsOnlyWarm(benchmark::State& state) {
+  if (!GridsExist(state)) return;
+  const orandu::HeightGrid grid(FifteenSecondPath());
+  const orandu::GridGeometry& geometry = grid.Geometry();
+  std::vector<std::uint8_t> row(std::size_t{2} * kWidth);
+  int press = 0;
+  for (auto _ : state) {
+    const orandu::LatticePoint center = orandu::DegreePoint(PlaceLon(press), PlaceLat(press));
+    ++press;
+    const int firstRow = orandu::FirstRow(geometry, center, kHeight);
+    const int firstColumn = orandu::FirstColumn(geometry, center, kWidth);
+    for (int y = 0; y < kHeight; ++y) grid.ReadSamples(firstRow + y, firstColumn, row);
+    benchmark::DoNotOptimize(row.data());
+  }
+}
+BENCHMARK(BM_ReadsOnlyWarm)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // The same press with nothing of the grid in the page cache: every read goes to the disk. Needs
 // the right to write /proc/sys/vm/drop_caches (root).

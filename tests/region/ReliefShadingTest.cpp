@@ -431,6 +431,14 @@ TEST_P(ReliefShadingOnHeaderGrids, SlopesUseTheRowsLatitudeAndThePolesKeepTheirC
           << "row " << row << " column " << column;
     }
   }
+  // The area's outer columns lie on flat ground: their neighbours outside the area were read too.
+  for (int row = cells ? 0 : 2; row <= (cells ? lastRow : lastRow - 2); ++row) {
+    for (const int x : {0, 51}) {
+      ASSERT_EQ(surface.At(x, row),
+                Pack(*BarColor(bar, DegreeGridHeight(row, x + 83, !cells, lastRow))))
+          << "row " << row << " pixel " << x;
+    }
+  }
   if (!cells) {
     for (const int row : {0, lastRow}) {
       for (int x = 0; x < 52; ++x) {
