@@ -223,6 +223,20 @@ class RegionViewToolsTest : public QObject {
     MoveMouse({10, 20});
     QCOMPARE(graph().HeightTip1->text(),
              QStringLiteral("南緯 9°09′52.5″ 西経 160°58′37.5″  12345 m"));
+    // Saved as a GeoTIFF, a pixel is a 15″ cell: the west edge of column 47755 is 47755 / 240
+    // degrees east (161.0208333° W), the north edge of row 23779 is 23779 / 240 degrees south of
+    // 90° N (9.0791667° S).
+    const auto file = program_->dir() / "region.tif";
+    AnswerSaveWith(file);
+    graph().Action_SavePicture->trigger();
+    QProcess gdalinfo;
+    gdalinfo.start(QStringLiteral("gdalinfo"), {orandu::FromPath(file)});
+    QVERIFY(gdalinfo.waitForFinished());
+    const QString info = QString::fromUtf8(gdalinfo.readAllStandardOutput());
+    QVERIFY2(info.contains(QStringLiteral("Pixel Size = (0.004166666666667,-0.004166666666667)")),
+             qPrintable(info));
+    QVERIFY2(info.contains(QStringLiteral("Upper Left  (-161.0208333,  -9.0791667)")),
+             qPrintable(info));
     Key(Qt::Key_Left, Qt::ControlModifier);  // 15″ west: the same sample is a pixel east
     MoveMouse({11, 20});
     QCOMPARE(graph().HeightTip1->text(),
