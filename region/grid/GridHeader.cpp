@@ -148,13 +148,13 @@ GridGeometry ParseGridHeader(std::string_view text, std::uint64_t fileBytes,
   const std::string unshownSpacing =
       "NCOLS " + std::to_string(columns) +
       " では 1 度あたり整数個の標本にも標本あたり整数度にもなりません";
+  // Checked before any arithmetic on the count, which may be anything a 64-bit number holds.
+  if (!IsShownSpacing(columns)) header.Fail(unshownSpacing);
   for (const char* key : {"BANDROWBYTES", "TOTALROWBYTES"}) {
     if (header.Whole(key, 2 * columns) != 2 * columns) {
       header.Fail(std::string(key) + " が NCOLS × 2 ではありません");
     }
   }
-
-  if (!IsShownSpacing(columns)) header.Fail(unshownSpacing);
   GridGeometry geometry;
   if (columns % kDegreesAround == 0) {
     geometry.samplesPerDegree = static_cast<int>(columns / kDegreesAround);
