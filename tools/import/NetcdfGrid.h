@@ -1,8 +1,10 @@
 // A netCDF file's grid of heights: finding the variable and its axes, and reading it in bands.
 #pragma once
 
+#include <array>
 #include <cmath>
 #include <cstddef>
+#include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <span>
@@ -20,6 +22,16 @@ struct ValueCoding {
   std::vector<double> missing;  // _FillValue and missing_value, as stored
   double validMin = -HUGE_VAL;  // valid_min / valid_max / valid_range, as stored
   double validMax = HUGE_VAL;
+};
+
+// Stored 16-bit values that are metres as they stand (no packing): read without a round trip
+// through doubles. A value is missing outside lowestValid ... highestValid or when it equals one of
+// `missing` (padded with kNoValue, which no 16-bit value equals).
+struct PlainShorts {
+  static constexpr std::int32_t kNoValue = INT32_MIN;
+  std::int32_t lowestValid = INT16_MIN;
+  std::int32_t highestValid = INT16_MAX;
+  std::array<std::int32_t, 2> missing = {kNoValue, kNoValue};
 };
 
 class NetcdfGrid {
@@ -55,6 +67,15 @@ class NetcdfGrid {
   void ReadBlock(std::size_t first, std::size_t count, std::size_t firstColumn, std::size_t columns,
                  std::span<double> heights);
 
+  // How the values can be read by ReadPlainShorts; nullopt when they need ReadBlock: packed, not
+  // 16-bit signed integers, or with more missing values than PlainShorts holds.
+  const std::optional<PlainShorts>& PlainShortCoding() const { return plainShorts_; }
+
+  // Reads like ReadBlock, but when PlainShortCoding() is set: the heights as 16-bit metres, 0
+  // where a value is missing. Returns the number of missing values.
+  std::size_t ReadPlainShorts(std::size_t first, std::size_t count, std::size_t firstColumn,
+                              std::size_t columns, std::span<std::int16_t> heights);
+
   // The lowest and highest heights read so far; nullopt before any value is read.
   std::optional<double> Lowest() const { return lowest_; }
   std::optional<double> Highest() const { return highest_; }
@@ -63,6 +84,10 @@ class NetcdfGrid {
   void FindVariable(const std::optional<std::string>& variable);
   void ReadCoding();
   void FindChunks();
+  void FindPlainShorts();
+  // Reads the stored values of a block, rows as the file holds them, into `values`.
+  void ReadStored(std::size_t first, std::size_t count, std::size_t firstColumn,
+                  std::size_t columns, void* values);
 
   int file_ = -1;
   int variableId_ = -1;
@@ -74,6 +99,7 @@ class NetcdfGrid {
   LatitudeAxis latitude_;
   LongitudeAxis longitude_;
   ValueCoding coding_;
+  std::optional<PlainShorts> plainShorts_;
   std::vector<unsigned char> stored_;
   std::optional<double> lowest_;
   std::optional<double> highest_;
