@@ -267,32 +267,6 @@ void Decode(const unsigned char* stored, std::span<double> heights, const ValueC
   }
 }
 
-// Marks missing 16-bit values 0 in place, counts them, and widens the range seen. Branch-free, as
-// billions of values pass here.
-std::size_t DecodePlainShorts(std::span<std::int16_t> values, const PlainShorts& coding,
-                              std::optional<double>& lowest, std::optional<double>& highest) {
-  const std::int32_t lowestValid = coding.lowestValid;
-  const std::int32_t highestValid = coding.highestValid;
-  const auto [firstMissing, secondMissing] = coding.missing;
-  std::int32_t low = INT32_MAX;
-  std::int32_t high = INT32_MIN;
-  std::size_t missing = 0;
-  for (std::int16_t& stored : values) {
-    const std::int32_t value = stored;
-    const bool isMissing = (value < lowestValid) | (value > highestValid) |
-                           (value == firstMissing) | (value == secondMissing);
-    stored = static_cast<std::int16_t>(isMissing ? 0 : value);
-    missing += isMissing;
-    low = std::min(low, isMissing ? INT32_MAX : value);
-    high = std::max(high, isMissing ? INT32_MIN : value);
-  }
-  if (low <= high) {
-    lowest = std::min<double>(lowest.value_or(HUGE_VAL), low);
-    highest = std::max<double>(highest.value_or(-HUGE_VAL), high);
-  }
-  return missing;
-}
-
 // A fill value as the type stores it: a double fill on a float variable compares as a float.
 double AsStored(double fill, int type) {
   return type == NC_FLOAT ? static_cast<double>(static_cast<float>(fill)) : fill;
@@ -525,16 +499,20 @@ void NetcdfGrid::ReadStored(std::size_t first, std::size_t count, std::size_t fi
 std::size_t NetcdfGrid::ReadPlainShorts(std::size_t first, std::size_t count,
                                         std::size_t firstColumn, std::size_t columns,
                                         std::span<std::int16_t> heights) {
-  const std::span<std::int16_t> values = heights.first(count * columns);
-  ReadStored(first, count, firstColumn, columns, values.data());
-  if (latitude_.ascending) {
-    for (std::size_t row = 0; row < count / 2; ++row) {
-      std::swap_ranges(values.begin() + static_cast<std::ptrdiff_t>(row * columns),
-                       values.begin() + static_cast<std::ptrdiff_t>((row + 1) * columns),
-                       values.begin() + static_cast<std::ptrdiff_t>((count - 1 - row) * columns));
-    }
+  storedShorts_.resize(count * columns);
+  ReadStored(first, count, firstColumn, columns, storedShorts_.data());
+  ShortRange seen;
+  std::size_t missing = 0;
+  for (std::size_t row = 0; row < count; ++row) {
+    const std::size_t storedRow = latitude_.ascending ? count - 1 - row : row;
+    missing += DecodePlainShorts(storedShorts_.data() + storedRow * columns,
+                                 heights.data() + row * columns, columns, *plainShorts_, seen);
   }
-  return DecodePlainShorts(values, *plainShorts_, lowest_, highest_);
+  if (seen.lowest <= seen.highest) {
+    lowest_ = std::min<double>(lowest_.value_or(HUGE_VAL), seen.lowest);
+    highest_ = std::max<double>(highest_.value_or(-HUGE_VAL), seen.highest);
+  }
+  return missing;
 }
 
 void NetcdfGrid::ReadBlock(std::size_t first, std::size_t count, std::size_t firstColumn,

@@ -1,7 +1,6 @@
 // A netCDF file's grid of heights: finding the variable and its axes, and reading it in bands.
 #pragma once
 
-#include <array>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
@@ -12,6 +11,7 @@
 #include <vector>
 
 #include "tools/import/GridAxes.h"
+#include "tools/import/PlainShorts.h"
 
 namespace orandu {
 
@@ -22,16 +22,6 @@ struct ValueCoding {
   std::vector<double> missing;  // _FillValue and missing_value, as stored
   double validMin = -HUGE_VAL;  // valid_min / valid_max / valid_range, as stored
   double validMax = HUGE_VAL;
-};
-
-// Stored 16-bit values that are metres as they stand (no packing): read without a round trip
-// through doubles. A value is missing outside lowestValid ... highestValid or when it equals one of
-// `missing` (padded with kNoValue, which no 16-bit value equals).
-struct PlainShorts {
-  static constexpr std::int32_t kNoValue = INT32_MIN;
-  std::int32_t lowestValid = INT16_MIN;
-  std::int32_t highestValid = INT16_MAX;
-  std::array<std::int32_t, 2> missing = {kNoValue, kNoValue};
 };
 
 class NetcdfGrid {
@@ -101,6 +91,7 @@ class NetcdfGrid {
   ValueCoding coding_;
   std::optional<PlainShorts> plainShorts_;
   std::vector<unsigned char> stored_;
+  std::vector<std::int16_t> storedShorts_;
   std::optional<double> lowest_;
   std::optional<double> highest_;
 };
