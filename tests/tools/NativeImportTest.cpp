@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <netcdf.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <filesystem>
@@ -245,6 +246,140 @@ TEST(NativeImportTest, ReportsProgressAsBandsAreWritten) {
   for (std::size_t i = 1; i < reported.size(); ++i) EXPECT_GT(reported[i], reported[i - 1]);
   EXPECT_EQ(reported.back(), 1.0);
 }
+
+// 16-bit heights as stored, however marked missing and however laid out: kept to the metre in
+// their places, 0 where they equal _FillValue or missing_value or lie outside the valid bounds.
+// Half-degree cell-registered grids from -179.75°, so every row is rotated by half its width.
+struct ShortGrid {
+  const char* name;
+  bool netcdf4;  // in chunks of 64 × 512 values, so that each row is read in two runs
+  bool ascending;
+  std::optional<double> fill;
+  std::function<void(int, int)> attributes;  // besides _FillValue
+  std::vector<int> missing;                  // as these attributes mark them
+  int lowestValid;
+  int highestValid;
+};
+
+void PrintTo(const ShortGrid& grid, std::ostream* out) {
+  *out << grid.name;
+}
+
+class NativeShortTest : public ::testing::TestWithParam<ShortGrid> {};
+
+constexpr std::size_t kHalfDegreeRows = 360;
+constexpr std::size_t kHalfDegreeColumns = 720;
+
+// The value stored at an output row (from the north) and column (from 0.25° E): consecutive
+// samples step by 181, so every 16-bit value appears, each about four times.
+int StoredShort(std::size_t row, std::size_t column) {
+  const std::size_t index = row * kHalfDegreeColumns + column;
+  return static_cast<int>(index * 181 % 65536) - 32768;
+}
+
+TEST_P(NativeShortTest, KeepsEveryValidValueAndFillsTheMissingOnes) {
+  const ShortGrid& shape = GetParam();
+  TestGridFile grid;
+  grid.type = NC_SHORT;
+  grid.netcdf4 = shape.netcdf4;
+  grid.fill = shape.fill;
+  grid.attributes = shape.attributes;
+  grid.latitude.values =
+      shape.ascending ? Spaced(kHalfDegreeRows, -89.75, 0.5) : Spaced(kHalfDegreeRows, 89.75, -0.5);
+  grid.longitude.values = Spaced(kHalfDegreeColumns, -179.75, 0.5);
+  grid.field = [](double latitude, double longitude) {
+    const auto row = static_cast<std::size_t>(std::lround((89.75 - latitude) * 2));
+    const auto column =
+        static_cast<std::size_t>(std::lround(std::fmod(longitude - 0.25 + 360, 360) * 2));
+    return std::optional<double>(StoredShort(row, column));
+  };
+  const TempDir scratch;
+  grid.Write(scratch / "grid.nc");
+  const Native native = ImportNative(scratch, scratch / "grid.nc", kHalfDegreeColumns);
+  ASSERT_EQ(native.run.exitStatus, kSuccess) << native.run.errors;
+  ASSERT_EQ(native.grid.size(), kHalfDegreeRows * kHalfDegreeColumns * 2);
+  std::size_t missing = 0;
+  std::size_t mismatches = 0;
+  int lowest = 32768;
+  int highest = -32769;
+  for (std::size_t row = 0; row < kHalfDegreeRows; ++row) {
+    for (std::size_t column = 0; column < kHalfDegreeColumns; ++column) {
+      const int stored = StoredShort(row, column);
+      const bool isMissing =
+          stored < shape.lowestValid || stored > shape.highestValid ||
+          std::find(shape.missing.begin(), shape.missing.end(), stored) != shape.missing.end();
+      missing += isMissing;
+      if (!isMissing) {
+        lowest = std::min(lowest, stored);
+        highest = std::max(highest, stored);
+      }
+      if (native.At(row, column) != (isMissing ? 0 : stored)) {
+        ADD_FAILURE_AT(__FILE__, __LINE__)
+            << "row " << row << " column " << column << ": " << native.At(row, column);
+        if (++mismatches == 10) return;
+      }
+    }
+  }
+  const std::string& summary = native.run.output;
+  EXPECT_NE(summary.find("values:    " + std::to_string(lowest) + " … " + std::to_string(highest) +
+                         " m\n"),
+            std::string::npos)
+      << summary;
+  EXPECT_NE(summary.find("clamped:   0 samples"), std::string::npos) << summary;
+  EXPECT_NE(summary.find(", " + std::to_string(missing) + " with no valid input set to 0"),
+            std::string::npos)
+      << summary;
+}
+
+void PutShorts(int file, int variable, const char* name, std::vector<short> values) {
+  ASSERT_EQ(nc_put_att_short(file, variable, name, NC_SHORT, values.size(), values.data()),
+            NC_NOERR);
+}
+
+void PutDoubles(int file, int variable, const char* name, std::vector<double> values) {
+  ASSERT_EQ(nc_put_att_double(file, variable, name, NC_DOUBLE, values.size(), values.data()),
+            NC_NOERR);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    HalfDegree, NativeShortTest,
+    ::testing::Values(
+        ShortGrid{"NothingMissing", false, false, std::nullopt, nullptr, {}, -32768, 32767},
+        ShortGrid{"FillAndMissingValueInsideTheValidRange",
+                  true,
+                  true,
+                  -500,
+                  [](int file, int variable) {
+                    PutShorts(file, variable, "missing_value", {77});
+                    PutShorts(file, variable, "valid_range", {-11000, 9000});
+                  },
+                  {-500, 77},
+                  -11000,
+                  9000},
+        // Bounds between whole metres keep the whole metres inside them.
+        ShortGrid{"FractionalValidBoundsAndFillsOutsideThem",
+                  true,
+                  false,
+                  -32768,
+                  [](int file, int variable) {
+                    PutShorts(file, variable, "missing_value", {32767});
+                    PutDoubles(file, variable, "valid_min", {-20000.5});
+                    PutDoubles(file, variable, "valid_max", {20000.5});
+                  },
+                  {},
+                  -20000,
+                  20000},
+        ShortGrid{"ThreeMissingValues",
+                  false,
+                  true,
+                  1,
+                  [](int file, int variable) {
+                    PutShorts(file, variable, "missing_value", {2, 3});
+                  },
+                  {1, 2, 3},
+                  -32768,
+                  32767}),
+    [](const auto& row) { return std::string(row.param.name); });
 
 // Grids that cannot be kept at their own spacing: refused with the reason, nothing written.
 struct Refusal {

@@ -287,6 +287,7 @@ NetcdfGrid::NetcdfGrid(const std::filesystem::path& input,
     RequireWholeClassicVariable(input, variableName_);
   }
   FindChunks();
+  FindPlainShorts();
 }
 
 NetcdfGrid::~NetcdfGrid() {
@@ -406,6 +407,32 @@ void NetcdfGrid::FindChunks() {
   chunkColumns_ = std::min(chunks[1], longitude_.count);
 }
 
+void NetcdfGrid::FindPlainShorts() {
+  if (type_ != NC_SHORT || coding_.scale != 1 || coding_.offset != 0) return;
+  PlainShorts shorts;
+  // An integer lies within a valid range exactly when it lies within the range's whole numbers;
+  // fmax and fmin also pass a NaN bound by, as the comparisons with it in Decode do. A range
+  // beyond 16 bits on either side leaves lowestValid above highestValid: every value missing.
+  shorts.lowestValid = static_cast<std::int32_t>(
+      std::ceil(std::fmin(std::fmax(coding_.validMin, INT16_MIN), INT16_MAX + 1.0)));
+  shorts.highestValid = static_cast<std::int32_t>(
+      std::floor(std::fmax(std::fmin(coding_.validMax, INT16_MAX), INT16_MIN - 1.0)));
+  std::size_t held = 0;
+  for (const double fill : coding_.missing) {
+    // Only whole numbers in the valid range can mark a value missing that the range does not.
+    if (fill != std::nearbyint(fill) || fill < shorts.lowestValid || fill > shorts.highestValid) {
+      continue;
+    }
+    const auto value = static_cast<std::int32_t>(fill);
+    if (std::find(shorts.missing.begin(), shorts.missing.end(), value) != shorts.missing.end()) {
+      continue;
+    }
+    if (held == shorts.missing.size()) return;
+    shorts.missing[held++] = value;
+  }
+  plainShorts_ = shorts;
+}
+
 std::size_t NetcdfGrid::ChunkBytes() const {
   return chunkRows_ * chunkColumns_ * typeSize_;
 }
@@ -459,15 +486,39 @@ std::size_t NetcdfGrid::RowsToChunkEdge(std::size_t first) const {
   return std::min(rowsLeft, fileRow % chunkRows_ + 1);
 }
 
-void NetcdfGrid::ReadBlock(std::size_t first, std::size_t count, std::size_t firstColumn,
-                           std::size_t columns, std::span<double> heights) {
-  stored_.resize(count * columns * typeSize_);
+void NetcdfGrid::ReadStored(std::size_t first, std::size_t count, std::size_t firstColumn,
+                            std::size_t columns, void* values) {
   // The file's rows run from the south when latitudes ascend.
   const std::size_t fileFirst = latitude_.ascending ? latitude_.count - first - count : first;
   const std::size_t start[2] = {fileFirst, firstColumn};
   const std::size_t counts[2] = {count, columns};
-  CheckNetcdf(nc_get_vara(file_, variableId_, start, counts, stored_.data()),
+  CheckNetcdf(nc_get_vara(file_, variableId_, start, counts, values),
               "cannot read " + variableName_ + " at latitude index " + std::to_string(fileFirst));
+}
+
+std::size_t NetcdfGrid::ReadPlainShorts(std::size_t first, std::size_t count,
+                                        std::size_t firstColumn, std::size_t columns,
+                                        std::span<std::int16_t> heights) {
+  storedShorts_.resize(count * columns);
+  ReadStored(first, count, firstColumn, columns, storedShorts_.data());
+  ShortRange seen;
+  std::size_t missing = 0;
+  for (std::size_t row = 0; row < count; ++row) {
+    const std::size_t storedRow = latitude_.ascending ? count - 1 - row : row;
+    missing += DecodePlainShorts(storedShorts_.data() + storedRow * columns,
+                                 heights.data() + row * columns, columns, *plainShorts_, seen);
+  }
+  if (seen.lowest <= seen.highest) {
+    lowest_ = std::min<double>(lowest_.value_or(HUGE_VAL), seen.lowest);
+    highest_ = std::max<double>(highest_.value_or(-HUGE_VAL), seen.highest);
+  }
+  return missing;
+}
+
+void NetcdfGrid::ReadBlock(std::size_t first, std::size_t count, std::size_t firstColumn,
+                           std::size_t columns, std::span<double> heights) {
+  stored_.resize(count * columns * typeSize_);
+  ReadStored(first, count, firstColumn, columns, stored_.data());
   for (std::size_t row = 0; row < count; ++row) {
     const std::size_t storedRow = latitude_.ascending ? count - 1 - row : row;
     const unsigned char* from = stored_.data() + storedRow * columns * typeSize_;

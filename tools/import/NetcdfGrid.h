@@ -3,6 +3,7 @@
 
 #include <cmath>
 #include <cstddef>
+#include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <span>
@@ -10,6 +11,7 @@
 #include <vector>
 
 #include "tools/import/GridAxes.h"
+#include "tools/import/PlainShorts.h"
 
 namespace orandu {
 
@@ -55,6 +57,15 @@ class NetcdfGrid {
   void ReadBlock(std::size_t first, std::size_t count, std::size_t firstColumn, std::size_t columns,
                  std::span<double> heights);
 
+  // How the values can be read by ReadPlainShorts; nullopt when they need ReadBlock: packed, not
+  // 16-bit signed integers, or with more missing values than PlainShorts holds.
+  const std::optional<PlainShorts>& PlainShortCoding() const { return plainShorts_; }
+
+  // Reads like ReadBlock, but when PlainShortCoding() is set: the heights as 16-bit metres, 0
+  // where a value is missing. Returns the number of missing values.
+  std::size_t ReadPlainShorts(std::size_t first, std::size_t count, std::size_t firstColumn,
+                              std::size_t columns, std::span<std::int16_t> heights);
+
   // The lowest and highest heights read so far; nullopt before any value is read.
   std::optional<double> Lowest() const { return lowest_; }
   std::optional<double> Highest() const { return highest_; }
@@ -63,6 +74,10 @@ class NetcdfGrid {
   void FindVariable(const std::optional<std::string>& variable);
   void ReadCoding();
   void FindChunks();
+  void FindPlainShorts();
+  // Reads the stored values of a block, rows as the file holds them, into `values`.
+  void ReadStored(std::size_t first, std::size_t count, std::size_t firstColumn,
+                  std::size_t columns, void* values);
 
   int file_ = -1;
   int variableId_ = -1;
@@ -74,7 +89,9 @@ class NetcdfGrid {
   LatitudeAxis latitude_;
   LongitudeAxis longitude_;
   ValueCoding coding_;
+  std::optional<PlainShorts> plainShorts_;
   std::vector<unsigned char> stored_;
+  std::vector<std::int16_t> storedShorts_;
   std::optional<double> lowest_;
   std::optional<double> highest_;
 };
