@@ -25,7 +25,7 @@ std::string Number(double value) {
 GeoPlacement PlaceRegion(const GridGeometry& grid, LatticePoint center, int width, int height) {
   const double sample = 1.0 / grid.samplesPerDegree * grid.degreesPerSample;
   const auto degrees = [](std::int64_t parts) {
-    return static_cast<double>(parts) / static_cast<double>(LatticePartsPerDegree);
+    return static_cast<double>(parts) / static_cast<double>(kLatticePartsPerDegree);
   };
   GeoPlacement placement;
   placement.pixelDegrees = sample;
@@ -40,7 +40,7 @@ GeoPlacement PlaceRegion(const GridGeometry& grid, LatticePoint center, int widt
 }
 
 GeoPlacement PlaceRegion(int centerLon, int centerLat, int width, int height) {
-  return PlaceRegion(Etopo5Geometry, DegreePoint(centerLon, centerLat), width, height);
+  return PlaceRegion(kEtopo5Geometry, DegreePoint(centerLon, centerLat), width, height);
 }
 
 std::string WorldFileText(const GeoPlacement& placement) {

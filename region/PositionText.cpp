@@ -8,10 +8,10 @@ namespace orandu {
 
 namespace {
 
-constexpr std::int64_t kPartsPerSecond = LatticePartsPerDegree / 3600;  // 8
-constexpr std::int64_t kPartsPerMinute = LatticePartsPerDegree / 60;
-constexpr std::int64_t kPartsNorthPole = 90 * LatticePartsPerDegree;
-constexpr std::int64_t kPartsHalfTurn = 180 * LatticePartsPerDegree;
+constexpr std::int64_t kPartsPerSecond = kLatticePartsPerDegree / 3600;  // 8
+constexpr std::int64_t kPartsPerMinute = kLatticePartsPerDegree / 60;
+constexpr std::int64_t kPartsNorthPole = 90 * kLatticePartsPerDegree;
+constexpr std::int64_t kPartsHalfTurn = 180 * kLatticePartsPerDegree;
 
 // How finely a grid's positions are written: the largest of these that every position is a
 // whole number of. Positions are a first sample plus whole spacings, and 360° is whole minutes.
@@ -34,8 +34,8 @@ Precision PrecisionOf(const GridGeometry& grid) {
 
 // "<word> <degrees>°<minutes>′[<seconds>″]" for a non-negative angle in lattice parts.
 std::string Angle(const char* word, std::int64_t parts, Precision precision) {
-  const auto degrees = static_cast<int>(parts / LatticePartsPerDegree);
-  const auto minutes = static_cast<int>(parts % LatticePartsPerDegree / kPartsPerMinute);
+  const auto degrees = static_cast<int>(parts / kLatticePartsPerDegree);
+  const auto minutes = static_cast<int>(parts % kLatticePartsPerDegree / kPartsPerMinute);
   char text[64];
   if (precision.decimals < 0) {
     std::snprintf(text, sizeof text, "%s %d°%02d′", word, degrees, minutes);

@@ -13,11 +13,11 @@ namespace orandu {
 // 35°20′15″"), with the decimals of a second its samples need ("35°20′07.5″" in a grid of 15″
 // cells). Longitudes past 180° E are given west of Greenwich. The equator, the 0° meridian and
 // the 180° meridian belong to no hemisphere: "緯度 0°00′", "経度 0°00′", "経度 180°00′".
-std::string PositionText(GridSample sample, const GridGeometry& grid = Etopo5Geometry);
+std::string PositionText(GridSample sample, const GridGeometry& grid = kEtopo5Geometry);
 
 // The position, two spaces and the height in metres ("3213 m", "-4000 m", "0 m": a minus sign
 // only below sea level), or the position alone when the height is not known.
 std::string ReadoutText(GridSample sample, std::optional<HeightSample> height,
-                        const GridGeometry& grid = Etopo5Geometry);
+                        const GridGeometry& grid = kEtopo5Geometry);
 
 }  // namespace orandu

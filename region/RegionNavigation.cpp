@@ -9,13 +9,13 @@ constexpr int kShiftStep = 10;
 
 // The lattice parts one unit of a step spans.
 std::int64_t UnitParts(StepUnit unit, const GridGeometry& grid) {
-  return unit == StepUnit::kSample ? grid.Spacing() : LatticePartsPerDegree;
+  return unit == StepUnit::kSample ? grid.Spacing() : kLatticePartsPerDegree;
 }
 
 // A point in whole degrees, which the degree-only callers deal in.
 DegreeCell DegreesOf(LatticePoint point) {
-  return {static_cast<int>(FloorDivide(point.lon, LatticePartsPerDegree)),
-          static_cast<int>(FloorDivide(point.lat, LatticePartsPerDegree))};
+  return {static_cast<int>(FloorDivide(point.lon, kLatticePartsPerDegree)),
+          static_cast<int>(FloorDivide(point.lat, kLatticePartsPerDegree))};
 }
 
 }  // namespace
@@ -52,7 +52,7 @@ LatticePoint DragCenter(const GridGeometry& grid, LatticePoint centerAtPress, in
 }
 
 DegreeCell DragCenter(DegreeCell centerAtPress, int dragX, int dragY) {
-  return DegreesOf(DragCenter(Etopo5Geometry, DegreePoint(centerAtPress.lon, centerAtPress.lat),
+  return DegreesOf(DragCenter(kEtopo5Geometry, DegreePoint(centerAtPress.lon, centerAtPress.lat),
                               dragX, dragY, StepUnit::kDegree));
 }
 

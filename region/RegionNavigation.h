@@ -37,7 +37,7 @@ DegreeCell DragCenter(DegreeCell centerAtPress, int dragX, int dragY);
 class CenterDrag {
  public:
   explicit CenterDrag(DegreeCell centerAtPress)
-      : CenterDrag(Etopo5Geometry, DegreePoint(centerAtPress.lon, centerAtPress.lat),
+      : CenterDrag(kEtopo5Geometry, DegreePoint(centerAtPress.lon, centerAtPress.lat),
                    StepUnit::kDegree) {}
   CenterDrag(const GridGeometry& grid, LatticePoint centerAtPress, StepUnit unit)
       : grid_(grid), anchor_(centerAtPress), unit_(unit) {}

@@ -15,8 +15,8 @@ namespace orandu {
 
 namespace {
 
-constexpr std::int64_t kLastLon = 359 * LatticePartsPerDegree;
-constexpr std::int64_t kLastLat = 179 * LatticePartsPerDegree;
+constexpr std::int64_t kLastLon = 359 * kLatticePartsPerDegree;
+constexpr std::int64_t kLastLat = 179 * kLatticePartsPerDegree;
 // A shaded paint's blocks hold a row more either side.
 constexpr int kBlockRows = RowsPerRead + 2;
 
@@ -83,11 +83,11 @@ int FirstColumn(const GridGeometry& grid, LatticePoint center, int width) {
 }
 
 int FirstRow(int centerLat, int height) {
-  return FirstRow(Etopo5Geometry, DegreePoint(0, centerLat), height);
+  return FirstRow(kEtopo5Geometry, DegreePoint(0, centerLat), height);
 }
 
 int FirstColumn(int centerLon, int width) {
-  return FirstColumn(Etopo5Geometry, DegreePoint(centerLon, 0), width);
+  return FirstColumn(kEtopo5Geometry, DegreePoint(centerLon, 0), width);
 }
 
 void RegionView::SetCenter(int lon, int lat, int width, int height) {
@@ -96,10 +96,10 @@ void RegionView::SetCenter(int lon, int lat, int width, int height) {
 
 void RegionView::SetCenter(LatticePoint center, int width, int height) {
   center_ = center;
-  const std::int64_t halfWidth = grid_.HalfSpanDegrees(width) * LatticePartsPerDegree;
+  const std::int64_t halfWidth = grid_.HalfSpanDegrees(width) * kLatticePartsPerDegree;
   if (center_.lon < halfWidth) center_.lon = halfWidth;
   if (center_.lon > kLastLon - halfWidth) center_.lon = kLastLon - halfWidth;
-  const std::int64_t halfHeight = grid_.HalfSpanDegrees(height) * LatticePartsPerDegree;
+  const std::int64_t halfHeight = grid_.HalfSpanDegrees(height) * kLatticePartsPerDegree;
   if (center_.lat < halfHeight) center_.lat = halfHeight;
   if (center_.lat > kLastLat - halfHeight) center_.lat = kLastLat - halfHeight;
 }

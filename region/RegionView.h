@@ -62,10 +62,10 @@ class RegionView {
   LatticePoint Center() const { return center_; }
   // The whole degree the centre lies in.
   int CenterLon() const {
-    return static_cast<int>(FloorDivide(center_.lon, LatticePartsPerDegree));
+    return static_cast<int>(FloorDivide(center_.lon, kLatticePartsPerDegree));
   }
   int CenterLat() const {
-    return static_cast<int>(FloorDivide(center_.lat, LatticePartsPerDegree));
+    return static_cast<int>(FloorDivide(center_.lat, kLatticePartsPerDegree));
   }
 
   // The light the region is painted shaded under, or none for the bar's flat colours.
@@ -87,7 +87,7 @@ class RegionView {
   void Paint(const std::filesystem::path& gridPath, const ColorTable& colors, ViewSurface& surface,
              ShownSamples* shown) const;
 
-  GridGeometry grid_ = Etopo5Geometry;
+  GridGeometry grid_ = kEtopo5Geometry;
   LatticePoint center_;
   std::optional<Light> shading_;
 };

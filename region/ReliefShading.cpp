@@ -243,11 +243,11 @@ double NorthSouthSpacing(const GridGeometry& grid) {
 }
 
 double EastWestSpacing(int row) {
-  return EastWestSpacing(Etopo5Geometry, row);
+  return EastWestSpacing(kEtopo5Geometry, row);
 }
 
 double NorthSouthSpacing() {
-  return NorthSouthSpacing(Etopo5Geometry);
+  return NorthSouthSpacing(kEtopo5Geometry);
 }
 
 ReliefShader::ReliefShader(const Light& light, const GridGeometry& grid)

@@ -72,9 +72,9 @@ enum class ShadingPath { kBaseline, kAvx2 };
 class ReliefShader {
  public:
   // The fastest path this processor runs, for the samples of a grid of this geometry.
-  explicit ReliefShader(const Light& light, const GridGeometry& grid = Etopo5Geometry);
+  explicit ReliefShader(const Light& light, const GridGeometry& grid = kEtopo5Geometry);
   // A path of the caller's choice, which the processor must run (see PathRuns).
-  ReliefShader(const Light& light, ShadingPath path, const GridGeometry& grid = Etopo5Geometry);
+  ReliefShader(const Light& light, ShadingPath path, const GridGeometry& grid = kEtopo5Geometry);
 
   static bool PathRuns(ShadingPath path);
 

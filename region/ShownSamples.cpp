@@ -10,7 +10,7 @@
 namespace orandu {
 
 int WrapColumn(int column) {
-  return Etopo5Geometry.WrapColumn(column);
+  return kEtopo5Geometry.WrapColumn(column);
 }
 
 std::optional<GridSample> SampleUnderPixel(const GridGeometry& grid, LatticePoint center, int width,
@@ -23,7 +23,7 @@ std::optional<GridSample> SampleUnderPixel(const GridGeometry& grid, LatticePoin
 
 std::optional<GridSample> SampleUnderPixel(int centerLon, int centerLat, int width, int height,
                                            int x, int y) {
-  return SampleUnderPixel(Etopo5Geometry, DegreePoint(centerLon, centerLat), width, height, x, y);
+  return SampleUnderPixel(kEtopo5Geometry, DegreePoint(centerLon, centerLat), width, height, x, y);
 }
 
 void ShownSamples::Begin(const std::filesystem::path& gridPath, LatticePoint center, int width,
@@ -32,7 +32,7 @@ void ShownSamples::Begin(const std::filesystem::path& gridPath, LatticePoint cen
   center_ = center;
   width_ = width;
   height_ = height;
-  Opened(Etopo5Geometry);
+  Opened(kEtopo5Geometry);
 }
 
 void ShownSamples::Opened(const GridGeometry& grid) {

@@ -66,7 +66,7 @@ class ShownSamples {
 
  private:
   std::filesystem::path gridPath_;
-  GridGeometry grid_ = Etopo5Geometry;
+  GridGeometry grid_ = kEtopo5Geometry;
   LatticePoint center_;
   int width_ = 0;
   int height_ = 0;

@@ -22,7 +22,7 @@ enum class LatitudeRegistration {
 
 // Positions are counted in eighths of an arc-second: the samples of every common grid, and the
 // centres of their cells, lie on this lattice, so positions add and compare exactly.
-inline constexpr std::int64_t LatticePartsPerDegree = 28800;
+inline constexpr std::int64_t kLatticePartsPerDegree = 28800;
 
 // A position on the lattice: east of the 0° meridian and south of 90° N, in lattice parts.
 // The region's centre is one, so that it can move by whole degrees and by single samples alike.
@@ -34,7 +34,7 @@ struct LatticePoint {
 
 // The whole degree (longitude, latitude south of 90° N) as a lattice point.
 constexpr LatticePoint DegreePoint(int lon, int lat) {
-  return {lon * LatticePartsPerDegree, lat * LatticePartsPerDegree};
+  return {lon * kLatticePartsPerDegree, lat * kLatticePartsPerDegree};
 }
 
 // floor(numerator / denominator) for a positive denominator.
@@ -59,7 +59,7 @@ struct GridGeometry {
 
   // The spacing of samples in lattice parts.
   constexpr std::int64_t Spacing() const {
-    return LatticePartsPerDegree * degreesPerSample / samplesPerDegree;
+    return kLatticePartsPerDegree * degreesPerSample / samplesPerDegree;
   }
   constexpr std::size_t RowBytes() const { return static_cast<std::size_t>(columns) * 2; }
   constexpr std::uint64_t Bytes() const { return std::uint64_t{RowBytes()} * rows; }
@@ -76,7 +76,7 @@ struct GridGeometry {
   // Whether the row is a pole, a single point from which every way is south or north.
   constexpr bool RowIsPole(int row) const {
     const std::int64_t latitude = RowLatitude(row);
-    return latitude == 0 || latitude == 180 * LatticePartsPerDegree;
+    return latitude == 0 || latitude == 180 * kLatticePartsPerDegree;
   }
 
   // The row or column a region's centre counts from: the sample at or north, or at or west, of
@@ -84,7 +84,7 @@ struct GridGeometry {
   // d * n, n the samples per degree.
   constexpr int SampleOf(std::int64_t parts) const {
     return static_cast<int>(
-        FloorDivide(parts * samplesPerDegree, LatticePartsPerDegree * degreesPerSample));
+        FloorDivide(parts * samplesPerDegree, kLatticePartsPerDegree * degreesPerSample));
   }
 
   // The whole degrees half an area of this many samples spans, round(samples / 2n), halves to
@@ -107,7 +107,7 @@ struct GridGeometry {
 // the poles.
 constexpr bool IsShownSpacing(std::int64_t columns) {
   constexpr std::int64_t kDegreesAround = 360;
-  constexpr std::int64_t kFinest = LatticePartsPerDegree / 2;
+  constexpr std::int64_t kFinest = kLatticePartsPerDegree / 2;
   if (columns <= 0) return false;
   if (columns % kDegreesAround == 0) {
     const std::int64_t perDegree = columns / kDegreesAround;
@@ -117,7 +117,7 @@ constexpr bool IsShownSpacing(std::int64_t columns) {
 }
 
 // The ETOPO5 grid file: 5′ samples, 4320 columns from 0° E and 2160 rows from 90° N.
-inline constexpr GridGeometry Etopo5Geometry{
+inline constexpr GridGeometry kEtopo5Geometry{
     4320, 2160, 12, 1, 0, LatitudeRegistration::kNodes, SampleEncoding::kEtopo5};
 
 // The height a stored sample stands for.

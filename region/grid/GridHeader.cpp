@@ -113,7 +113,7 @@ class Header {
 
 // Degrees as lattice parts, when they lie on the lattice.
 std::optional<std::int64_t> OnLattice(double degrees) {
-  const double parts = degrees * static_cast<double>(LatticePartsPerDegree);
+  const double parts = degrees * static_cast<double>(kLatticePartsPerDegree);
   // Far beyond a turn of the Earth, and beyond what a whole number of parts can hold.
   if (!(std::fabs(parts) < kMaxLatticeParts)) return std::nullopt;
   const double nearest = std::nearbyint(parts);
@@ -174,7 +174,7 @@ GridGeometry ParseGridHeader(std::string_view text, std::uint64_t fileBytes,
   }
   geometry.firstLongitude = *west;
   const auto north = OnLattice(header.Degrees("ULYMAP"));
-  const std::int64_t pole = kDegreesPoleToPole / 2 * LatticePartsPerDegree;
+  const std::int64_t pole = kDegreesPoleToPole / 2 * kLatticePartsPerDegree;
   const std::int64_t intervals = columns / 2;
   if (north == pole) {
     geometry.latitudes = LatitudeRegistration::kNodes;

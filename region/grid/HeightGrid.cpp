@@ -44,7 +44,7 @@ std::optional<ContainerFormat> ContainerOf(const std::array<std::uint8_t, kSigna
 
 HeightGrid::HeightGrid(const std::filesystem::path& path) : file_(path) {
   const std::optional<GridGeometry> described = ReadGridHeader(path, file_.size());
-  geometry_ = described.value_or(Etopo5Geometry);
+  geometry_ = described.value_or(kEtopo5Geometry);
   hasHeader_ = described.has_value();
   std::array<std::uint8_t, kSignatureBytes> head{};
   if (file_.ReadAt(0, head) < head.size()) return;

@@ -26,10 +26,10 @@ struct DegreeCell {
   bool operator==(const DegreeCell&) const = default;
 };
 
-inline constexpr int SamplesPerDegree = Etopo5Geometry.samplesPerDegree;  // one per 5 arc-minutes
-inline constexpr int GridColumns = Etopo5Geometry.columns;                // 4320, column 0 at 0° E
-inline constexpr int GridRows = Etopo5Geometry.rows;                      // 2160, row 0 at 90° N
-inline constexpr int RowBytes = GridColumns * 2;                          // 8640
+inline constexpr int SamplesPerDegree = kEtopo5Geometry.samplesPerDegree;  // one per 5 arc-minutes
+inline constexpr int GridColumns = kEtopo5Geometry.columns;  // 4320, column 0 at 0° E
+inline constexpr int GridRows = kEtopo5Geometry.rows;        // 2160, row 0 at 90° N
+inline constexpr int RowBytes = GridColumns * 2;             // 8640
 // Rows are read this many at a time: a system call per row would cost more than the copying.
 inline constexpr int RowsPerRead = 32;
 inline constexpr std::int64_t GridBytes = std::int64_t{GridRows} * RowBytes;  // 18,662,400

@@ -30,14 +30,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   Require(grid.Bytes() == fileBytes, "the grid's size is not the file's");
   Require(grid.samplesPerDegree == 1 || grid.degreesPerSample == 1, "spacing is not whole");
-  Require(grid.Spacing() * grid.columns == 360 * orandu::LatticePartsPerDegree,
+  Require(grid.Spacing() * grid.columns == 360 * orandu::kLatticePartsPerDegree,
           "the columns do not go round the Earth");
   Require(grid.firstLongitude >= 0 && grid.firstLongitude < grid.Spacing(),
           "the first column is not the first at or east of 0°");
   const std::int64_t lastRow = grid.RowLatitude(grid.rows - 1);
-  Require(grid.RowLatitude(0) >= 0 && lastRow <= 180 * orandu::LatticePartsPerDegree,
+  Require(grid.RowLatitude(0) >= 0 && lastRow <= 180 * orandu::kLatticePartsPerDegree,
           "rows lie beyond the poles");
-  Require(lastRow + grid.Spacing() > 180 * orandu::LatticePartsPerDegree,
+  Require(lastRow + grid.Spacing() > 180 * orandu::kLatticePartsPerDegree,
           "the rows stop short of the south pole");
   Require(grid.encoding == orandu::SampleEncoding::kSigned16, "a header grid is not signed");
   return 0;

@@ -68,7 +68,7 @@ TEST(KeyMoveTest, CtrlStepsOneSampleOfTheGridShownAndShiftTen) {
             (LatticePoint{120, 0}));
   EXPECT_EQ(KeyMove(NavigationKey::kUp, true, StepUnit::kSample, kFifteenSeconds),
             (LatticePoint{0, -1200}));
-  EXPECT_EQ(KeyMove(NavigationKey::kLeft, false, StepUnit::kSample, Etopo5Geometry),
+  EXPECT_EQ(KeyMove(NavigationKey::kLeft, false, StepUnit::kSample, kEtopo5Geometry),
             (LatticePoint{-2400, 0}));
   EXPECT_EQ(KeyMove(NavigationKey::kDown, false, StepUnit::kSample, kTwoDegrees),
             (LatticePoint{0, 2 * kDegree}));
@@ -105,7 +105,7 @@ INSTANTIATE_TEST_SUITE_P(
                    -479,
                    240,
                    {kDegree, -kDegree}},
-        SampleDrag{"EtopoBySamples", Etopo5Geometry, StepUnit::kSample, -5, 7, {12000, -16800}},
+        SampleDrag{"EtopoBySamples", kEtopo5Geometry, StepUnit::kSample, -5, 7, {12000, -16800}},
         // A pixel of a 2° grid is two degrees either way.
         SampleDrag{"TwoDegreesByDegrees",
                    kTwoDegrees,

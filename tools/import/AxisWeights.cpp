@@ -65,7 +65,7 @@ AxisResampling Classify(const AxisWeights& weights, double step) {
 // Sets every weight's parts: whole numbers in the weights' proportions, made as small as they
 // can be, when each weight is a whole number of lattice parts; else the weights themselves.
 void CountParts(AxisWeights& weights, double step) {
-  const double partsPerStep = step * kLatticePartsPerDegree;
+  const double partsPerStep = step * static_cast<double>(kLatticePartsPerDegree);
   std::int64_t divisor = 0;
   for (const WeightedSample& sample : weights.samples) {
     const double parts = sample.weight * partsPerStep;

@@ -5,13 +5,7 @@
 #include <span>
 #include <string>
 
-#include "region/grid/GridGeometry.h"
-
 namespace orandu {
-
-// The lattice of whole parts (an eighth of an arc-second, on which the samples and cell edges
-// of every common grid lie, the 5' grid's included) as the axes' floating-point arithmetic uses it.
-inline constexpr auto kLatticePartsPerDegree = static_cast<double>(LatticePartsPerDegree);
 
 struct LatitudeAxis {
   std::size_t count = 0;        // samples along the axis in the file

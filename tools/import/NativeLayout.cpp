@@ -18,6 +18,7 @@ namespace {
 constexpr double kToleranceInSteps = 0.1;
 
 constexpr std::size_t kDegreesAround = 360;
+constexpr auto kPartsPerDegree = static_cast<double>(kLatticePartsPerDegree);
 
 std::string Number(double value) {
   char text[32];
@@ -61,8 +62,7 @@ NativeLayout FitNativeLayout(const LatitudeAxis& latitude, const LongitudeAxis& 
   // Stored longitudes carry the noise of their precision (20°10′ kept as 20.1666667): the first
   // sample is put on the lattice every common grid's samples lie on.
   const double west = longitude.first + static_cast<double>(steps) * longitude.step;
-  layout.west =
-      std::max(0.0, std::nearbyint(west * kLatticePartsPerDegree) / kLatticePartsPerDegree);
+  layout.west = std::max(0.0, std::nearbyint(west * kPartsPerDegree) / kPartsPerDegree);
   return layout;
 }
 

@@ -476,7 +476,7 @@ TEST(HeaderlessGridTest, AFileNamedHdrIsAnEtopo5Grid) {
   TempDir dir;
   const HeightGrid grid(dir.Write("world.hdr", kNodes2Degrees));
   EXPECT_FALSE(grid.HasHeader());
-  EXPECT_EQ(Fields(grid.Geometry()), Fields(Etopo5Geometry));
+  EXPECT_EQ(Fields(grid.Geometry()), Fields(kEtopo5Geometry));
 }
 
 TEST(HeaderlessGridTest, Etopo5WithoutAHeaderKeepsItsLayout) {
@@ -492,7 +492,7 @@ TEST(HeaderlessGridTest, TheRealEtopo5OpensAsEtopo5) {
   if (!std::filesystem::exists(path)) GTEST_SKIP() << "no converted grid at " << path;
   const HeightGrid grid(path);
   EXPECT_FALSE(grid.HasHeader());
-  EXPECT_EQ(Fields(grid.Geometry()), Fields(Etopo5Geometry));
+  EXPECT_EQ(Fields(grid.Geometry()), Fields(kEtopo5Geometry));
   const std::vector<int> pole = SamplesAt(grid, 0, 4319, 1);
   EXPECT_EQ(HeightOf(static_cast<std::uint16_t>(pole[0]), grid.Geometry().encoding), -4290);
 }
