@@ -16,6 +16,7 @@ fail() {
 }
 
 "$build/orandu-import" --native "$input" "$scratch/etopo20.bil" >/dev/null
+"$build/make-design-bar" "$scratch/bar.bmp"  # the build may hold no prepared data
 
 # (lon, lat south of 90° N, width, height): inside the grid, and across the 0° meridian.
 for region in "150 60 200 101" "0 100 64 40"; do
@@ -27,7 +28,8 @@ for region in "150 60 200 101" "0 100 64 40"; do
   "$build/orandu-render" --grid "$scratch/etopo20.bil" --center "$lon,$lat" --no-pullback \
     --size "${width}x$height" --heights --out "$scratch/ours.tif" >/dev/null
   "$build/orandu-render" --grid "$scratch/etopo20.bil" --center "$lon,$lat" --no-pullback \
-    --size "${width}x$height" --shade --out "$scratch/shaded.png" >/dev/null ||
+    --size "${width}x$height" --bar "$scratch/bar.bmp" --shade --out "$scratch/shaded.png" \
+    >/dev/null ||
     fail "no shaded picture of $region"
   if ((first_column < 0)); then
     # Across the seam: GDAL's part west of 0° comes from the grid's last columns.
