@@ -20,7 +20,7 @@
 namespace orandu {
 namespace {
 
-using testing::HeaderGridSpec;
+using testing::GlobalGridShape;
 using testing::TempDir;
 
 // Heights that differ from sample to sample, from -12000 m to +12000 m: above +10000 m a plain
@@ -36,22 +36,22 @@ struct Expected {
   int row;
   int column;
 };
-std::optional<Expected> SampleAt(const HeaderGridSpec& spec, int lon, int lat, int width,
+std::optional<Expected> SampleAt(const GlobalGridShape& shape, int lon, int lat, int width,
                                  int height, int x, int y) {
-  const double n = static_cast<double>(spec.samplesPerDegree) / spec.degreesPerSample;
+  const double n = static_cast<double>(shape.samplesPerDegree) / shape.degreesPerSample;
   const int firstRow =
       static_cast<int>(std::floor(lat * n)) - static_cast<int>(std::nearbyint(height / 2.0)) - 1;
   const int firstColumn =
       static_cast<int>(std::floor(lon * n)) - static_cast<int>(std::nearbyint(width / 2.0)) - 1;
   const int row = std::max(firstRow, 0) + y;
-  if (row >= spec.Rows()) return std::nullopt;
-  const int column = ((firstColumn + x) % spec.Columns() + spec.Columns()) % spec.Columns();
+  if (row >= shape.Rows()) return std::nullopt;
+  const int column = ((firstColumn + x) % shape.Columns() + shape.Columns()) % shape.Columns();
   return Expected{row, column};
 }
 
 struct Region {
   const char* name;
-  HeaderGridSpec spec;
+  GlobalGridShape shape;
   int lon, lat, width, height;
 };
 
@@ -60,7 +60,7 @@ class HeaderGridPaintTest : public ::testing::TestWithParam<Region> {};
 TEST_P(HeaderGridPaintTest, EveryPixelShowsTheSampleThatTheGridsSpacingPlacesThere) {
   const Region& region = GetParam();
   const TempDir dir;
-  const auto grid = testing::WriteHeaderGrid(dir, "grid", region.spec, Height);
+  const auto grid = testing::WriteHeaderGrid(dir, "grid", region.shape, Height);
   const Picture bar = DesignTimeColorBar();
   const ColorTable colors(bar);
   RegionView view;
@@ -71,7 +71,7 @@ TEST_P(HeaderGridPaintTest, EveryPixelShowsTheSampleThatTheGridsSpacingPlacesThe
   for (int y = 0; y < region.height; ++y) {
     for (int x = 0; x < region.width; ++x) {
       const auto sample =
-          SampleAt(region.spec, region.lon, region.lat, region.width, region.height, x, y);
+          SampleAt(region.shape, region.lon, region.lat, region.width, region.height, x, y);
       const PackedColor expected =
           sample ? Pack(*BarColor(bar, Height(sample->row, sample->column))) : kBlack;
       ASSERT_EQ(surface.At(x, y), expected) << "pixel " << x << "," << y;
@@ -101,7 +101,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 struct PullBack {
   const char* name;
-  HeaderGridSpec spec;
+  GlobalGridShape shape;
   int width, height;
   int lon, lat;              // picked
   int pulledLon, pulledLat;  // where the pick is pulled back to
@@ -113,7 +113,7 @@ TEST_P(HeaderGridPullBackTest, KeepsHalfTheAreaInTheGridsOwnDegreesFromTheEdges)
   const PullBack& p = GetParam();
   const TempDir dir;
   RegionView view;
-  view.SetGrid(HeightGrid(testing::WriteHeaderGrid(dir, "grid", p.spec, Height)).Geometry());
+  view.SetGrid(HeightGrid(testing::WriteHeaderGrid(dir, "grid", p.shape, Height)).Geometry());
   view.SetCenter(p.lon, p.lat, p.width, p.height);
   EXPECT_EQ(view.CenterLon(), p.pulledLon);
   EXPECT_EQ(view.CenterLat(), p.pulledLat);
@@ -148,7 +148,7 @@ std::uint64_t BytesReadByThisProcess() {
 // except for the samples a test writes.
 class FifteenSecondGridTest : public ::testing::Test {
  protected:
-  static constexpr HeaderGridSpec kSpec{240, 1, true};
+  static constexpr GlobalGridShape kSpec{240, 1, true};
   FifteenSecondGridTest() {
     path_ = dir_ / "grid15s.bil";
     dir_.Write("grid15s.hdr", testing::HeaderText(kSpec));

@@ -405,10 +405,10 @@ class ReliefShadingOnHeaderGrids : public ::testing::TestWithParam<bool> {};
 
 TEST_P(ReliefShadingOnHeaderGrids, SlopesUseTheRowsLatitudeAndThePolesKeepTheirColour) {
   const bool cells = GetParam();
-  const testing::HeaderGridSpec spec{1, 1, cells};
-  const int lastRow = spec.Rows() - 1;
+  const testing::GlobalGridShape shape{1, 1, cells};
+  const int lastRow = shape.Rows() - 1;
   const TempDir dir;
-  const auto path = testing::WriteHeaderGrid(dir, "grid", spec, [&](int row, int column) {
+  const auto path = testing::WriteHeaderGrid(dir, "grid", shape, [&](int row, int column) {
     return DegreeGridHeight(row, column, !cells, lastRow);
   });
   const Light light;
@@ -416,7 +416,7 @@ TEST_P(ReliefShadingOnHeaderGrids, SlopesUseTheRowsLatitudeAndThePolesKeepTheirC
   RegionView view;
   view.PlaceCenter(110, 0);  // columns 83 ... 134 at pixels 0 ... 51, rows from the first
   view.SetShading(light);
-  PixelBuffer surface(52, spec.Rows());
+  PixelBuffer surface(52, shape.Rows());
   view.PaintRegion(path, ColorTable(bar), surface);
   const double northSouth = 6371008.8 * kPi / 180;
   // Rows next to a pole's ridges are no plane.

@@ -15,7 +15,7 @@ namespace orandu::testing {
 // A global grid: samplesPerDegree samples a degree, or one sample every degreesPerSample degrees;
 // with cells, its samples are the centres of cells (the first half a sample east of 0° and south
 // of 90° N), otherwise they lie on 0° and on both poles.
-struct HeaderGridSpec {
+struct GlobalGridShape {
   int samplesPerDegree = 1;
   int degreesPerSample = 1;
   bool cells = false;
@@ -26,34 +26,34 @@ struct HeaderGridSpec {
 };
 
 // The header as the native import writes it.
-inline std::string HeaderText(const HeaderGridSpec& spec) {
+inline std::string HeaderText(const GlobalGridShape& shape) {
   const auto number = [](double value) {
     char text[32];
     std::snprintf(text, sizeof text, "%.15g", value);
     return std::string(text);
   };
-  const double half = spec.cells ? spec.Step() / 2 : 0;
-  return "NROWS " + std::to_string(spec.Rows()) + "\nNCOLS " + std::to_string(spec.Columns()) +
+  const double half = shape.cells ? shape.Step() / 2 : 0;
+  return "NROWS " + std::to_string(shape.Rows()) + "\nNCOLS " + std::to_string(shape.Columns()) +
          "\nNBANDS 1\nNBITS 16\nPIXELTYPE SIGNEDINT\nBYTEORDER I\nLAYOUT BIL\nULXMAP " +
-         number(half) + "\nULYMAP " + number(90 - half) + "\nXDIM " + number(spec.Step()) +
-         "\nYDIM " + number(spec.Step()) + "\n";
+         number(half) + "\nULYMAP " + number(90 - half) + "\nXDIM " + number(shape.Step()) +
+         "\nYDIM " + number(shape.Step()) + "\n";
 }
 
 // Writes `name`.bil with height(row, column) at every sample, low byte first, and `name`.hdr.
 inline std::filesystem::path WriteHeaderGrid(const TempDir& dir, const std::string& name,
-                                             const HeaderGridSpec& spec,
+                                             const GlobalGridShape& shape,
                                              const std::function<int(int, int)>& height) {
   std::vector<std::uint8_t> bytes;
-  bytes.reserve(std::size_t{2} * static_cast<std::size_t>(spec.Rows()) *
-                static_cast<std::size_t>(spec.Columns()));
-  for (int row = 0; row < spec.Rows(); ++row) {
-    for (int column = 0; column < spec.Columns(); ++column) {
+  bytes.reserve(std::size_t{2} * static_cast<std::size_t>(shape.Rows()) *
+                static_cast<std::size_t>(shape.Columns()));
+  for (int row = 0; row < shape.Rows(); ++row) {
+    for (int column = 0; column < shape.Columns(); ++column) {
       const auto raw = static_cast<std::uint16_t>(height(row, column));
       bytes.push_back(static_cast<std::uint8_t>(raw & 0xFF));
       bytes.push_back(static_cast<std::uint8_t>(raw >> 8));
     }
   }
-  dir.Write(name + ".hdr", HeaderText(spec));
+  dir.Write(name + ".hdr", HeaderText(shape));
   return dir.Write(name + ".bil", bytes);
 }
 

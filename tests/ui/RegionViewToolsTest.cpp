@@ -86,6 +86,14 @@ class RegionViewToolsTest : public QObject {
         ->setText(orandu::FromPath(path));
   }
 
+  // What gdalinfo says of a file.
+  static QString GdalInfo(const std::filesystem::path& file) {
+    QProcess gdalinfo;
+    gdalinfo.start(QStringLiteral("gdalinfo"), {orandu::FromPath(file)});
+    gdalinfo.waitForFinished();
+    return QString::fromUtf8(gdalinfo.readAllStandardOutput());
+  }
+
   // Answers the save dialog with a file, and records the folder it started in.
   QStringList startFolders_;
   void AnswerSaveWith(const std::filesystem::path& file) {
@@ -202,8 +210,8 @@ class RegionViewToolsTest : public QObject {
 
   void aGridWithAHeaderIsPaintedAndReadOutToItsSeconds() {
     // A 15″ grid of cells, 86,400 x 43,200 samples, in a sparse file: zeros but for one sample.
-    const orandu::testing::HeaderGridSpec spec{240, 1, true};
-    program_->dir().Write("grid15s.hdr", orandu::testing::HeaderText(spec));
+    const orandu::testing::GlobalGridShape shape{240, 1, true};
+    program_->dir().Write("grid15s.hdr", orandu::testing::HeaderText(shape));
     const auto grid = program_->dir().Write("grid15s.bil", std::string());
     std::filesystem::resize_file(grid, std::uint64_t{2} * 86400 * 43200);
     {
@@ -229,10 +237,7 @@ class RegionViewToolsTest : public QObject {
     const auto file = program_->dir() / "region.tif";
     AnswerSaveWith(file);
     graph().Action_SavePicture->trigger();
-    QProcess gdalinfo;
-    gdalinfo.start(QStringLiteral("gdalinfo"), {orandu::FromPath(file)});
-    QVERIFY(gdalinfo.waitForFinished());
-    const QString info = QString::fromUtf8(gdalinfo.readAllStandardOutput());
+    const QString info = GdalInfo(file);
     QVERIFY2(info.contains(QStringLiteral("Pixel Size = (0.004166666666667,-0.004166666666667)")),
              qPrintable(info));
     QVERIFY2(info.contains(QStringLiteral("Upper Left  (-161.0208333,  -9.0791667)")),
@@ -332,10 +337,7 @@ class RegionViewToolsTest : public QObject {
     const auto file = program_->dir() / "region.tif";
     AnswerSaveWith(file);
     graph().Action_SavePicture->trigger();
-    QProcess gdalinfo;
-    gdalinfo.start(QStringLiteral("gdalinfo"), {orandu::FromPath(file)});
-    QVERIFY(gdalinfo.waitForFinished());
-    const QString info = QString::fromUtf8(gdalinfo.readAllStandardOutput());
+    const QString info = GdalInfo(file);
     QVERIFY2(info.contains(QStringLiteral("Size is 488, 441")), qPrintable(info));
     QVERIFY(info.contains(QStringLiteral("ID[\"EPSG\",4326]]")));
     QVERIFY2(info.contains(QStringLiteral("Upper Left  (-180.4583333,   8.4583333)")),
