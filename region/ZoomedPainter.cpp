@@ -2,7 +2,9 @@
 #include "region/ZoomedPainter.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
+#include <limits>
 #include <string>
 
 #include "region/ShownSamples.h"
@@ -44,28 +46,46 @@ int FloorDivideInt(int numerator, int denominator) {
   return static_cast<int>(FloorDivide(numerator, denominator));
 }
 
-void Store(PixelLayout layout, std::uint8_t* pixels, int x, PackedColor color) {
-  const auto red = static_cast<std::uint8_t>(color >> 16);
-  const auto green = static_cast<std::uint8_t>(color >> 8);
-  const auto blue = static_cast<std::uint8_t>(color);
+// Stands for a sample the file does not hold: every colour of the bar is opaque.
+constexpr PackedColor kNotHeld = 0;
+
+template <PixelLayout kLayout>
+void Store(std::uint8_t* pixels, int x, PackedColor color) {
+  if constexpr (kLayout == PixelLayout::kPacked) {
+    std::memcpy(pixels + static_cast<std::size_t>(x) * 4, &color, 4);
+  } else {
+    const auto red = static_cast<std::uint8_t>(color >> 16);
+    const auto green = static_cast<std::uint8_t>(color >> 8);
+    const auto blue = static_cast<std::uint8_t>(color);
+    std::uint8_t* out = pixels + static_cast<std::size_t>(x) * 3;
+    out[0] = kLayout == PixelLayout::kBgr ? blue : red;
+    out[1] = green;
+    out[2] = kLayout == PixelLayout::kBgr ? red : blue;
+  }
+}
+
+template <PixelLayout kLayout, class ColourOf>
+void StorePixels(int width, std::uint8_t* pixels, const ColourOf& colourOf) {
+  for (int x = 0; x < width; ++x) {
+    const PackedColor color = colourOf(x);
+    if (color != kNotHeld) Store<kLayout>(pixels, x, color);
+  }
+}
+
+// Stores colourOf(x) at each pixel x of a row but those it gives as kNotHeld, the layout chosen
+// once a row rather than at every pixel.
+template <class ColourOf>
+void StoreRow(PixelLayout layout, int width, std::uint8_t* pixels, const ColourOf& colourOf) {
   switch (layout) {
     case PixelLayout::kPacked:
-      std::memcpy(pixels + static_cast<std::size_t>(x) * 4, &color, 4);
+      StorePixels<PixelLayout::kPacked>(width, pixels, colourOf);
       return;
-    case PixelLayout::kBgr: {
-      std::uint8_t* out = pixels + static_cast<std::size_t>(x) * 3;
-      out[0] = blue;
-      out[1] = green;
-      out[2] = red;
+    case PixelLayout::kBgr:
+      StorePixels<PixelLayout::kBgr>(width, pixels, colourOf);
       return;
-    }
-    case PixelLayout::kRgb: {
-      std::uint8_t* out = pixels + static_cast<std::size_t>(x) * 3;
-      out[0] = red;
-      out[1] = green;
-      out[2] = blue;
+    case PixelLayout::kRgb:
+      StorePixels<PixelLayout::kRgb>(width, pixels, colourOf);
       return;
-    }
   }
 }
 
@@ -102,13 +122,17 @@ ZoomedPainter::ZoomedPainter(const RegionView& view, const std::filesystem::path
     overviews_ = GridOverviews(gridPath);
     level_ = &overviews_->Level(factor_);
     gridColors_ = colors.For(SampleEncoding::kSigned16);  // the levels' heights are plain
+    for (int x = 0; x < width_; ++x)
+      pixelColumns_.push_back(Wrap(columnOrigin_ + x, level_->columns));
     return;
   }
   if (view.Shading()) shader_ = std::make_unique<ReliefShader>(*view.Shading(), geometry);
   firstShown_ = FloorDivideInt(columnOrigin_, factor_);
   const int lastShown = FloorDivideInt(columnOrigin_ + width_ - 1, factor_);
   shownColors_.resize(static_cast<std::size_t>(lastShown - firstShown_ + 1));
-  shownHeld_.resize(shownColors_.size());
+  for (int x = 0; x < width_; ++x) {
+    pixelColumns_.push_back(FloorDivideInt(columnOrigin_ + x, factor_) - firstShown_);
+  }
 }
 
 ZoomedPainter::~ZoomedPainter() = default;
@@ -137,27 +161,47 @@ void ZoomedPainter::PaintRow(int y, std::span<std::uint8_t> row) {
 void ZoomedPainter::PaintOut(int y, std::uint8_t* pixels) {
   const int blockRow = rowOrigin_ + y;
   if (blockRow >= level_->rows) return;
-  for (int x = 0; x < width_; ++x) {
-    const std::int16_t height = level_->At(blockRow, Wrap(columnOrigin_ + x, level_->columns));
-    Store(layout_, pixels, x, gridColors_[static_cast<std::uint16_t>(height)]);
-  }
+  const std::int16_t* heights = &level_->heights[static_cast<std::size_t>(blockRow) *
+                                                 static_cast<std::size_t>(level_->columns)];
+  StoreRow(layout_, width_, pixels, [&](int x) {
+    return gridColors_[static_cast<std::uint16_t>(
+        heights[pixelColumns_[static_cast<std::size_t>(x)]])];
+  });
 }
 
 void ZoomedPainter::PaintIn(int y, std::uint8_t* pixels) {
   const int row = FloorDivideInt(rowOrigin_ + y, factor_);
   if (row >= grid_.Geometry().rows) return;
-  if (row != colouredRow_) ColourRow(row);
-  for (int x = 0; x < width_; ++x) {
-    const auto shown =
-        static_cast<std::size_t>(FloorDivideInt(columnOrigin_ + x, factor_) - firstShown_);
-    if (shownHeld_[shown] != 0) Store(layout_, pixels, x, shownColors_[shown]);
+  const std::size_t bytes = static_cast<std::size_t>(width_) * BytesPerPixel(layout_);
+  // The k pixel rows of a row of samples are alike, unless the file holds only part of it and
+  // the rest keep what each held.
+  if (row == paintedRow_) {
+    std::memcpy(pixels, painted_.data(), bytes);
+    return;
   }
+  if (row != colouredRow_) ColourRow(row);
+  StoreRow(layout_, width_, pixels, [&](int x) {
+    return shownColors_[static_cast<std::size_t>(pixelColumns_[static_cast<std::size_t>(x)])];
+  });
+  const bool whole =
+      std::find(shownColors_.begin(), shownColors_.end(), kNotHeld) == shownColors_.end();
+  paintedRow_ = whole ? row : -1;
+  if (whole) painted_.assign(pixels, pixels + bytes);
 }
 
 const ZoomedPainter::SampleRow& ZoomedPainter::RowOfSamples(int row) {
-  if (const auto found = rows_.find(row); found != rows_.end()) return found->second;
+  for (SampleRow& kept : rows_) {
+    if (kept.row == row) return kept;
+  }
+  // The row read replaces the one farthest from the row being coloured, never a neighbour.
+  const auto distance = [this](const SampleRow& kept) {
+    return kept.row < 0 ? std::numeric_limits<int>::max() : std::abs(kept.row - centreRow_);
+  };
+  SampleRow& read = *std::max_element(
+      rows_.begin(), rows_.end(),
+      [&](const SampleRow& a, const SampleRow& b) { return distance(a) < distance(b); });
   const GridGeometry& geometry = grid_.Geometry();
-  SampleRow read;
+  read.row = row;
   read.bytes.resize(geometry.RowBytes());
   if (!grid_.HasHeader()) {
     // An ETOPO5 row is read whole; a short file's rows end early.
@@ -190,24 +234,39 @@ const ZoomedPainter::SampleRow& ZoomedPainter::RowOfSamples(int row) {
       read.bytes[at + 1] = read.bytes[std::size_t{2} * read.held - 1];
     }
   }
-  return rows_.emplace(row, std::move(read)).first->second;
+  return read;
 }
 
 void ZoomedPainter::ColourRow(int row) {
   const GridGeometry& geometry = grid_.Geometry();
-  // Rows are painted in order, up or down: only the neighbours of the next row are kept.
-  std::erase_if(rows_,
-                [row](const auto& kept) { return kept.first < row - 1 || kept.first > row + 1; });
+  centreRow_ = row;
   const SampleRow& centre = RowOfSamples(row);
   const int count = static_cast<int>(shownColors_.size());
-  for (int i = 0; i < count; ++i) {
-    const int column = geometry.WrapColumn(firstShown_ + i);
-    shownHeld_[static_cast<std::size_t>(i)] = column < centre.held ? 1 : 0;
-    shownColors_[static_cast<std::size_t>(i)] =
-        gridColors_[RawSampleAt(centre.bytes.data(), column)];
-  }
+  // The columns shown run eastwards from firstShown_, wrapping at the seam: one step at a time
+  // rather than a division for each.
+  const auto forEachShown = [&](const auto& visit) {
+    int column = geometry.WrapColumn(firstShown_);
+    for (int i = 0; i < count; ++i) {
+      visit(static_cast<std::size_t>(i), column);
+      if (++column == geometry.columns) column = 0;
+    }
+  };
+  forEachShown([&](std::size_t i, int column) {
+    shownColors_[i] = gridColors_[RawSampleAt(centre.bytes.data(), column)];
+  });
   colouredRow_ = row;
-  if (!shader_ || centre.held == 0) return;
+  if (shader_ && centre.held > 0) Shade(row, centre);
+  // Marked last, as shading would change the mark.
+  if (centre.held < geometry.columns) {
+    forEachShown([&](std::size_t i, int column) {
+      if (column >= centre.held) shownColors_[i] = kNotHeld;
+    });
+  }
+}
+
+void ZoomedPainter::Shade(int row, const SampleRow& centre) {
+  const GridGeometry& geometry = grid_.Geometry();
+  const int count = static_cast<int>(shownColors_.size());
   // Past the grid's first and last rows, and past the last whole row a short file holds, the
   // row itself stands in for its missing neighbour, as at 1:1.
   const std::uint8_t* above = row > 0 ? RowOfSamples(row - 1).bytes.data() : centre.bytes.data();

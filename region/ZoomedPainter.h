@@ -1,9 +1,9 @@
 // Painting the region zoomed in (each sample a block of pixels) or out (each pixel a block's mean).
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <filesystem>
-#include <map>
 #include <memory>
 #include <span>
 #include <string_view>
@@ -63,12 +63,14 @@ class ZoomedPainter {
   struct SampleRow {
     std::vector<std::uint8_t> bytes;
     int held = 0;
+    int row = -1;  // none yet
   };
 
   void PaintOut(int y, std::uint8_t* pixels);
   void PaintIn(int y, std::uint8_t* pixels);
   const SampleRow& RowOfSamples(int row);
   void ColourRow(int row);
+  void Shade(int row, const SampleRow& centre);
 
   HeightGrid grid_;
   const ColorTable& colors_;
@@ -83,13 +85,19 @@ class ZoomedPainter {
   std::shared_ptr<const Overviews> overviews_;  // zoomed out
   const OverviewLevel* level_ = nullptr;
   std::unique_ptr<ReliefShader> shader_;  // zoomed in and shaded
-  std::map<int, SampleRow> rows_;         // the rows of samples read, the last few kept
+  // The rows of samples read last: the row coloured and its neighbours.
+  std::array<SampleRow, 3> rows_;
+  int centreRow_ = 0;  // the row being coloured
   // Zoomed in: the colours of the samples shown in the last row coloured, from firstShown_ on,
-  // and whether the file held each.
+  // 0 where the file does not hold the sample; and the last row painted whole, to copy for the
+  // next pixel rows of the same row of samples.
   int firstShown_ = 0;
   int colouredRow_ = -1;
   std::vector<PackedColor> shownColors_;
-  std::vector<std::uint8_t> shownHeld_;
+  int paintedRow_ = -1;
+  std::vector<std::uint8_t> painted_;
+  // Each pixel column's block of the level zoomed out, or its index in shownColors_ zoomed in.
+  std::vector<int> pixelColumns_;
 };
 
 }  // namespace orandu

@@ -33,7 +33,9 @@ std::optional<FileIdentity> IdentityOf(const std::filesystem::path& path) {
   return identity;
 }
 
-Overviews Build(const std::filesystem::path& gridPath) {
+}  // namespace
+
+Overviews BuildGridOverviews(const std::filesystem::path& gridPath) {
   HeightGrid grid(gridPath);
   const GridGeometry& geometry = grid.Geometry();
   if (grid.HasHeader() && geometry.Bytes() > kLargestGridForOverviews) {
@@ -61,8 +63,6 @@ Overviews Build(const std::filesystem::path& gridPath) {
   return std::move(builder).Finish();
 }
 
-}  // namespace
-
 std::shared_ptr<const Overviews> GridOverviews(const std::filesystem::path& gridPath) {
   // One grid's levels are kept, the last one painted: a new grid's replace them.
   static std::mutex guard;
@@ -73,7 +73,7 @@ std::shared_ptr<const Overviews> GridOverviews(const std::filesystem::path& grid
     const std::lock_guard lock(guard);
     if (identity && keptFile && *identity == *keptFile) return kept;
   }
-  auto built = std::make_shared<const Overviews>(Build(gridPath));
+  auto built = std::make_shared<const Overviews>(BuildGridOverviews(gridPath));
   const std::lock_guard lock(guard);
   keptFile = identity;
   kept = built;

@@ -23,5 +23,7 @@ inline constexpr std::string_view kNoOverviewsMessage =
 // Throws OranduError when the file cannot be read, or with kNoOverviewsMessage when it is a grid
 // with a header larger than kLargestGridForOverviews.
 std::shared_ptr<const Overviews> GridOverviews(const std::filesystem::path& gridPath);
+// The same levels built afresh, not kept: what the first zoom-out costs.
+Overviews BuildGridOverviews(const std::filesystem::path& gridPath);
 
 }  // namespace orandu
