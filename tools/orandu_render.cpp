@@ -31,7 +31,7 @@ namespace {
 
 constexpr std::string_view kUsage =
     "usage: orandu-render [--grid PATH] [--bar PATH] (--center X,Y | --at LON,LAT)\n"
-    "                     [--no-pullback] [--size WxH] [--zoom LEVEL] [--out PATH]";
+    "                     [--no-pullback] [--size WxH] [--out PATH]";
 
 constexpr std::string_view kHelp =
     "Paints the region view for a whole-degree map cell to a PNG or BMP file.\n"
