@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <optional>
@@ -190,12 +191,17 @@ TEST(ZoomedPaintTest, AShortEtopoFileKeepsWhatTheSurfaceHeldPastItsEnd) {
   view.PlaceCenter(0, 0);  // the area reaches above the grid: row 0 at the top
   view.SetZoom(*ZoomLevel::In(2));
   PixelBuffer in(30, 12);
+  // Each row of the surface holds its own colour before the paint, so that a pixel the paint
+  // leaves shows which row it is in.
+  for (int y = 0; y < 12; ++y) std::fill_n(in.Row(y), 30, kBlack + static_cast<PackedColor>(y));
   view.PaintRegion(grid, colors, in);
   // Pixel x shows column floor((x - 16) / 2): columns 0 ... 6 from pixel 16 on; 10 samples held.
   EXPECT_EQ(in.At(16, 5), hundred);
-  EXPECT_EQ(in.At(29, 7), hundred);  // row 3, column 6
-  EXPECT_EQ(in.At(29, 8), kBlack);   // row 4: past the end
-  EXPECT_EQ(in.At(0, 7), kBlack);    // row 3, column 4312: past the cut
+  EXPECT_EQ(in.At(29, 7), hundred);     // row 3, column 6
+  EXPECT_EQ(in.At(29, 8), kBlack + 8);  // row 4: past the end
+  // Row 3, column 4312: past the cut, in both of the row's pixel rows.
+  EXPECT_EQ(in.At(0, 6), kBlack + 6);
+  EXPECT_EQ(in.At(0, 7), kBlack + 7);
   view.SetZoom(*ZoomLevel::Out(2));
   PixelBuffer out(30, 4);
   view.PaintRegion(grid, colors, out);
