@@ -2,13 +2,13 @@
 #include "region/ZoomedPainter.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstdlib>
 #include <cstring>
 #include <limits>
 #include <string>
 
 #include "region/ShownSamples.h"
-#include "region/files/Errors.h"
 #include "region/grid/GridOverviews.h"
 #include "region/grid/Rounding.h"
 
@@ -91,6 +91,16 @@ void StoreRow(PixelLayout layout, int width, std::uint8_t* pixels, const ColourO
 
 }  // namespace
 
+GridGeometry LevelGeometry(const GridGeometry& grid, const OverviewLevel& level) {
+  GridGeometry made = grid;
+  made.columns = level.columns;
+  made.rows = level.rows;
+  made.degreesPerSample = grid.degreesPerSample * level.factor;
+  made.latitudes = LatitudeRegistration::kCells;
+  made.encoding = SampleEncoding::kSigned16;
+  return made;
+}
+
 GridSample ZoomedCellUnderPixel(const GridGeometry& grid, LatticePoint center, ZoomLevel zoom,
                                 int width, int height, int x, int y) {
   const Origins origins = OriginsOf(grid, center, zoom, width, height);
@@ -117,13 +127,16 @@ ZoomedPainter::ZoomedPainter(const RegionView& view, const std::filesystem::path
   rowOrigin_ = origins.row;
   columnOrigin_ = origins.column;
   if (zoomedOut_) {
-    // The means would need slopes over blocks, whose spacing no grid geometry describes.
-    if (view.Shading()) throw OranduError(std::string(kNoShadingZoomedOutMessage));
     overviews_ = GridOverviews(gridPath);
     level_ = &overviews_->Level(factor_);
     gridColors_ = colors.For(SampleEncoding::kSigned16);  // the levels' heights are plain
-    for (int x = 0; x < width_; ++x)
+    for (int x = 0; x < width_; ++x) {
       pixelColumns_.push_back(Wrap(columnOrigin_ + x, level_->columns));
+    }
+    if (view.Shading()) {
+      shader_ = std::make_unique<ReliefShader>(*view.Shading(), LevelGeometry(geometry, *level_));
+      blockColors_.resize(static_cast<std::size_t>(width_));
+    }
     return;
   }
   if (view.Shading()) shader_ = std::make_unique<ReliefShader>(*view.Shading(), geometry);
@@ -163,10 +176,44 @@ void ZoomedPainter::PaintOut(int y, std::uint8_t* pixels) {
   if (blockRow >= level_->rows) return;
   const std::int16_t* heights = &level_->heights[static_cast<std::size_t>(blockRow) *
                                                  static_cast<std::size_t>(level_->columns)];
-  StoreRow(layout_, width_, pixels, [&](int x) {
+  const auto colourOf = [&](int x) {
     return gridColors_[static_cast<std::uint16_t>(
         heights[pixelColumns_[static_cast<std::size_t>(x)]])];
-  });
+  };
+  if (!shader_) {
+    StoreRow(layout_, width_, pixels, colourOf);
+    return;
+  }
+  for (int x = 0; x < width_; ++x) blockColors_[static_cast<std::size_t>(x)] = colourOf(x);
+  // The first and last rows of blocks stand in for their missing neighbours, as at 1:1.
+  const std::uint8_t* centre = LevelRowBytes(blockRow, 1);
+  const std::uint8_t* above = blockRow > 0 ? LevelRowBytes(blockRow - 1, 0) : centre;
+  const std::uint8_t* below = blockRow + 1 < level_->rows ? LevelRowBytes(blockRow + 1, 2) : centre;
+  for (int x = 0; x < width_;) {
+    const int column = pixelColumns_[static_cast<std::size_t>(x)];
+    const int length = std::min(width_ - x, level_->columns - column);
+    shader_->ShadeRun<4>(blockRow, above, centre, below, column, length,
+                         reinterpret_cast<std::uint8_t*>(blockColors_.data() + x));
+    x += length;
+  }
+  StoreRow(layout_, width_, pixels,
+           [&](int x) { return blockColors_[static_cast<std::size_t>(x)]; });
+}
+
+const std::uint8_t* ZoomedPainter::LevelRowBytes(int blockRow, std::size_t slot) {
+  const std::int16_t* heights = &level_->heights[static_cast<std::size_t>(blockRow) *
+                                                 static_cast<std::size_t>(level_->columns)];
+  if constexpr (std::endian::native == std::endian::little) {
+    return reinterpret_cast<const std::uint8_t*>(heights);
+  }
+  std::vector<std::uint8_t>& bytes = levelRowBytes_[slot];
+  bytes.resize(std::size_t{2} * static_cast<std::size_t>(level_->columns));
+  for (std::size_t column = 0; column < bytes.size() / 2; ++column) {
+    const auto raw = static_cast<std::uint16_t>(heights[column]);
+    bytes[2 * column] = static_cast<std::uint8_t>(raw & 0xFF);
+    bytes[2 * column + 1] = static_cast<std::uint8_t>(raw >> 8);
+  }
+  return bytes.data();
 }
 
 void ZoomedPainter::PaintIn(int y, std::uint8_t* pixels) {

@@ -6,7 +6,6 @@
 #include <filesystem>
 #include <memory>
 #include <span>
-#include <string_view>
 #include <vector>
 
 #include "region/RegionView.h"
@@ -17,7 +16,11 @@
 
 namespace orandu {
 
-inline constexpr std::string_view kNoShadingZoomedOutMessage = "縮小表示では陰影を付けられません";
+// The geometry a level's heights are shaded by: a block's spacing, k samples, in both directions,
+// and its rows at the middles of their blocks, as the cells of a grid of that spacing lie. (A
+// block of a grid whose first row lies on the pole has its middle half a sample further north;
+// the slopes barely notice.)
+GridGeometry LevelGeometry(const GridGeometry& grid, const OverviewLevel& level);
 
 // What pixel (x, y) of a width x height area around a centre shows at a zoom level: zoomed in or
 // at 1:1 a sample of the grid, zoomed out a block of the level's (Overviews). Rows count from the
@@ -42,8 +45,9 @@ GridSample ZoomedCellUnderPixel(const GridGeometry& grid, LatticePoint center, Z
 class ZoomedPainter {
  public:
   // Opens the grid file and, zoomed out, gets its levels. Throws OranduError when the file cannot
-  // be opened or read, when it has no levels (kNoOverviewsMessage), or when the view is shaded
-  // and zoomed out (kNoShadingZoomedOutMessage).
+  // be opened or read, or when it has no levels (kNoOverviewsMessage). Shaded, zoomed in each
+  // sample is shaded as at 1:1, and zoomed out each block from the blocks around it, as
+  // ReliefShader shades samples, by LevelGeometry.
   ZoomedPainter(const RegionView& view, const std::filesystem::path& gridPath,
                 const ColorTable& colors, int width, int height, PixelLayout layout);
   ~ZoomedPainter();
@@ -67,6 +71,9 @@ class ZoomedPainter {
   };
 
   void PaintOut(int y, std::uint8_t* pixels);
+  // A level's row of heights in the file's byte order, which the shader reads; `slot` 0, 1 or 2
+  // keeps it apart from the rows above and below where the machine's order differs.
+  const std::uint8_t* LevelRowBytes(int blockRow, std::size_t slot);
   void PaintIn(int y, std::uint8_t* pixels);
   const SampleRow& RowOfSamples(int row);
   void ColourRow(int row);
@@ -84,7 +91,9 @@ class ZoomedPainter {
   int columnOrigin_;  // likewise for columns, unwrapped
   std::shared_ptr<const Overviews> overviews_;  // zoomed out
   const OverviewLevel* level_ = nullptr;
-  std::unique_ptr<ReliefShader> shader_;  // zoomed in and shaded
+  std::unique_ptr<ReliefShader> shader_;  // shaded
+  std::vector<PackedColor> blockColors_;  // zoomed out and shaded: a row's colours, then shaded
+  std::array<std::vector<std::uint8_t>, 3> levelRowBytes_;  // on a big-endian machine
   // The rows of samples read last: the row coloured and its neighbours.
   std::array<SampleRow, 3> rows_;
   int centreRow_ = 0;  // the row being coloured

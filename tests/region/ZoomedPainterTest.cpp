@@ -162,18 +162,35 @@ TEST(ZoomedPaintTest, ZoomedInShadingIsTheShadingOfEachSampleAtOneToOne) {
   }
 }
 
-TEST(ZoomedPaintTest, ShadingZoomedOutIsRefusedWithAMessage) {
+TEST(ZoomedPaintTest, ZoomedOutShadingIsTheShadingOfAGridOfTheBlockMeans) {
+  // 1° cells at 1/2 are 2° cells: their means, written as a grid of 2° cells, shaded at 1:1 about
+  // the same place, are the picture shaded at 1/2.
   const TempDir dir;
-  const auto grid = testing::WriteHeaderGrid(dir, "grid", {1, 1, false}, Height);
-  RegionView view;
-  view.SetShading(Light{});
-  view.SetZoom(*ZoomLevel::Out(2));
-  PixelBuffer surface(10, 10);
-  try {
-    view.PaintRegion(grid, ColorTable(DesignTimeColorBar()), surface);
-    FAIL() << "no error";
-  } catch (const OranduError& error) {
-    EXPECT_EQ(error.what(), std::string(kNoShadingZoomedOutMessage));
+  const GlobalGridShape fine{1, 1, true};
+  const auto heightOf = [](int row, int column) {
+    return (row * 37 + column * 11) % 3000 - (row % 7) * 200 + (column % 5) * 90;
+  };
+  const auto grid = testing::WriteHeaderGrid(dir, "fine", fine, heightOf);
+  const auto means = testing::WriteHeaderGrid(dir, "means", {1, 2, true}, [&](int row, int column) {
+    const int sum = heightOf(2 * row, 2 * column) + heightOf(2 * row, 2 * column + 1) +
+                    heightOf(2 * row + 1, 2 * column) + heightOf(2 * row + 1, 2 * column + 1);
+    return Round(sum / 4.0);
+  });
+  const ColorTable colors(DesignTimeColorBar());
+  for (const Light& light : {Light{}, Light{.multidirectional = true}}) {
+    RegionView view;
+    view.SetShading(light);
+    view.PlaceCenter(3, 160);  // across the seam and down to the south pole
+    PixelBuffer expected(60, 40);
+    view.PaintRegion(means, colors, expected);
+    view.SetZoom(*ZoomLevel::Out(2));
+    PixelBuffer zoomed(60, 40);
+    view.PaintRegion(grid, colors, zoomed);
+    for (int y = 0; y < 40; ++y) {
+      for (int x = 0; x < 60; ++x) {
+        ASSERT_EQ(zoomed.At(x, y), expected.At(x, y)) << x << "," << y;
+      }
+    }
   }
 }
 
