@@ -17,6 +17,7 @@ namespace {
 
 constexpr std::int64_t kLastLon = 359 * kLatticePartsPerDegree;
 constexpr std::int64_t kLastLat = 179 * kLatticePartsPerDegree;
+constexpr int kHalfTurn = 180;
 // A shaded paint's blocks hold a row more either side.
 constexpr int kBlockRows = RowsPerRead + 2;
 
@@ -67,6 +68,18 @@ void PaintRuns(const std::uint8_t* samples, int columnsRead, std::span<const Col
   }
 }
 
+// How many whole degrees half an area of `pixels` pixels spans at a zoom level; zoomed, at most
+// `largest`, half the grid.
+int HalfSpanDegrees(const GridGeometry& grid, ZoomLevel zoom, int pixels, int largest) {
+  if (zoom.IsOneToOne()) return grid.HalfSpanDegrees(pixels);
+  const int k = zoom.Factor();
+  const int samples = zoom.IsZoomedOut() ? pixels * k : pixels;
+  const int perSample = zoom.IsZoomedIn() ? k : 1;
+  const int halfSpan =
+      RoundHalfEven(samples * grid.degreesPerSample, 2 * grid.samplesPerDegree * perSample);
+  return std::min(halfSpan, largest);
+}
+
 // One axis of a move from `from` towards `to` that a pick would pull back to `pulledBack`.
 std::int64_t MoveTowards(std::int64_t from, std::int64_t to, std::int64_t pulledBack) {
   return std::clamp(pulledBack, std::min(from, to), std::max(from, to));
@@ -96,10 +109,12 @@ void RegionView::SetCenter(int lon, int lat, int width, int height) {
 
 void RegionView::SetCenter(LatticePoint center, int width, int height) {
   center_ = center;
-  const std::int64_t halfWidth = grid_.HalfSpanDegrees(width) * kLatticePartsPerDegree;
+  const std::int64_t halfWidth =
+      HalfSpanDegrees(grid_, zoom_, width, kHalfTurn) * kLatticePartsPerDegree;
   if (center_.lon < halfWidth) center_.lon = halfWidth;
   if (center_.lon > kLastLon - halfWidth) center_.lon = kLastLon - halfWidth;
-  const std::int64_t halfHeight = grid_.HalfSpanDegrees(height) * kLatticePartsPerDegree;
+  const std::int64_t halfHeight =
+      HalfSpanDegrees(grid_, zoom_, height, kHalfTurn / 2) * kLatticePartsPerDegree;
   if (center_.lat < halfHeight) center_.lat = halfHeight;
   if (center_.lat > kLastLat - halfHeight) center_.lat = kLastLat - halfHeight;
 }
@@ -111,6 +126,7 @@ void RegionView::MoveCenter(int lon, int lat, int width, int height) {
 void RegionView::MoveCenter(LatticePoint towards, int width, int height) {
   RegionView picked;
   picked.SetGrid(grid_);
+  picked.SetZoom(zoom_);
   picked.SetCenter(towards, width, height);
   center_.lon = MoveTowards(center_.lon, towards.lon, picked.Center().lon);
   center_.lat = MoveTowards(center_.lat, towards.lat, picked.Center().lat);
@@ -127,12 +143,16 @@ void RegionView::PaintRegion(const std::filesystem::path& gridPath, const ColorT
 
 void RegionView::PaintRegion(const std::filesystem::path& gridPath, const ColorTable& colors,
                              ViewSurface& surface, ShownSamples& shown) const {
-  shown.Begin(gridPath, center_, surface.Width(), surface.Height());
+  shown.Begin(gridPath, center_, surface.Width(), surface.Height(), zoom_);
   Paint(gridPath, colors, surface, &shown);
 }
 
 void RegionView::Paint(const std::filesystem::path& gridPath, const ColorTable& colors,
                        ViewSurface& surface, ShownSamples* shown) const {
+  if (!zoom_.IsOneToOne()) {
+    PaintZoomed(gridPath, colors, surface, shown);
+    return;
+  }
   RegionPainter painter(*this, gridPath, colors, surface.Width(), surface.Height(),
                         PixelLayout::kPacked, shown);
   if (colors.empty()) return;  // an empty bar has no colour for anything: the area stays black

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "region/ReliefShading.h"
+#include "region/ZoomLevel.h"
 #include "region/colorbar/ColorBar.h"
 #include "region/grid/HeightGrid.h"
 
@@ -41,10 +42,17 @@ class RegionView {
   void SetGrid(const GridGeometry& grid) { grid_ = grid; }
   const GridGeometry& Grid() const { return grid_; }
 
+  // How far the region is zoomed; 1:1 until told. The centre is kept as it is.
+  void SetZoom(ZoomLevel zoom) { zoom_ = zoom; }
+  ZoomLevel Zoom() const { return zoom_; }
+
   // Stores the centre and pulls it back so that a width x height region fits (almost) inside the
   // grid: within round(width / 2n) whole degrees of 0° and 359°, and round(height / 2n) of 0 and
   // 179 degrees south of 90° N, n the grid's samples per degree. Each test sees the result of the
-  // one before, so when two fire the later one wins.
+  // one before, so when two fire the later one wins. Zoomed, the area's size in samples stands for
+  // width and height: width * k zoomed out by k, width / k zoomed in by k; and an area wider or
+  // taller than the whole grid is pulled back only as far as the grid's middle (180° and 90°), so
+  // that zooming out never moves the centre off the grid.
   void SetCenter(int lon, int lat, int width, int height);
   void SetCenter(LatticePoint center, int width, int height);
 
@@ -73,10 +81,11 @@ class RegionView {
   const std::optional<Light>& Shading() const { return shading_; }
 
   // Paints the surface from the grid file, top row first, reading the rows shown a block of
-  // RowsPerRead rows at a time: one sample per pixel. The file's own geometry places the samples
-  // (RegionPainter). Rows past the end of the file, the unread
-  // part of a short last row and everything when the bar is empty keep what the surface held.
-  // Columns wrap east-west. Throws OranduError when the file cannot be opened or a read fails.
+  // RowsPerRead rows at a time: one sample per pixel. Zoomed, ZoomedPainter paints it instead. The
+  // file's own geometry places the samples (RegionPainter). Rows past the end of the file, the
+  // unread part of a short last row and everything when the bar is empty keep what the surface
+  // held. Columns wrap east-west. Throws OranduError when the file cannot be opened or a read
+  // fails.
   void PaintRegion(const std::filesystem::path& gridPath, const ColorTable& colors,
                    ViewSurface& surface) const;
   // The same paint, recording in `shown` where its samples lie and how much of the file it read.
@@ -86,10 +95,13 @@ class RegionView {
  private:
   void Paint(const std::filesystem::path& gridPath, const ColorTable& colors, ViewSurface& surface,
              ShownSamples* shown) const;
+  void PaintZoomed(const std::filesystem::path& gridPath, const ColorTable& colors,
+                   ViewSurface& surface, ShownSamples* shown) const;
 
   GridGeometry grid_ = kEtopo5Geometry;
   LatticePoint center_;
   std::optional<Light> shading_;
+  ZoomLevel zoom_;
 };
 
 // How a painted row lays out its pixels.

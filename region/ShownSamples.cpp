@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <array>
 
+#include "region/ZoomedPainter.h"
 #include "region/files/Errors.h"
 #include "region/files/SourceFile.h"
 
@@ -27,8 +28,11 @@ std::optional<GridSample> SampleUnderPixel(int centerLon, int centerLat, int wid
 }
 
 void ShownSamples::Begin(const std::filesystem::path& gridPath, LatticePoint center, int width,
-                         int height) {
+                         int height, ZoomLevel zoom) {
   gridPath_ = gridPath;
+  zoom_ = zoom;
+  fileBytes_ = 0;
+  overviews_.reset();
   center_ = center;
   width_ = width;
   height_ = height;
@@ -41,11 +45,49 @@ void ShownSamples::Opened(const GridGeometry& grid) {
   bytesRead_ = 0;
 }
 
+void ShownSamples::OpenedZoomed(const ZoomedPainter& painter) {
+  Opened(painter.Grid());
+  overviews_ = painter.LevelsPaintedFrom();
+  std::error_code error;
+  const std::uintmax_t bytes = std::filesystem::file_size(gridPath_, error);
+  fileBytes_ = error ? 0 : bytes;
+}
+
 std::optional<GridSample> ShownSamples::SampleAt(int x, int y) const {
-  return SampleUnderPixel(grid_, center_, width_, height_, x, y);
+  if (zoom_.IsOneToOne()) return SampleUnderPixel(grid_, center_, width_, height_, x, y);
+  if (x < 0 || y < 0 || x >= width_ || y >= height_) return std::nullopt;
+  const GridSample cell = ZoomedCellUnderPixel(grid_, center_, zoom_, width_, height_, x, y);
+  if (!zoom_.IsZoomedOut()) {
+    if (cell.row >= grid_.rows) return std::nullopt;
+    return cell;
+  }
+  const int k = zoom_.Factor();
+  if (cell.row * k >= grid_.rows) return std::nullopt;
+  return GridSample{cell.row * k, cell.column * k};
+}
+
+std::optional<HeightSample> ShownSamples::HeightUnderPixel(int x, int y) const {
+  const auto sample = SampleAt(x, y);
+  if (!sample) return std::nullopt;
+  if (!zoom_.IsZoomedOut()) return HeightAt(*sample);
+  if (!overviews_) return std::nullopt;
+  const OverviewLevel& level = overviews_->Level(zoom_.Factor());
+  const GridSample block{sample->row / level.factor, sample->column / level.factor};
+  if (block.row >= level.rows) return std::nullopt;
+  return level.At(block.row, block.column);
 }
 
 bool ShownSamples::Painted(GridSample sample) const {
+  if (!zoom_.IsOneToOne()) {
+    // Zoomed, the rows shown are not counted: a sample was painted when the file held it, or,
+    // zoomed out, when its block was painted.
+    if (zoom_.IsZoomedOut()) {
+      return overviews_ && sample.row / zoom_.Factor() < overviews_->Level(zoom_.Factor()).rows;
+    }
+    return static_cast<std::uint64_t>(sample.row) * grid_.RowBytes() +
+               static_cast<std::uint64_t>(sample.column) * 2 + 2 <=
+           fileBytes_;
+  }
   const int row = sample.row - firstRow_;
   if (row < 0 || row >= height_) return false;
   return static_cast<std::size_t>(row) * grid_.RowBytes() +
@@ -70,6 +112,16 @@ std::optional<HeightSample> ShownSamples::HeightAt(GridSample sample) const {
 void ShownSamples::FillUnpainted(PackedColor color, ViewSurface& surface) const {
   const int width = surface.Width();
   const int height = surface.Height();
+  if (!zoom_.IsOneToOne()) {
+    for (int y = 0; y < height; ++y) {
+      PackedColor* row = surface.Row(y);
+      for (int x = 0; x < width; ++x) {
+        const auto sample = SampleAt(x, y);
+        if (!sample || !Painted(*sample)) row[x] = color;
+      }
+    }
+    return;
+  }
   const int wholeRows =
       static_cast<int>(std::min<std::size_t>(bytesRead_ / grid_.RowBytes(), height));
   if (wholeRows == height) return;

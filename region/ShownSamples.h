@@ -5,10 +5,13 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <optional>
 
 #include "region/RegionView.h"
+#include "region/ZoomLevel.h"
 #include "region/grid/HeightGrid.h"
+#include "region/grid/Overviews.h"
 
 namespace orandu {
 
@@ -37,16 +40,28 @@ std::optional<GridSample> SampleUnderPixel(int centerLon, int centerLat, int wid
 // What the last paint showed: where each pixel's sample lies in the grid and how much of the
 // file the paint read. Heights are read back from the file one sample at a time, when asked for:
 // keeping the rows themselves would make every paint slower.
+class ZoomedPainter;
+
 class ShownSamples {
  public:
   // Started by the paint before it opens the file: forgets the last paint.
-  void Begin(const std::filesystem::path& gridPath, LatticePoint center, int width, int height);
+  void Begin(const std::filesystem::path& gridPath, LatticePoint center, int width, int height,
+             ZoomLevel zoom = {});
   // The paint opened the grid file, which has this geometry.
   void Opened(const GridGeometry& grid);
+  // A zoomed paint opened the grid file and, zoomed out, got its levels.
+  void OpenedZoomed(const ZoomedPainter& painter);
+
+  // The level the last paint was zoomed to.
+  ZoomLevel Zoom() const { return zoom_; }
+  // The height the last paint showed at pixel (x, y): the sample's at 1:1 and zoomed in, the
+  // block's mean zoomed out. Nothing where the paint showed nothing, as HeightAt.
+  std::optional<HeightSample> HeightUnderPixel(int x, int y) const;
 
   // The geometry of the grid the last paint opened (ETOPO5's until one was).
   const GridGeometry& Grid() const { return grid_; }
-  // The sample the last paint showed at pixel (x, y), as SampleUnderPixel places it.
+  // The sample the last paint showed at pixel (x, y), as SampleUnderPixel places it; zoomed in,
+  // as ZoomedCellUnderPixel does, and zoomed out the first (north-west) sample of the block.
   std::optional<GridSample> SampleAt(int x, int y) const;
   // The paint read this many more bytes of the area's rows, in order from its first row.
   void Read(std::size_t bytes) { bytesRead_ += bytes; }
@@ -72,6 +87,9 @@ class ShownSamples {
   int height_ = 0;
   int firstRow_ = 0;
   std::size_t bytesRead_ = 0;
+  ZoomLevel zoom_;
+  std::uint64_t fileBytes_ = 0;                 // zoomed in: the file's size when it was painted
+  std::shared_ptr<const Overviews> overviews_;  // zoomed out: the levels painted from
 };
 
 }  // namespace orandu

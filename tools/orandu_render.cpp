@@ -18,6 +18,8 @@
 #include "region/RegionHeights.h"
 #include "region/RegionView.h"
 #include "region/WorldFile.h"
+#include "region/ZoomLevel.h"
+#include "region/ZoomedPainter.h"
 #include "region/files/AsciiCase.h"
 #include "region/files/Errors.h"
 #include "region/palette/ColorBarFile.h"
@@ -46,6 +48,12 @@ constexpr std::string_view kHelp =
     "  --shade multi   shaded relief lit from 225°, 270°, 315° and 360° at 45° at once, each\n"
     "                  light weighted by the way the slope faces\n"
     "  --size WxH      the paint area, 488x441 by default\n"
+    "  --zoom LEVEL    8, 4 or 2: each sample a block of 8 x 8, 4 x 4 or 2 x 2 pixels; 1/2, 1/4\n"
+    "                  ... 1/64: each pixel the mean of 2 x 2 ... 64 x 64 samples, rounded half\n"
+    "                  to even; 1 (the default) one sample a pixel. The pull-back then keeps\n"
+    "                  the area's size in samples inside the grid. Zoomed out, a grid with a\n"
+    "                  header is painted only up to 64 MB, and --shade shades the means; a\n"
+    "                  zoomed picture is a .png or .bmp file without a world file\n"
     "  --grid, --bar   the grid and the colour bar, data/ETOPO5.DOS and data/P1.BMP beside\n"
     "                  the program by default; a grid with a raster header beside it (.hdr in\n"
     "                  place of its extension, as orandu-import --native writes) is painted at\n"
@@ -70,6 +78,7 @@ struct Options {
   std::filesystem::path out = "region.png";
   bool worldFile = false;  // a world file beside the picture
   bool heights = false;    // the samples themselves instead of their colours
+  orandu::ZoomLevel zoom;
 };
 
 std::optional<int> ParseInt(std::string_view text) {
@@ -208,6 +217,13 @@ std::variant<Options, UsageError> ParseOptions(int argc, char** argv) {
                           std::string(value)};
       }
       options.center = CellAt(*lon, *lat);
+    } else if (flag == "--zoom") {
+      const auto zoom = orandu::ZoomLevel::Parse(value);
+      if (!zoom) {
+        return UsageError{std::string(orandu::ZoomLevel::kParseErrorText) + ": " +
+                          std::string(value)};
+      }
+      options.zoom = *zoom;
     } else if (flag == "--size") {
       const auto size = ParsePair(value, 'x');
       if (!size || size->first < 1 || size->second < 1 || size->first > kLargestSide ||
@@ -229,6 +245,11 @@ std::variant<Options, UsageError> ParseOptions(int argc, char** argv) {
   }
   if (!format || (!options.heights && format == FileFormat::kNetCdf)) {
     return UsageError{"--out must name a .png or .bmp file: " + options.out.string()};
+  }
+  // A zoomed picture's pixels are not the grid's samples, which the placement describes.
+  if (!options.zoom.IsOneToOne() &&
+      (options.heights || options.worldFile || format == FileFormat::kGeoTiff)) {
+    return UsageError{"--zoom paints a .png or .bmp picture, without --heights or --world-file"};
   }
   // The writers' limit, checked before a single row is painted.
   if (std::int64_t{options.width} * options.height > orandu::kMaxPicturePixels) {
@@ -267,9 +288,28 @@ void RenderHeights(const Options& options, const orandu::RegionView& view) {
   if (options.worldFile) WriteWorldFile(options, placement);
 }
 
+// Paints the zoomed region straight into a PNG or BMP file, a row at a time.
+void RenderZoomed(const Options& options, const orandu::RegionView& view,
+                  const orandu::ColorTable& colors) {
+  const FileFormat format = *FormatOf(options.out);
+  orandu::ZoomedPainter painter(
+      view, options.grid, colors, options.width, options.height,
+      format == FileFormat::kBmp ? orandu::PixelLayout::kBgr : orandu::PixelLayout::kRgb);
+  const auto paintRow = [&](int y, std::span<std::uint8_t> row) { painter.PaintRow(y, row); };
+  if (format == FileFormat::kBmp) {
+    orandu::WriteBmpRows(options.out, options.width, options.height, paintRow);
+  } else {
+    orandu::WritePngRows(options.out, options.width, options.height, paintRow);
+  }
+}
+
 // Paints the region straight into the file, a row at a time in the order the file stores them.
 void Render(const Options& options, const orandu::RegionView& view,
             const orandu::ColorTable& colors) {
+  if (!options.zoom.IsOneToOne()) {
+    RenderZoomed(options, view, colors);
+    return;
+  }
   const FileFormat format = *FormatOf(options.out);
   orandu::RegionPainter painter(
       view, options.grid, colors, options.width, options.height,
@@ -306,6 +346,7 @@ int main(int argc, char** argv) {
   try {
     orandu::RegionView view;
     view.SetGrid(orandu::HeightGrid(options.grid).Geometry());
+    view.SetZoom(options.zoom);
     if (options.pullBack) {
       view.SetCenter(options.center->first, options.center->second, options.width, options.height);
     } else {
