@@ -137,7 +137,8 @@ template <SampleEncoding kEncoding>
                   static_cast<std::int16_t>(bottomRaw)});
     const HeightSample top = HeightOf(topRaw, kEncoding);
     const HeightSample bottom = HeightOf(bottomRaw, kEncoding);
-    sums[k] = top + 2 * HeightOf(centreRaw, kEncoding) + bottom;
+    const HeightSample middle = HeightOf(centreRaw, kEncoding);
+    sums[k] = top + middle + middle + bottom;
     differences[k] = top - bottom;
   };
   const auto wrap = [&](int column) { return (column + job.columns) % job.columns; };
