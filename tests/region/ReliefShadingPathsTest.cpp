@@ -132,6 +132,44 @@ TEST_P(ShadingPathTest, EveryPixelIsTheOneValueRulesBlendOfItsHornSums) {
   }
 }
 
+TEST_P(ShadingPathTest, ADamagedRawValueOnlyAcrossTheSeamIsStillADepth) {
+  // ETOPO5's raw values from 10001 to 32767 are depths below -32768 m. A run whose samples are all
+  // ordinary is read the plainer way, as signed 16-bit numbers, so one such value must still
+  // count wherever the run reads it: here only in the row below, in the column across the seam
+  // west of the run, on level ground at the equator.
+  const auto [path, stride] = GetParam();
+  if (!ReliefShader::PathRuns(path)) GTEST_SKIP() << "this processor cannot run the path";
+  const std::vector<std::uint8_t> level(RowBytes, 0);
+  std::vector<std::uint8_t> below = level;
+  constexpr int kDamagedRaw = 20000;
+  below[2 * (GridColumns - 1)] = kDamagedRaw & 0xFF;
+  below[2 * (GridColumns - 1) + 1] = kDamagedRaw >> 8;
+  constexpr int kDepth = kDamagedRaw - 65536;
+  constexpr int kCount = 16;
+  constexpr std::uint8_t kGrey = 0x80;
+  std::vector<std::uint8_t> pixels(static_cast<std::size_t>(kCount) * stride, kGrey);
+  ReliefShader shader(Light{}, path);
+  constexpr int kEquator = GridRows / 2;
+  if (stride == 4) {
+    shader.ShadeRun<4>(kEquator, level.data(), level.data(), below.data(), 0, kCount,
+                       pixels.data());
+  } else {
+    shader.ShadeRun<3>(kEquator, level.data(), level.data(), below.data(), 0, kCount,
+                       pixels.data());
+  }
+  // Column 0's west neighbour below is g in Horn's stencil: east = -g and north = -g.
+  const std::uint32_t grey = 0x808080u;
+  const std::uint32_t expected = BlendTowards(grey, shader.WeightOf(kEquator, -kDepth, -kDepth));
+  ASSERT_NE(expected, BlendTowards(grey, shader.WeightOf(kEquator, -kDamagedRaw, -kDamagedRaw)));
+  std::uint32_t first = 0;
+  std::memcpy(&first, pixels.data(), 3);
+  EXPECT_EQ(first, expected);
+  for (std::size_t byte = 3; byte < pixels.size(); ++byte) {
+    if (stride == 4 && byte % 4 == 3) continue;
+    ASSERT_EQ(pixels[byte], kGrey) << "byte " << byte << ": level ground keeps its colour";
+  }
+}
+
 INSTANTIATE_TEST_SUITE_P(Paths, ShadingPathTest,
                          ::testing::Values(PathCase{ShadingPath::kBaseline, 3},
                                            PathCase{ShadingPath::kBaseline, 4},
