@@ -110,6 +110,9 @@ struct RunJob {
   std::int32_t* differences;
   std::int32_t* weights;
   std::uint8_t* pixels;
+  // When not null, the colours of raw samples: the pixels are painted from the centre row's
+  // samples rather than read.
+  const std::uint32_t* colors;
 };
 
 // Fills the run's column sums a + 2d + g and differences a - g, one column either side, reading
@@ -257,6 +260,37 @@ template <int kStride>
   std::uint8_t* pixels = job.pixels;
   const int count = job.count;
   int i = 0;
+  if (job.colors != nullptr) {
+    // Each pixel's colour looked up from its sample, blended and stored: the pixels are written
+    // once, and never read.
+    const auto* table = reinterpret_cast<const int*>(job.colors);
+    const __m256i toBytes =
+        _mm256_setr_epi8(0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, -1, -1, -1, -1, 0, 1, 2, 4, 5, 6,
+                         8, 9, 10, 12, 13, 14, -1, -1, -1, -1);
+    for (; i + 8 <= count; i += 8) {
+      std::uint8_t* at = pixels + static_cast<std::size_t>(i) * kStride;
+      const __m256i raws = _mm256_cvtepu16_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(
+          job.centre + std::size_t{2} * static_cast<std::size_t>(job.firstColumn + i))));
+      const __m256i w = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(weights + i));
+      const __m256i blended = BlendEight(_mm256_i32gather_epi32(table, raws, 4), w);
+      if constexpr (kStride == 4) {
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(at), blended);
+      } else {
+        const __m256i bytes = _mm256_shuffle_epi8(blended, toBytes);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(at), _mm256_castsi256_si128(bytes));
+        const __m128i upper = _mm256_extracti128_si256(bytes, 1);
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(at + 12), upper);
+        const auto last = static_cast<std::uint32_t>(_mm_extract_epi32(upper, 2));
+        std::memcpy(at + 20, &last, 4);
+      }
+    }
+    for (; i < count; ++i) {
+      const std::uint32_t color =
+          BlendTowards(job.colors[RawSampleAt(job.centre, job.firstColumn + i)], weights[i]);
+      std::memcpy(pixels + static_cast<std::size_t>(i) * kStride, &color, kStride);
+    }
+    return;
+  }
   if constexpr (kStride == 4) {
     for (; i + 8 <= count; i += 8) {
       auto* at = reinterpret_cast<__m256i*>(pixels + static_cast<std::size_t>(i) * 4);
@@ -298,7 +332,8 @@ template <int kStride>
                     job.sums,
                     job.differences,
                     job.weights + i,
-                    job.pixels + static_cast<std::size_t>(i) * kStride};
+                    job.pixels + static_cast<std::size_t>(i) * kStride,
+                    nullptr};
   Blend<kStride>(rest);
 }
 
@@ -391,9 +426,25 @@ std::int32_t ReliefShader::WeightOf(int row, std::int32_t east, std::int32_t nor
 template <int kStride>
 void ReliefShader::ShadeRun(int row, const std::uint8_t* above, const std::uint8_t* centre,
                             const std::uint8_t* below, int firstColumn, int count,
-                            std::uint8_t* pixels) {
+                            std::uint8_t* pixels, const std::uint32_t* colors) {
+  if (count <= 0) return;
+  const bool painted = colors == nullptr;
+  const auto paintFlat = [&] {
+    for (int i = 0; i < count; ++i) {
+      const std::uint32_t color = colors[RawSampleAt(centre, firstColumn + i)];
+      std::memcpy(pixels + static_cast<std::size_t>(i) * kStride, &color, kStride);
+    }
+  };
   // A pole keeps its colour; so do rows past the grid's last that an overlong file holds.
-  if (count <= 0 || row >= grid_.rows || grid_.RowIsPole(row)) return;
+  if (row >= grid_.rows || grid_.RowIsPole(row)) {
+    if (!painted) paintFlat();
+    return;
+  }
+  // The baseline path blends painted pixels.
+  if (!painted && path_ != ShadingPath::kAvx2) {
+    paintFlat();
+    colors = nullptr;
+  }
   const auto columns = static_cast<std::size_t>(count) + 2;
   if (sums_.size() < columns) {
     sums_.resize(columns);
@@ -405,7 +456,7 @@ void ReliefShader::ShadeRun(int row, const std::uint8_t* above, const std::uint8
                 intensityScale_, multidirectional_);
   const RunJob job{grid_.columns,       above,           centre,  below,
                    firstColumn,         count,           factors, sums_.data(),
-                   differences_.data(), weights_.data(), pixels};
+                   differences_.data(), weights_.data(), pixels,  colors};
   if (grid_.encoding == SampleEncoding::kEtopo5) {
     ShadeRunOn<kStride, SampleEncoding::kEtopo5>(path_, job);
   } else {
@@ -414,8 +465,10 @@ void ReliefShader::ShadeRun(int row, const std::uint8_t* above, const std::uint8
 }
 
 template void ReliefShader::ShadeRun<3>(int, const std::uint8_t*, const std::uint8_t*,
-                                        const std::uint8_t*, int, int, std::uint8_t*);
+                                        const std::uint8_t*, int, int, std::uint8_t*,
+                                        const std::uint32_t*);
 template void ReliefShader::ShadeRun<4>(int, const std::uint8_t*, const std::uint8_t*,
-                                        const std::uint8_t*, int, int, std::uint8_t*);
+                                        const std::uint8_t*, int, int, std::uint8_t*,
+                                        const std::uint32_t*);
 
 }  // namespace orandu
