@@ -253,6 +253,20 @@ void ShadeRunBaseline(const RunJob& job) {
   return _mm256_add_epi32(color, _mm256_sub_epi32(_mm256_xor_si256(step, darker), darker));
 }
 
+// Stores eight colour words as 24 bytes, the first three of each word.
+[[gnu::target("avx2"), gnu::always_inline]] inline void StoreEightThreeBytePixels(std::uint8_t* at,
+                                                                                  __m256i words) {
+  const __m256i toBytes = _mm256_setr_epi8(0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, -1, -1, -1, -1,
+                                           0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, -1, -1, -1, -1);
+  const __m256i bytes = _mm256_shuffle_epi8(words, toBytes);
+  // The lower half's 16-byte store leaves 4 spare bytes that the upper half's 12 cover.
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(at), _mm256_castsi256_si128(bytes));
+  const __m128i upper = _mm256_extracti128_si256(bytes, 1);
+  _mm_storel_epi64(reinterpret_cast<__m128i*>(at + 12), upper);
+  const auto last = static_cast<std::uint32_t>(_mm_extract_epi32(upper, 2));
+  std::memcpy(at + 20, &last, 4);
+}
+
 // The blend eight pixels at a time; the run's last few go through Blend's loops.
 template <int kStride>
 [[gnu::target("avx2"), gnu::always_inline]] inline void BlendAvx2(const RunJob& job) {
@@ -264,9 +278,6 @@ template <int kStride>
     // Each pixel's colour looked up from its sample, blended and stored: the pixels are written
     // once, and never read.
     const auto* table = reinterpret_cast<const int*>(job.colors);
-    const __m256i toBytes =
-        _mm256_setr_epi8(0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, -1, -1, -1, -1, 0, 1, 2, 4, 5, 6,
-                         8, 9, 10, 12, 13, 14, -1, -1, -1, -1);
     for (; i + 8 <= count; i += 8) {
       std::uint8_t* at = pixels + static_cast<std::size_t>(i) * kStride;
       const __m256i raws = _mm256_cvtepu16_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(
@@ -276,12 +287,7 @@ template <int kStride>
       if constexpr (kStride == 4) {
         _mm256_storeu_si256(reinterpret_cast<__m256i*>(at), blended);
       } else {
-        const __m256i bytes = _mm256_shuffle_epi8(blended, toBytes);
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(at), _mm256_castsi256_si128(bytes));
-        const __m128i upper = _mm256_extracti128_si256(bytes, 1);
-        _mm_storel_epi64(reinterpret_cast<__m128i*>(at + 12), upper);
-        const auto last = static_cast<std::uint32_t>(_mm_extract_epi32(upper, 2));
-        std::memcpy(at + 20, &last, 4);
+        StoreEightThreeBytePixels(at, blended);
       }
     }
     for (; i < count; ++i) {
@@ -299,27 +305,16 @@ template <int kStride>
     }
   } else {
     // Eight pixels are 24 bytes: each half of the register takes four, 12 bytes, spread to four
-    // words and packed back. The upper half's load reads 4 bytes past the eight, hence two more
-    // pixels in the run.
+    // words. The upper half's load reads 4 bytes past the eight, hence two more pixels in the run.
     const __m256i toWords = _mm256_setr_epi8(0, 1, 2, -1, 3, 4, 5, -1, 6, 7, 8, -1, 9, 10, 11, -1,
                                              0, 1, 2, -1, 3, 4, 5, -1, 6, 7, 8, -1, 9, 10, 11, -1);
-    const __m256i toBytes =
-        _mm256_setr_epi8(0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, -1, -1, -1, -1, 0, 1, 2, 4, 5, 6,
-                         8, 9, 10, 12, 13, 14, -1, -1, -1, -1);
     for (; i + 10 <= count; i += 8) {
       std::uint8_t* at = pixels + static_cast<std::size_t>(i) * 3;
       const __m256i bytes =
           _mm256_set_m128i(_mm_loadu_si128(reinterpret_cast<const __m128i*>(at + 12)),
                            _mm_loadu_si128(reinterpret_cast<const __m128i*>(at)));
       const __m256i w = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(weights + i));
-      const __m256i blended =
-          _mm256_shuffle_epi8(BlendEight(_mm256_shuffle_epi8(bytes, toWords), w), toBytes);
-      // The lower half's 16-byte store leaves 4 spare bytes that the upper half's 12 cover.
-      _mm_storeu_si128(reinterpret_cast<__m128i*>(at), _mm256_castsi256_si128(blended));
-      const __m128i upper = _mm256_extracti128_si256(blended, 1);
-      _mm_storel_epi64(reinterpret_cast<__m128i*>(at + 12), upper);
-      const auto last = static_cast<std::uint32_t>(_mm_extract_epi32(upper, 2));
-      std::memcpy(at + 20, &last, 4);
+      StoreEightThreeBytePixels(at, BlendEight(_mm256_shuffle_epi8(bytes, toWords), w));
     }
   }
   const RunJob rest{job.columns,
