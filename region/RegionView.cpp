@@ -279,7 +279,8 @@ void RegionPainter::ReadSpans(int firstRead, int rows) {
   blockBytes_ = static_cast<std::size_t>(held) * rowBytes_;
 }
 
-void RegionPainter::Shade(int y, std::span<const std::uint8_t> samples, std::uint8_t* pixels) {
+void RegionPainter::Shade(int y, std::span<const std::uint8_t> samples, const std::uint32_t* colors,
+                          std::uint8_t* pixels) {
   const GridGeometry& geometry = grid_.Geometry();
   const int row = firstGridRow_ + y;
   const int columnsRead = static_cast<int>(samples.size() / 2);
@@ -306,9 +307,9 @@ void RegionPainter::Shade(int y, std::span<const std::uint8_t> samples, std::uin
     const int count = std::clamp(columnsRead - run.firstColumn, 0, run.length);
     std::uint8_t* out = pixels + static_cast<std::size_t>(run.firstPixel) * stride;
     if (stride == 4) {
-      shader_->ShadeRun<4>(row, above, centre, below, run.firstColumn, count, out);
+      shader_->ShadeRun<4>(row, above, centre, below, run.firstColumn, count, out, colors);
     } else {
-      shader_->ShadeRun<3>(row, above, centre, below, run.firstColumn, count, out);
+      shader_->ShadeRun<3>(row, above, centre, below, run.firstColumn, count, out, colors);
     }
   }
 }
@@ -321,14 +322,16 @@ void RegionPainter::PaintRow(int y, std::span<std::uint8_t> row) {
     std::fill_n(row.begin(), std::size_t{3} * width_, std::uint8_t{0});
   }
   if (colors_.empty() || columnsRead == 0) return;
-  if (!fileRow) {
+  if (shader_) {
+    // Painted and shaded in one pass, each pixel written once.
+    Shade(y, samples, fileOrderColors_.empty() ? gridColors_ : fileOrderColors_.data(), row.data());
+  } else if (!fileRow) {
     PaintRuns<4>(samples.data(), columnsRead, runs_, gridColors_, row.data());
   } else if (fileOrderColors_.empty()) {
     PaintRuns<3>(samples.data(), columnsRead, runs_, gridColors_, row.data());
   } else {
     PaintRuns<3>(samples.data(), columnsRead, runs_, fileOrderColors_.data(), row.data());
   }
-  if (shader_) Shade(y, samples, row.data());
 }
 
 }  // namespace orandu

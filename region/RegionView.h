@@ -163,7 +163,9 @@ class RegionPainter {
   void PrefetchUnlessInMemory(int margin);
   void ReadBlockHolding(int y);
   void ReadSpans(int firstRead, int rows);
-  void Shade(int y, std::span<const std::uint8_t> samples, std::uint8_t* pixels);
+  // Paints row y's pixels from its samples through `colors`, shaded.
+  void Shade(int y, std::span<const std::uint8_t> samples, const std::uint32_t* colors,
+             std::uint8_t* pixels);
 
   HeightGrid grid_;
   const ColorTable& colors_;

@@ -82,9 +82,13 @@ class ReliefShader {
   // place. above, centre and below are whole rows of samples as the file stores them. Columns wrap
   // east-west. Pixels are kStride bytes apart and their first three bytes are the colour's
   // channels, in any order.
+  //
+  // With `colors`, the colours of raw samples, the pixels are painted from the centre row's
+  // samples, shaded, in the same pass; whatever they held is not read.
   template <int kStride>
   void ShadeRun(int row, const std::uint8_t* above, const std::uint8_t* centre,
-                const std::uint8_t* below, int firstColumn, int count, std::uint8_t* pixels);
+                const std::uint8_t* below, int firstColumn, int count, std::uint8_t* pixels,
+                const std::uint32_t* colors = nullptr);
 
   // The rule every pixel follows: the weight w of a sample of grid row `row` (not a pole)
   // whose Horn sums, in metres before the exaggeration, are east = (c + 2f + i) - (a + 2d + g)

@@ -132,6 +132,102 @@ TEST_P(ShadingPathTest, EveryPixelIsTheOneValueRulesBlendOfItsHornSums) {
   }
 }
 
+TEST_P(ShadingPathTest, PaintingFromTheColoursShadesEachSamplesColour) {
+  // Given the colours of raw samples, a run is painted and shaded in one pass: each pixel is its
+  // sample's colour blended by the one-value rules, whatever the pixel held before; a pole's row
+  // is its samples' colours unshaded.
+  const auto [path, stride] = GetParam();
+  if (!ReliefShader::PathRuns(path)) GTEST_SKIP() << "this processor cannot run the path";
+  std::mt19937 random(20261209);
+  std::vector<std::uint32_t> colors(std::size_t{1} << 16);
+  for (auto& color : colors) color = static_cast<std::uint32_t>(random());
+  struct Run {
+    int firstColumn;
+    int count;
+  };
+  constexpr Run kRuns[] = {{0, GridColumns}, {1000, 488}, {GridColumns - 7, 7}, {0, 9}, {0, 1}};
+  for (const Relief relief : {Relief::kHilly, Relief::kAnyRawValue}) {
+    const std::vector<std::uint8_t> above = RandomRow(relief, random);
+    const std::vector<std::uint8_t> centre = RandomRow(relief, random);
+    const std::vector<std::uint8_t> below = RandomRow(relief, random);
+    for (const Light& light : {Light{}, Light{.multidirectional = true}}) {
+      ReliefShader shader(light, path);
+      for (const int row : {0, 1, 1080, GridRows - 1}) {
+        for (const Run& run : kRuns) {
+          std::vector<std::uint8_t> pixels(static_cast<std::size_t>(run.count) * stride + 2);
+          for (auto& byte : pixels) byte = static_cast<std::uint8_t>(random());
+          const std::vector<std::uint8_t> before = pixels;
+          if (stride == 4) {
+            shader.ShadeRun<4>(row, above.data(), centre.data(), below.data(), run.firstColumn,
+                               run.count, pixels.data() + 1, colors.data());
+          } else {
+            shader.ShadeRun<3>(row, above.data(), centre.data(), below.data(), run.firstColumn,
+                               run.count, pixels.data() + 1, colors.data());
+          }
+          ASSERT_EQ(pixels.front(), before.front());
+          ASSERT_EQ(pixels.back(), before.back());
+          for (int i = 0; i < run.count; ++i) {
+            const int column = (run.firstColumn + i) % GridColumns;
+            const auto at = [&](const std::vector<std::uint8_t>& samples, int offset) {
+              return HeightAt(samples, column + offset);
+            };
+            const int east = (at(above, 1) + 2 * at(centre, 1) + at(below, 1)) -
+                             (at(above, -1) + 2 * at(centre, -1) + at(below, -1));
+            const int north = (at(above, -1) + 2 * at(above, 0) + at(above, 1)) -
+                              (at(below, -1) + 2 * at(below, 0) + at(below, 1));
+            const std::uint32_t color = colors[centre[2 * column] | (centre[2 * column + 1] << 8)];
+            const std::uint32_t expected =
+                row == 0 ? color : BlendTowards(color, shader.WeightOf(row, east, north));
+            std::uint32_t actual = 0;
+            std::memcpy(&actual, pixels.data() + 1 + static_cast<std::size_t>(i) * stride, stride);
+            const std::uint32_t mask = stride == 4 ? 0xFFFFFFFFu : 0xFFFFFFu;
+            ASSERT_EQ(actual, expected & mask)
+                << "relief " << static_cast<int>(relief) << " row " << row << " column " << column;
+          }
+        }
+      }
+    }
+  }
+}
+
+TEST_P(ShadingPathTest, ADamagedRawValueOnlyAcrossTheSeamIsStillADepth) {
+  // ETOPO5's raw values from 10001 to 32767 are depths below -32768 m. A run whose samples are all
+  // ordinary is read the plainer way, as signed 16-bit numbers, so one such value must still
+  // count wherever the run reads it: here only in the row below, in the column across the seam
+  // west of the run, on level ground at the equator.
+  const auto [path, stride] = GetParam();
+  if (!ReliefShader::PathRuns(path)) GTEST_SKIP() << "this processor cannot run the path";
+  const std::vector<std::uint8_t> level(RowBytes, 0);
+  std::vector<std::uint8_t> below = level;
+  constexpr int kDamagedRaw = 20000;
+  below[2 * (GridColumns - 1)] = kDamagedRaw & 0xFF;
+  below[2 * (GridColumns - 1) + 1] = kDamagedRaw >> 8;
+  constexpr int kDepth = kDamagedRaw - 65536;
+  constexpr int kCount = 16;
+  constexpr std::uint8_t kGrey = 0x80;
+  std::vector<std::uint8_t> pixels(static_cast<std::size_t>(kCount) * stride, kGrey);
+  ReliefShader shader(Light{}, path);
+  constexpr int kEquator = GridRows / 2;
+  if (stride == 4) {
+    shader.ShadeRun<4>(kEquator, level.data(), level.data(), below.data(), 0, kCount,
+                       pixels.data());
+  } else {
+    shader.ShadeRun<3>(kEquator, level.data(), level.data(), below.data(), 0, kCount,
+                       pixels.data());
+  }
+  // Column 0's west neighbour below is g in Horn's stencil: east = -g and north = -g.
+  const std::uint32_t grey = 0x808080u;
+  const std::uint32_t expected = BlendTowards(grey, shader.WeightOf(kEquator, -kDepth, -kDepth));
+  ASSERT_NE(expected, BlendTowards(grey, shader.WeightOf(kEquator, -kDamagedRaw, -kDamagedRaw)));
+  std::uint32_t first = 0;
+  std::memcpy(&first, pixels.data(), 3);
+  EXPECT_EQ(first, expected);
+  for (std::size_t byte = 3; byte < pixels.size(); ++byte) {
+    if (stride == 4 && byte % 4 == 3) continue;
+    ASSERT_EQ(pixels[byte], kGrey) << "byte " << byte << ": level ground keeps its colour";
+  }
+}
+
 INSTANTIATE_TEST_SUITE_P(Paths, ShadingPathTest,
                          ::testing::Values(PathCase{ShadingPath::kBaseline, 3},
                                            PathCase{ShadingPath::kBaseline, 4},
