@@ -1,10 +1,11 @@
-// Zoomed region paints from the real grid at a full-HD size beside the 1:1 paint, and the
-// building of ETOPO5's levels that the first zoom-out pays for.
+// Zoomed region paints from the real grid at a full-HD size beside the 1:1 paint, flat and shaded,
+// and the building of ETOPO5's levels that the first zoom-out pays for.
 #include <benchmark/benchmark.h>
 
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <string>
 
 #include "region/RegionView.h"
@@ -25,16 +26,18 @@ orandu::ZoomLevel LevelOf(std::int64_t exponent) {
 }
 
 // Paints 1920 x 1080 about 180° E 90° S of 90° N at the level, after one paint that builds the
-// levels; one_to_one_ms is the 1:1 paint of the same size in the same iterations, and ratio the
-// level's paint over it.
-void BM_ZoomedPaint(benchmark::State& state) {
+// levels; one_to_one_ms is the 1:1 paint of the same size, equally lit, in the same iterations,
+// and ratio the level's paint over it.
+void PaintBesideOneToOne(benchmark::State& state, std::optional<orandu::Light> light) {
   if (!std::filesystem::exists(GridPath())) return state.SkipWithError("no converted grid");
   constexpr int kWidth = 1920;
   constexpr int kHeight = 1080;
   const orandu::ColorTable colors(orandu::DesignTimeColorBar());
   orandu::RegionView oneToOne;
+  oneToOne.SetShading(light);
   oneToOne.SetCenter(180, 90, kWidth, kHeight);
   orandu::RegionView zoomed;
+  zoomed.SetShading(light);
   zoomed.SetZoom(LevelOf(state.range(0)));
   zoomed.SetCenter(180, 90, kWidth, kHeight);
   orandu::PixelBuffer surface(kWidth, kHeight);
@@ -59,7 +62,21 @@ void BM_ZoomedPaint(benchmark::State& state) {
   state.counters["one_to_one_ms"] = 1000 * oneToOneSeconds / iterations;
   state.counters["ratio"] = zoomedSeconds / oneToOneSeconds;
 }
+
+void BM_ZoomedPaint(benchmark::State& state) {
+  PaintBesideOneToOne(state, std::nullopt);
+}
 BENCHMARK(BM_ZoomedPaint)
+    ->DenseRange(-6, 3)
+    ->ArgName("exponent")
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
+
+// The same under the default light, beside the shaded 1:1 paint.
+void BM_ZoomedShadedPaint(benchmark::State& state) {
+  PaintBesideOneToOne(state, orandu::Light{});
+}
+BENCHMARK(BM_ZoomedShadedPaint)
     ->DenseRange(-6, 3)
     ->ArgName("exponent")
     ->UseManualTime()

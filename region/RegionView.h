@@ -175,6 +175,7 @@ class RegionPainter {
   int firstGridRow_;  // the grid row shown in region row 0
   std::vector<ColumnRun> runs_;
   std::vector<ColumnSpan> spans_;               // none for an ETOPO5 file, read in whole rows
+  std::vector<ReadRequest> spanReads_;          // a block's reads of the spans, made together
   std::vector<std::uint32_t> fileOrderColors_;  // the 3-byte layouts' colours, bytes in file order
   // The grid rows of region rows blockFirst_ ...; never zero-filled, as reads overwrite it.
   std::unique_ptr<std::uint8_t[]> block_;

@@ -39,7 +39,7 @@ GridSample ZoomedCellUnderPixel(const GridGeometry& grid, LatticePoint center, Z
 // Paints the rows of a region zoomed in or out, one at a time and in any order, in the layouts
 // RegionPainter writes; at 1:1 RegionPainter paints. Zoomed out, the pixels come from the levels
 // GridOverviews builds; zoomed in, the rows of samples shown are read as they are needed, whole
-// for an ETOPO5 file and only the columns shown (and one either side when shaded) for a grid with
+// for an ETOPO5 file and only the columns shown (and one either side, for slopes) for a grid with
 // a header. Pixels whose samples or blocks the file does not hold keep what the row held in the
 // packed layout and are black in the 3-byte layouts.
 class ZoomedPainter {

@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(
   build-essential cmake pkg-config clang clang-format clang-tidy libclang-rt-14-dev
   qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins qt6-translations-l10n libgl-dev
-  libjpeg62-turbo-dev libpng-dev libdeflate-dev libnetcdf-dev
+  libjpeg62-turbo-dev libpng-dev libdeflate-dev libnetcdf-dev liburing-dev
   libgtest-dev libbenchmark-dev
   ferret-datasets fonts-ipafont-gothic gmt-common
   xvfb xdotool x11-apps x11-utils openbox imagemagick desktop-file-utils libxcb1-dev

@@ -10,7 +10,11 @@
 namespace orandu {
 
 RegularFileOpening OpenRegularFile(const std::filesystem::path& path) {
-  const int descriptor = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+  constexpr int kFlags = O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY;
+  // Reads leave the access time alone where the system lets them (files of one's own): a paint
+  // makes hundreds of small reads, and each would otherwise ask whether to update it.
+  int descriptor = ::open(path.c_str(), kFlags | O_NOATIME);
+  if (descriptor < 0 && errno == EPERM) descriptor = ::open(path.c_str(), kFlags);
   if (descriptor < 0) return {.error = errno};
   struct stat status {};
   int refusal = 0;

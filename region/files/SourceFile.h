@@ -7,6 +7,8 @@
 #include <span>
 #include <vector>
 
+#include "region/files/ReadBatch.h"
+
 namespace orandu {
 
 class SourceFile {
@@ -33,6 +35,14 @@ class SourceFile {
   // Reads up to buffer.size() bytes from the offset, leaving the position alone; returns how
   // many were read, fewer only at the end of the file. An I/O error raises the stream read error.
   std::size_t ReadAt(std::uint64_t offset, std::span<std::uint8_t> buffer) const;
+
+  // Fills every request's buffer from its offset, the requests handed to the system together
+  // where it can; false when the file ended before one was full. An I/O error raises the stream
+  // read error.
+  bool ReadInFull(std::span<const ReadRequest> requests,
+                  ReadBatchPath path = BestReadBatchPath()) const {
+    return orandu::ReadInFull(descriptor_, requests, path);
+  }
 
   // Whether these bytes are in memory already, so that a read of them costs no wait for a disk;
   // found out by reading them into the buffer without waiting. False when the system cannot tell.

@@ -65,6 +65,10 @@ void HeightGrid::ReadSamples(int row, int column, std::span<std::uint8_t> bytes)
   }
 }
 
+void HeightGrid::ReadSamples(std::span<const ReadRequest> reads) const {
+  if (!file_.ReadInFull(reads)) throw OranduError(std::string(kStreamReadErrorMessage));
+}
+
 bool HeightGrid::InMemory(int row, int column, std::span<std::uint8_t> bytes) const {
   return file_.InMemory(Offset(row, column), bytes);
 }

@@ -81,6 +81,16 @@ class HeightGrid {
   // throws OranduError when the file no longer holds them all.
   void ReadSamples(int row, int column, std::span<std::uint8_t> bytes) const;
 
+  // The read of samples column ... column + bytes.size() / 2 - 1 of a row into `bytes`, for
+  // ReadSamples below.
+  ReadRequest SamplesOf(int row, int column, std::span<std::uint8_t> bytes) const {
+    return {Offset(row, column), bytes};
+  }
+
+  // Makes all these reads, handed to the system together; throws OranduError when the file no
+  // longer holds them all.
+  void ReadSamples(std::span<const ReadRequest> reads) const;
+
   // Whether these samples of a row are in memory already (read into `bytes` to find out).
   bool InMemory(int row, int column, std::span<std::uint8_t> bytes) const;
 

@@ -18,6 +18,9 @@ class PixelBuffer : public ViewSurface {
   int Height() const override { return height_; }
   PackedColor* Row(int y) override { return pixels_.data() + static_cast<std::size_t>(y) * width_; }
   PackedColor At(int x, int y) const { return pixels_[static_cast<std::size_t>(y) * width_ + x]; }
+  bool operator==(const PixelBuffer& other) const {
+    return width_ == other.width_ && pixels_ == other.pixels_;
+  }
 
  private:
   int width_;
