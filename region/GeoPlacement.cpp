@@ -44,23 +44,30 @@ GeoPlacement PlaceRegion(const GridGeometry& grid, LatticePoint center, int widt
 GeoPlacement PlaceRegion(const GridGeometry& grid, LatticePoint center, ZoomLevel zoom, int width,
                          int height) {
   if (zoom.IsOneToOne()) return PlaceRegion(grid, center, width, height);
-  const double sample = 1.0 / grid.samplesPerDegree * grid.degreesPerSample;
   const int k = zoom.Factor();
-  // The picture's first row and column in pixels from the grid's first sample's edge: the
-  // centre's sample (or its block) starts at pixel round(size / 2) + 1, and an area reaching
-  // above the grid shows its first row at the top.
-  const int row = grid.SampleOf(center.lat);
-  const int column = grid.SampleOf(center.lon);
-  const int firstRow = zoom.IsZoomedOut() ? static_cast<int>(FloorDivide(row, k)) : row * k;
-  const int firstColumn =
-      zoom.IsZoomedOut() ? static_cast<int>(FloorDivide(column, k)) : column * k;
+  // Edges are worked out in lattice parts, a k-th of them zoomed in (a spacing is an even number
+  // of parts, so half of one is whole), and divided once, so that they come out as exact as the
+  // 1:1 placement's. The centre's sample (or its block) starts at pixel round(size / 2) + 1, and
+  // an area reaching above the grid shows its first row at the top.
+  const std::int64_t partsPerPixel = zoom.IsZoomedOut() ? k * grid.Spacing() : grid.Spacing();
+  const std::int64_t scale = zoom.IsZoomedIn() ? k : 1;
+  const auto firstPixel = [&](int sample, int size) -> std::int64_t {
+    const std::int64_t centre =
+        zoom.IsZoomedOut() ? FloorDivide(sample, k) : std::int64_t{sample} * k;
+    return centre - RoundHalfEven(size, 2) - 1;
+  };
+  const std::int64_t westParts = (grid.firstLongitude - grid.Spacing() / 2) * scale +
+                                 firstPixel(grid.SampleOf(center.lon), width) * partsPerPixel;
+  const std::int64_t southOfNorthParts =
+      (grid.RowLatitude(0) - grid.Spacing() / 2) * scale +
+      std::max<std::int64_t>(firstPixel(grid.SampleOf(center.lat), height), 0) * partsPerPixel;
+  const auto degrees = [&](std::int64_t parts) {
+    return static_cast<double>(parts) / static_cast<double>(kLatticePartsPerDegree * scale);
+  };
   GeoPlacement placement;
-  placement.pixelDegrees = zoom.IsZoomedOut() ? sample * k : sample / k;
-  placement.west = static_cast<double>(grid.firstLongitude) / kLatticePartsPerDegree - sample / 2 +
-                   (firstColumn - RoundHalfEven(width, 2) - 1) * placement.pixelDegrees;
-  placement.north = 90 - static_cast<double>(grid.RowLatitude(0)) / kLatticePartsPerDegree +
-                    sample / 2 -
-                    std::max(firstRow - RoundHalfEven(height, 2) - 1, 0) * placement.pixelDegrees;
+  placement.pixelDegrees = degrees(partsPerPixel);
+  placement.west = degrees(westParts);
+  placement.north = 90 - degrees(southOfNorthParts);
   const double middle = placement.west + width * placement.pixelDegrees / 2;
   placement.west -= kFullTurn * std::floor((middle + kHalfTurn) / kFullTurn);
   return placement;

@@ -2,10 +2,10 @@
 #include "ui/RegionViewInput.h"
 
 #include <QCursor>
-#include <cstdlib>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QWheelEvent>
+#include <cstdlib>
 
 #include "region/ZoomNavigation.h"
 #include "ui/HeightTip.h"

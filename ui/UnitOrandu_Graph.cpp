@@ -111,9 +111,8 @@ void TFormOrandu_Graph::ZoomAbout(orandu::ZoomLevel zoom, QPoint pixel) {
   LearnGrid();
   const int width = ui_->PaintBox1->width();
   const int height = ui_->PaintBox1->height();
-  const orandu::LatticePoint center =
-      orandu::CenterZoomedAbout(region_.Grid(), region_.Center(), region_.Zoom(), zoom, width,
-                                height, pixel.x(), pixel.y());
+  const orandu::LatticePoint center = orandu::CenterZoomedAbout(
+      region_.Grid(), region_.Center(), region_.Zoom(), zoom, width, height, pixel.x(), pixel.y());
   region_.SetZoom(zoom);
   region_.SetCenter(center, width, height);
   ui_->PaintBox1->repaint();
@@ -151,9 +150,9 @@ void TFormOrandu_Graph::LearnGrid() {
 void TFormOrandu_Graph::SavePicture() {
   if (painted_.isNull()) return;  // nothing painted yet, nothing to save
   orandu::RunReportingErrors([this] {
-    SavePictureDialog.Execute(
-        painted_, orandu::PlaceRegion(shown_.Grid(), region_.Center(), shown_.Zoom(),
-                                      painted_.width(), painted_.height()));
+    SavePictureDialog.Execute(painted_,
+                              orandu::PlaceRegion(shown_.Grid(), region_.Center(), shown_.Zoom(),
+                                                  painted_.width(), painted_.height()));
   });
 }
 

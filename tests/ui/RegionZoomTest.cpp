@@ -118,5 +118,5 @@ class RegionZoomTest : public QObject {
   }
 };
 
-QTEST_MAIN(RegionZoomTest)
+ORANDU_QTEST_MAIN(RegionZoomTest)
 #include "RegionZoomTest.moc"
