@@ -6,6 +6,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QTest>
+#include <QWheelEvent>
 #include <QWindow>
 #include <cstdlib>
 #include <filesystem>
@@ -207,6 +208,42 @@ void BM_KeyStep(benchmark::State& state) {
   state.SetLabel(SizeLabel(*area));
 }
 BENCHMARK(BM_KeyStep)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// A wheel notch on the region view at 1920 x 1080 (one frame is 16 ms): the zoom about the
+// cursor, the synchronous repaint at the new level and the read-out, in turn in and out between
+// two neighbouring levels (argument: the farther level's exponent of two: 0 for 1:1 and 2:1, -1
+// for 1:2 and 1:1, 2 for 4:1 and 8:1). The grid's levels are built before the timing, as after a
+// first zoom-out.
+void BM_WheelStep(benchmark::State& state) {
+  if (!HaveGrid(state)) return;
+  ScratchProgram program;
+  TFormOrandu_Graph& graph = ShownRegionView(program);
+  graph.resize(graph.size() + QSize(1920, 1080) - PaintArea(graph)->size());
+  WaitUntilExposed(graph);
+  QWidget* area = PaintArea(graph);
+  const auto farther = static_cast<int>(state.range(0));
+  const QPointF cursor(700, 400);
+  const auto notch = [&](int angle) {
+    QWheelEvent wheel(cursor, area->mapToGlobal(cursor), QPoint(), QPoint(0, angle), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(area, &wheel);
+  };
+  for (int step = 0; step < farther; ++step) notch(120);
+  for (int step = 0; step > farther; --step) notch(-120);
+  notch(120);
+  notch(-120);
+  int turn = 0;
+  for (auto _ : state) notch(++turn % 2 == 0 ? -120 : 120);
+  state.SetLabel(SizeLabel(*area));
+}
+BENCHMARK(BM_WheelStep)
+    ->Arg(0)
+    ->Arg(-1)
+    ->Arg(-3)
+    ->Arg(-6)
+    ->Arg(2)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 }  // namespace
 

@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "region/ZoomLevel.h"
 #include "region/grid/GridGeometry.h"
 
 namespace orandu {
@@ -20,6 +21,11 @@ struct GeoPlacement {
 
 // The placement of the width x height region of a grid around a centre (RegionView's).
 GeoPlacement PlaceRegion(const GridGeometry& grid, LatticePoint center, int width, int height);
+// The same zoomed (ZoomedPainter's picture): pixels of a k-th of a sample zoomed in by k, of k
+// samples zoomed out by k. Zoomed out, a last block narrower than k samples (at the seam of a
+// grid whose columns k does not divide, or at the south pole) is placed as if it were whole.
+GeoPlacement PlaceRegion(const GridGeometry& grid, LatticePoint center, ZoomLevel zoom, int width,
+                         int height);
 // The same in ETOPO5 around a whole-degree centre (longitude east of 0°, latitude south of 90° N).
 GeoPlacement PlaceRegion(int centerLon, int centerLat, int width, int height);
 

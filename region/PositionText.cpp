@@ -78,7 +78,13 @@ std::string PositionText(GridSample sample, const GridGeometry& grid) {
 
 std::string ReadoutText(GridSample sample, std::optional<HeightSample> height,
                         const GridGeometry& grid) {
+  return ReadoutText(sample, height, grid, ZoomLevel::OneToOne());
+}
+
+std::string ReadoutText(GridSample sample, std::optional<HeightSample> height,
+                        const GridGeometry& grid, ZoomLevel zoom) {
   std::string text = PositionText(sample, grid);
+  if (!zoom.IsOneToOne()) text += "  " + zoom.ReadOutText();
   if (height) text += "  " + std::to_string(*height) + " m";
   return text;
 }

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "region/ShownSamples.h"
+#include "region/ZoomLevel.h"
 
 namespace orandu {
 
@@ -19,5 +20,9 @@ std::string PositionText(GridSample sample, const GridGeometry& grid = kEtopo5Ge
 // only below sea level), or the position alone when the height is not known.
 std::string ReadoutText(GridSample sample, std::optional<HeightSample> height,
                         const GridGeometry& grid = kEtopo5Geometry);
+// The same zoomed, with the level beside the position: "北緯 35°20′ 東経 138°45′  1:8  3213 m";
+// at 1:1 as above.
+std::string ReadoutText(GridSample sample, std::optional<HeightSample> height,
+                        const GridGeometry& grid, ZoomLevel zoom);
 
 }  // namespace orandu

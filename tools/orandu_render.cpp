@@ -53,7 +53,7 @@ constexpr std::string_view kHelp =
     "                  to even; 1 (the default) one sample a pixel. The pull-back then keeps\n"
     "                  the area's size in samples inside the grid. Zoomed out, a grid with a\n"
     "                  header is painted only up to 64 MB, and --shade shades the means; a\n"
-    "                  zoomed picture is a .png or .bmp file without a world file\n"
+    "                  .tif or --world-file places the picture at its pixels' size\n"
     "  --grid, --bar   the grid and the colour bar, data/ETOPO5.DOS and data/P1.BMP beside\n"
     "                  the program by default; a grid with a raster header beside it (.hdr in\n"
     "                  place of its extension, as orandu-import --native writes) is painted at\n"
@@ -246,10 +246,9 @@ std::variant<Options, UsageError> ParseOptions(int argc, char** argv) {
   if (!format || (!options.heights && format == FileFormat::kNetCdf)) {
     return UsageError{"--out must name a .png or .bmp file: " + options.out.string()};
   }
-  // A zoomed picture's pixels are not the grid's samples, which the placement describes.
-  if (!options.zoom.IsOneToOne() &&
-      (options.heights || options.worldFile || format == FileFormat::kGeoTiff)) {
-    return UsageError{"--zoom paints a .png or .bmp picture, without --heights or --world-file"};
+  // Heights are the grid's own samples, which a zoomed picture's pixels are not.
+  if (!options.zoom.IsOneToOne() && options.heights) {
+    return UsageError{"--zoom paints a picture, not --heights"};
   }
   // The writers' limit, checked before a single row is painted.
   if (std::int64_t{options.width} * options.height > orandu::kMaxPicturePixels) {
@@ -288,35 +287,18 @@ void RenderHeights(const Options& options, const orandu::RegionView& view) {
   if (options.worldFile) WriteWorldFile(options, placement);
 }
 
-// Paints the zoomed region straight into a PNG or BMP file, a row at a time.
-void RenderZoomed(const Options& options, const orandu::RegionView& view,
-                  const orandu::ColorTable& colors) {
+// Paints the region straight into the file, a row at a time in the order the file stores them,
+// through RegionPainter at 1:1 and ZoomedPainter zoomed.
+template <class Painter>
+void RenderWith(const Options& options, const orandu::RegionView& view,
+                const orandu::ColorTable& colors) {
   const FileFormat format = *FormatOf(options.out);
-  orandu::ZoomedPainter painter(
+  Painter painter(
       view, options.grid, colors, options.width, options.height,
       format == FileFormat::kBmp ? orandu::PixelLayout::kBgr : orandu::PixelLayout::kRgb);
   const auto paintRow = [&](int y, std::span<std::uint8_t> row) { painter.PaintRow(y, row); };
-  if (format == FileFormat::kBmp) {
-    orandu::WriteBmpRows(options.out, options.width, options.height, paintRow);
-  } else {
-    orandu::WritePngRows(options.out, options.width, options.height, paintRow);
-  }
-}
-
-// Paints the region straight into the file, a row at a time in the order the file stores them.
-void Render(const Options& options, const orandu::RegionView& view,
-            const orandu::ColorTable& colors) {
-  if (!options.zoom.IsOneToOne()) {
-    RenderZoomed(options, view, colors);
-    return;
-  }
-  const FileFormat format = *FormatOf(options.out);
-  orandu::RegionPainter painter(
-      view, options.grid, colors, options.width, options.height,
-      format == FileFormat::kBmp ? orandu::PixelLayout::kBgr : orandu::PixelLayout::kRgb);
-  const auto paintRow = [&](int y, std::span<std::uint8_t> row) { painter.PaintRow(y, row); };
-  const orandu::GeoPlacement placement =
-      orandu::PlaceRegion(painter.Grid(), view.Center(), options.width, options.height);
+  const orandu::GeoPlacement placement = orandu::PlaceRegion(
+      painter.Grid(), view.Center(), view.Zoom(), options.width, options.height);
   if (format == FileFormat::kBmp) {
     orandu::WriteBmpRows(options.out, options.width, options.height, paintRow);
   } else if (format == FileFormat::kPng) {
@@ -325,6 +307,15 @@ void Render(const Options& options, const orandu::RegionView& view,
     orandu::WriteGeoTiffRows(options.out, options.width, options.height, placement, paintRow);
   }
   if (options.worldFile) WriteWorldFile(options, placement);
+}
+
+void Render(const Options& options, const orandu::RegionView& view,
+            const orandu::ColorTable& colors) {
+  if (view.Zoom().IsOneToOne()) {
+    RenderWith<orandu::RegionPainter>(options, view, colors);
+  } else {
+    RenderWith<orandu::ZoomedPainter>(options, view, colors);
+  }
 }
 
 }  // namespace

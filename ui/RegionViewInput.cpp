@@ -4,11 +4,17 @@
 #include <QCursor>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QWheelEvent>
+#include <cstdlib>
 
+#include "region/ZoomNavigation.h"
 #include "ui/HeightTip.h"
 #include "ui/UnitOrandu_Graph.h"
 
 namespace {
+
+// The angle one notch of a mouse wheel turns, in eighths of a degree.
+constexpr int kWheelNotch = 120;
 
 std::optional<orandu::NavigationKey> ArrowKey(int key) {
   switch (key) {
@@ -61,8 +67,11 @@ bool TRegionViewInput::eventFilter(QObject* watched, QEvent* event) {
       const auto* mouse = static_cast<QMouseEvent*>(event);
       const QPoint pixel = mouse->position().toPoint();
       if (dragging_) {
+        // The picture follows the mouse at every level: zoomed out a pixel is k samples.
         const QPoint drag = pixel - pressPixel_;
-        const orandu::LatticePoint wanted = drag_.WantedPoint(drag.x(), drag.y());
+        const orandu::ZoomLevel zoom = view_.Region().Zoom();
+        const orandu::LatticePoint wanted = drag_.WantedPoint(
+            orandu::DragAtOneToOne(drag.x(), zoom), orandu::DragAtOneToOne(drag.y(), zoom));
         if (wanted != view_.Region().Center()) {  // only whole units move the picture
           view_.MoveCenter(wanted);
           drag_.ReachedPoint(wanted, view_.Region().Center());
@@ -70,6 +79,22 @@ bool TRegionViewInput::eventFilter(QObject* watched, QEvent* event) {
       }
       ShowReadout(pixel, mouse->globalPosition().toPoint());
       return false;
+    }
+    case QEvent::Wheel: {
+      const auto* wheel = static_cast<QWheelEvent*>(event);
+      // A notch is 120; a touchpad sends parts of one, gathered until they make a whole step.
+      wheelAngle_ += wheel->angleDelta().y();
+      const int steps = wheelAngle_ / kWheelNotch;
+      wheelAngle_ -= steps * kWheelNotch;
+      if (steps == 0) return true;
+      orandu::ZoomLevel zoom = view_.Region().Zoom();
+      for (int step = 0; step < std::abs(steps); ++step) {
+        zoom = steps > 0 ? zoom.Closer() : zoom.Farther();
+      }
+      const QPoint pixel = wheel->position().toPoint();
+      view_.ZoomAbout(zoom, pixel);
+      ShowReadout(pixel, wheel->globalPosition().toPoint());
+      return true;
     }
     case QEvent::MouseButtonRelease:
       if (static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) dragging_ = false;
@@ -87,8 +112,15 @@ bool TRegionViewInput::eventFilter(QObject* watched, QEvent* event) {
 }
 
 bool TRegionViewInput::KeyPress(int key, Qt::KeyboardModifiers modifiers) {
+  const orandu::ZoomLevel zoom = view_.Region().Zoom();
   if (key == Qt::Key_Home) {
     view_.ReturnToPick();
+  } else if (key == Qt::Key_Plus) {
+    view_.ZoomAboutMiddle(zoom.Closer());
+  } else if (key == Qt::Key_Minus) {
+    view_.ZoomAboutMiddle(zoom.Farther());
+  } else if (key == Qt::Key_0 && modifiers.testFlag(Qt::ControlModifier)) {
+    view_.ZoomAboutMiddle(orandu::ZoomLevel::OneToOne());
   } else if (const std::optional<orandu::NavigationKey> arrow = ArrowKey(key)) {
     const orandu::LatticePoint step = orandu::KeyMove(*arrow, modifiers.testFlag(Qt::ShiftModifier),
                                                       UnitOf(modifiers), view_.Region().Grid());

@@ -1,5 +1,6 @@
 // The region view's mouse and keys: the read-out under the cursor, dragging, arrow keys and Home;
-// with Ctrl held, drags and arrow keys move by single samples.
+// with Ctrl held, drags and arrow keys move by single samples. The wheel zooms about the cursor,
+// + and - about the middle, Ctrl+0 back to one pixel a sample.
 #pragma once
 
 #include <QObject>
@@ -32,4 +33,5 @@ class TRegionViewInput : public QObject {
   bool dragging_ = false;
   QPoint pressPixel_;
   orandu::CenterDrag drag_{orandu::DegreeCell{}};
+  int wheelAngle_ = 0;  // the part of a wheel notch turned so far
 };

@@ -6,6 +6,8 @@
 #include <QPainter>
 
 #include "region/PositionText.h"
+#include "region/ZoomNavigation.h"
+#include "region/grid/Rounding.h"
 #include "region/picture/PictureFormats.h"
 #include "settings/ViewSettings.h"
 #include "tests/support/PixelBuffer.h"
@@ -99,11 +101,36 @@ void TFormOrandu_Graph::MoveCenter(orandu::LatticePoint towards) {
 
 void TFormOrandu_Graph::ReturnToPick() {
   LearnGrid();
+  region_.SetZoom(orandu::ZoomLevel::OneToOne());
   region_.SetCenter(pickedLon_, pickedLat_, ui_->PaintBox1->width(), ui_->PaintBox1->height());
   ui_->PaintBox1->repaint();
 }
 
+void TFormOrandu_Graph::ZoomAbout(orandu::ZoomLevel zoom, QPoint pixel) {
+  if (zoom == region_.Zoom()) return;
+  LearnGrid();
+  const int width = ui_->PaintBox1->width();
+  const int height = ui_->PaintBox1->height();
+  const orandu::LatticePoint center = orandu::CenterZoomedAbout(
+      region_.Grid(), region_.Center(), region_.Zoom(), zoom, width, height, pixel.x(), pixel.y());
+  region_.SetZoom(zoom);
+  region_.SetCenter(center, width, height);
+  ui_->PaintBox1->repaint();
+}
+
+void TFormOrandu_Graph::ZoomAboutMiddle(orandu::ZoomLevel zoom) {
+  // The pixel the centre's own sample starts at, so that the centre stays where it is.
+  ZoomAbout(zoom, QPoint(orandu::RoundHalfEven(ui_->PaintBox1->width(), 2) + 1,
+                         orandu::RoundHalfEven(ui_->PaintBox1->height(), 2) + 1));
+}
+
 QString TFormOrandu_Graph::ReadoutAt(QPoint pixel) {
+  if (!shown_.Zoom().IsOneToOne()) {
+    const auto sample = shown_.SampleAt(pixel.x(), pixel.y());
+    if (!sample) return {};
+    return QString::fromStdString(orandu::ReadoutText(
+        *sample, shown_.HeightUnderPixel(pixel.x(), pixel.y()), shown_.Grid(), shown_.Zoom()));
+  }
   const auto sample =
       orandu::SampleUnderPixel(shown_.Grid(), region_.Center(), ui_->PaintBox1->width(),
                                ui_->PaintBox1->height(), pixel.x(), pixel.y());
@@ -123,8 +150,9 @@ void TFormOrandu_Graph::LearnGrid() {
 void TFormOrandu_Graph::SavePicture() {
   if (painted_.isNull()) return;  // nothing painted yet, nothing to save
   orandu::RunReportingErrors([this] {
-    SavePictureDialog.Execute(painted_, orandu::PlaceRegion(shown_.Grid(), region_.Center(),
-                                                            painted_.width(), painted_.height()));
+    SavePictureDialog.Execute(painted_,
+                              orandu::PlaceRegion(shown_.Grid(), region_.Center(), shown_.Zoom(),
+                                                  painted_.width(), painted_.height()));
   });
 }
 

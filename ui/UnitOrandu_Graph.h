@@ -43,12 +43,20 @@ class TFormOrandu_Graph : public QWidget {
   // the grid's edge and never jumping past the point asked for (RegionView::MoveCenter), and
   // repaints at once. The centre picked on the map stays what Home returns to.
   void MoveCenter(orandu::LatticePoint towards);
-  // Home: the picked centre, pulled back for the present paint area as a pick is.
+  // Home: the picked centre at one pixel a sample, pulled back for the present paint area as a
+  // pick is.
   void ReturnToPick();
+
+  // The wheel, + and -, and Ctrl+0: zooms to a level keeping the sample under the pixel where it
+  // is (as far as the pull-back lets it), and repaints at once. A new pick keeps the level.
+  void ZoomAbout(orandu::ZoomLevel zoom, QPoint pixel);
+  // The same about the centre, which stays where it is.
+  void ZoomAboutMiddle(orandu::ZoomLevel zoom);
 
   // The read-out for a pixel of the paint area: the position of the sample painted there and its
   // height, read back from the grid file the last paint read; the position alone where that
-  // paint showed nothing or the file cannot be read, and empty off the grid.
+  // paint showed nothing or the file cannot be read, and empty off the grid. Zoomed, the level
+  // beside the position, and zoomed out the mean painted there with its block's first sample.
   QString ReadoutAt(QPoint pixel);
 
   // Ctrl+S and the paint area's context menu: saves the painted picture.

@@ -3,10 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "region/colorbar/ColorBar.h"
+#include "region/grid/HeightGrid.h"
 #include "region/picture/PictureFormats.h"
 #include "tests/support/HeaderGrid.h"
 #include "tests/tools/RunTool.h"
@@ -140,24 +142,56 @@ TEST_F(RenderZoomTest, PaintsEtopoFiveAtAnEighthFromItsDecodedSamples) {
   }
 }
 
-TEST_F(RenderZoomTest, RefusesOtherLevelsAndZoomedGeographicFiles) {
+TEST_F(RenderZoomTest, RefusesOtherLevelsAndZoomedHeights) {
   for (const std::vector<std::string>& extra :
        std::vector<std::vector<std::string>>{{"--zoom", "3"},
                                              {"--zoom", "1/128"},
                                              {"--zoom", "16"},
                                              {"--zoom", "1/1"},
-                                             {"--zoom", "1/2", "--world-file"},
-                                             {"--zoom", "2", "--out", "x.tif"}}) {
+                                             {"--zoom", "1/2", "--heights", "--out", "x.tif"}}) {
     std::vector<std::string> arguments{"--center", "1,2"};
     arguments.insert(arguments.end(), extra.begin(), extra.end());
     const ToolRun run = Render(arguments);
     EXPECT_EQ(run.exitStatus, 2) << extra.back();
-    EXPECT_NE(run.errors.find("--zoom" == extra.front() && extra.size() == 2
-                                  ? "the zoom level is one of 8, 4, 2, 1, 1/2"
-                                  : "--zoom paints a .png or .bmp picture"),
+    EXPECT_NE(run.errors.find(extra.size() == 2 ? "the zoom level is one of 8, 4, 2, 1, 1/2"
+                                                : "--zoom paints a picture, not --heights"),
               std::string::npos)
         << run.errors;
   }
+}
+
+// ETOPO5's layout around (100° E, 50° S of 90° N), inside the pull-back at both levels: the
+// centre's sample is column 1200 and row 600, whose cell's west and north edges lie half a
+// sample (1/24°) west of 100° E and north of 40° N, where pixel (245, 221) starts.
+TEST_F(RenderZoomTest, ZoomedPicturesArePlacedAtTheirPixelsSize) {
+  const auto grid = dir_.Write("etopo.dos", std::string());
+  std::filesystem::resize_file(grid, static_cast<std::uintmax_t>(GridBytes));
+  // 2:1, a GeoTIFF: pixels of 1/24°, 245 of them west of 100° - 1/24° and 221 north of 40° + 1/24°.
+  const auto tif = dir_ / "zoomed.tif";
+  ToolRun run =
+      Render({"--grid", grid.string(), "--center", "100,50", "--zoom", "2", "--out", tif.string()});
+  ASSERT_EQ(run.exitStatus, 0) << run.errors;
+  const ToolRun info = RunTool("/usr/bin/gdalinfo", {tif.string()}, dir_);
+  EXPECT_NE(info.output.find("Origin = (89.750000000000000,49.250000000000000)"), std::string::npos)
+      << info.output;
+  EXPECT_NE(info.output.find("Pixel Size = (0.041666666666667,-0.041666666666667)"),
+            std::string::npos)
+      << info.output;
+  // 1:2 with a world file: pixels of 1/6°; block 600 starts at pixel 245, so the picture's west
+  // edge is 100 - 1/24 - 245 / 6 = 59.125 and its north edge 40 + 1/24 + 221 / 6 = 76.875; the
+  // world file names the top-left pixel's centre, 1/12° in from both.
+  const auto png = dir_ / "zoomed.png";
+  run = Render({"--grid", grid.string(), "--center", "100,50", "--zoom", "1/2", "--world-file",
+                "--out", png.string()});
+  ASSERT_EQ(run.exitStatus, 0) << run.errors;
+  std::istringstream world(ReadText(dir_ / "zoomed.pgw"));
+  std::vector<double> lines;
+  for (double value = 0; world >> value;) lines.push_back(value);
+  ASSERT_EQ(lines.size(), 6u);
+  EXPECT_DOUBLE_EQ(lines[0], 1.0 / 6);
+  EXPECT_DOUBLE_EQ(lines[3], -1.0 / 6);
+  EXPECT_NEAR(lines[4], 59.125 + 1.0 / 12, 1e-12);
+  EXPECT_NEAR(lines[5], 76.875 - 1.0 / 12, 1e-12);
 }
 
 TEST_F(RenderZoomTest, HelpNamesTheLevels) {
