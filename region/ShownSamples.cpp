@@ -115,6 +115,15 @@ void ShownSamples::FillUnpainted(PackedColor color, ViewSurface& surface) const 
   if (!zoom_.IsOneToOne()) {
     for (int y = 0; y < height; ++y) {
       PackedColor* row = surface.Row(y);
+      // A pixel row shows one row of samples or blocks: past the grid's last, all of it is
+      // unpainted; with that row's last sample painted, none of it is. Only a cut file's last
+      // row needs looking at pixel by pixel.
+      const auto first = SampleAt(0, y);
+      if (!first) {
+        std::fill_n(row, width, color);
+        continue;
+      }
+      if (Painted({first->row, grid_.columns - 1})) continue;
       for (int x = 0; x < width; ++x) {
         const auto sample = SampleAt(x, y);
         if (!sample || !Painted(*sample)) row[x] = color;
