@@ -134,6 +134,30 @@ TEST_F(ShownSamplesTest, ShortFileHoldsOnlyWhatItHasAndTheRestIsBlack) {
   EXPECT_EQ(kept.At(59, 59), kBlack);
 }
 
+// Zoomed in by 2 at (0°, 90° N), not pulled back: pixel rows 0 and 1 show row 0, 2 and 3 row 1,
+// 4 and 5 the cut row 2, and below that the file holds nothing; the centre's column 0 starts at
+// pixel round(60 / 2) + 1 = 31, so pixel x shows column floor((x - 31) / 2), wrapped.
+TEST_F(ShownSamplesTest, ZoomedInACutFileIsBlackWhereItEndsAndNowhereElse) {
+  auto bytes = GridBytes(3);
+  bytes.resize(2 * RowBytes + 2 * 10);  // two rows and ten samples
+  const auto grid = dir_.Write("short.dos", bytes);
+  view_.SetZoom(*ZoomLevel::In(2));
+  view_.PlaceCenter(0, 0);
+  const PixelBuffer kept = PaintKept(grid, colors_);
+  const auto colourOf = [&](int row, int column) {
+    return colors_[static_cast<std::uint16_t>(HeightOf(row, column))];
+  };
+  EXPECT_EQ(kept.At(0, 0), colourOf(0, 4304));
+  EXPECT_EQ(kept.At(59, 3), colourOf(1, 14));
+  EXPECT_EQ(kept.At(30, 5), kBlack);          // column 4319 of the cut row is missing
+  EXPECT_EQ(kept.At(31, 5), colourOf(2, 0));  // column 0 is there, and so is column 9
+  EXPECT_EQ(kept.At(50, 4), colourOf(2, 9));
+  EXPECT_EQ(kept.At(51, 4), kBlack);  // column 10 is not
+  for (int y = 6; y < height_; ++y) {
+    for (int x = 0; x < width_; ++x) ASSERT_EQ(kept.At(x, y), kBlack) << x << "," << y;
+  }
+}
+
 TEST_F(ShownSamplesTest, EmptyBarAndFailedOpenKeepNothingAndBlackenEverything) {
   const auto grid = dir_.Write("grid.dos", GridBytes(GridRows));
   view_.SetCenter(100, 50, width_, height_);
