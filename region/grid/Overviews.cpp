@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <bit>
 #include <cassert>
+#include <utility>
 
 #include "region/grid/Rounding.h"
 
@@ -24,17 +25,24 @@ std::size_t Overviews::Bytes() const {
   return bytes;
 }
 
-OverviewBuilder::OverviewBuilder(int columns, int rows) : columns_(columns) {
+OverviewBuilder::OverviewBuilder(int columns, int rows) : OverviewBuilder(columns, nullptr) {
+  for (OverviewLevel& made : overviews_.levels_) {
+    made.heights.reserve(static_cast<std::size_t>(made.columns) *
+                         static_cast<std::size_t>((rows + made.factor - 1) / made.factor));
+  }
+}
+
+OverviewBuilder::OverviewBuilder(int columns, OverviewRowSink sink)
+    : columns_(columns), sink_(std::move(sink)) {
   for (int level = 0; level < Overviews::kLevels; ++level) {
     const int factor = 2 << level;
     OverviewLevel& made = overviews_.levels_[static_cast<std::size_t>(level)];
     made.factor = factor;
     made.columns = (columns + factor - 1) / factor;
-    made.heights.reserve(static_cast<std::size_t>(made.columns) *
-                         static_cast<std::size_t>((rows + factor - 1) / factor));
     gathering_[static_cast<std::size_t>(level)].sums.assign(static_cast<std::size_t>(made.columns),
                                                             0);
   }
+  if (sink_) completed_.resize(static_cast<std::size_t>(overviews_.levels_[0].columns));
 }
 
 void OverviewBuilder::AddRow(std::span<const int> heights) {
@@ -53,9 +61,15 @@ void OverviewBuilder::CompleteRow(int level) {
   for (int block = 0; block < made.columns; ++block) {
     const int columnsHeld = std::min(factor, columns_ - block * factor);
     const std::int32_t sum = gathering.sums[static_cast<std::size_t>(block)];
-    made.heights.push_back(
-        static_cast<std::int16_t>(RoundHalfEven(sum, columnsHeld * gathering.rowsHeld)));
+    const auto mean =
+        static_cast<std::int16_t>(RoundHalfEven(sum, columnsHeld * gathering.rowsHeld));
+    if (sink_) {
+      completed_[static_cast<std::size_t>(block)] = mean;
+    } else {
+      made.heights.push_back(mean);
+    }
   }
+  if (sink_) sink_(factor, std::span(completed_).first(static_cast<std::size_t>(made.columns)));
   ++made.rows;
   if (level + 1 < Overviews::kLevels) {
     Gathering& coarser = gathering_[static_cast<std::size_t>(level + 1)];
@@ -70,12 +84,16 @@ void OverviewBuilder::CompleteRow(int level) {
   gathering.rowsHeld = 0;
 }
 
-Overviews OverviewBuilder::Finish() && {
+void OverviewBuilder::Complete() {
   // A part-filled row of blocks at the bottom is complete with what it holds; completing it
   // hands its sums to the coarser level, whose own last row is then completed in turn.
   for (int level = 0; level < Overviews::kLevels; ++level) {
     if (gathering_[static_cast<std::size_t>(level)].rowsHeld > 0) CompleteRow(level);
   }
+}
+
+Overviews OverviewBuilder::Finish() && {
+  Complete();
   return std::move(overviews_);
 }
 
