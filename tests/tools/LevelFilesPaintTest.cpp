@@ -8,11 +8,13 @@
 #include <cmath>
 #include <cstdint>
 #include <filesystem>
+#include <fstream>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "region/RegionView.h"
+#include "region/ReliefShading.h"
 #include "region/ShownSamples.h"
 #include "region/colorbar/ColorBar.h"
 #include "region/files/Errors.h"
@@ -158,6 +160,40 @@ INSTANTIATE_TEST_SUITE_P(
                       Area{"EighthAcrossTheSeamInTheSouth", 359, 176, 80, 50, 8},
                       Area{"SixtyFourthWiderThanTheGrid", 180, 90, 200, 100, 64}),
     [](const auto& row) { return std::string(row.param.name); });
+
+// The bytes this process has read so far, by any read call.
+std::uint64_t BytesReadByThisProcess() {
+  std::ifstream io("/proc/self/io");
+  std::string key;
+  std::uint64_t value = 0;
+  while (io >> key >> value) {
+    if (key == "rchar:") return value;
+  }
+  return 0;
+}
+
+// Of each row of blocks shown, only the blocks shown and, for slopes, one either side are read:
+// a whole row of 1/2 is 10,800 bytes, so reading whole rows would read 648 kB here.
+TEST_F(LevelFilesPaintTest, APaintReadsOnlyTheBlocksItShows) {
+  constexpr int kWidth = 100, kHeight = 60;
+  const Picture bar = DesignTimeColorBar();
+  const ColorTable colors(bar);
+  for (const bool shaded : {false, true}) {
+    RegionView view;
+    view.SetGrid(HeightGrid(path_).Geometry());
+    view.PlaceCenter(90, 45);
+    view.SetZoom(*ZoomLevel::Out(2));
+    if (shaded) view.SetShading(Light{});
+    PixelBuffer surface(kWidth, kHeight);
+    const std::uint64_t before = BytesReadByThisProcess();
+    view.PaintRegion(path_, colors, surface);
+    const std::uint64_t read = BytesReadByThisProcess() - before;
+    // The rows shown and, shaded, the rows above and below them; a little more for the header.
+    const std::uint64_t rows = shaded ? kHeight + 2 : kHeight;
+    EXPECT_LT(read, rows * (kWidth + 2) * 2 + 1024) << (shaded ? "shaded" : "flat");
+    EXPECT_GE(read, std::uint64_t{kHeight} * kWidth * 2) << (shaded ? "shaded" : "flat");
+  }
+}
 
 // A level file of another size than the grid's levels is refused, naming it; so is a set with
 // one missing. Without any, the grid is refused as too large.
