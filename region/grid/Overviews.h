@@ -60,6 +60,7 @@ class OverviewBuilder {
 
   // The next finest row's heights, `columns` of them.
   void AddRow(std::span<const int> heights);
+  void AddRow(std::span<const std::int16_t> heights);
   // Completes the last rows of blocks, of the rows added so far (a short file's rows): they may
   // hold fewer rows than their factor.
   void Complete();
@@ -77,7 +78,7 @@ class OverviewBuilder {
 
   int columns_;
   OverviewRowSink sink_;
-  std::vector<std::int16_t> completed_;  // a row of blocks for the sink
+  std::vector<std::int16_t> completed_;  // a row of blocks being completed
   Overviews overviews_;
   std::array<Gathering, Overviews::kLevels> gathering_;
 };

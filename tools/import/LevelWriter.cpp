@@ -2,6 +2,7 @@
 #include "tools/import/LevelWriter.h"
 
 #include <bit>
+#include <cstring>
 #include <system_error>
 
 #include "region/grid/LevelFiles.h"
@@ -24,13 +25,18 @@ LevelWriter::LevelWriter(const std::filesystem::path& grid, std::size_t columns)
       columns_(columns),
       finestRow_(columns),
       builder_(static_cast<int>(columns), [this](int factor, std::span<const std::int16_t> row) {
-        rowBytes_.resize(row.size() * 2);
-        for (std::size_t i = 0; i < row.size(); ++i) {
-          const auto raw = static_cast<std::uint16_t>(row[i]);
-          rowBytes_[2 * i] = static_cast<std::uint8_t>(raw);
-          rowBytes_[2 * i + 1] = static_cast<std::uint8_t>(raw >> 8);
+        if constexpr (std::endian::native == std::endian::little) {
+          files_[IndexOf(factor)]->Write(
+              std::span(reinterpret_cast<const std::uint8_t*>(row.data()), row.size() * 2));
+        } else {
+          rowBytes_.resize(row.size() * 2);
+          for (std::size_t i = 0; i < row.size(); ++i) {
+            const auto raw = static_cast<std::uint16_t>(row[i]);
+            rowBytes_[2 * i] = static_cast<std::uint8_t>(raw);
+            rowBytes_[2 * i + 1] = static_cast<std::uint8_t>(raw >> 8);
+          }
+          files_[IndexOf(factor)]->Write(rowBytes_);
         }
-        files_[IndexOf(factor)]->Write(rowBytes_);
       }) {
   for (std::size_t index = 0; index < files_.size(); ++index) {
     files_[index] = std::make_unique<AtomicFileWriter>(LevelFilePath(grid, FactorOf(index)));
@@ -40,10 +46,15 @@ LevelWriter::LevelWriter(const std::filesystem::path& grid, std::size_t columns)
 void LevelWriter::AddRows(std::span<const std::uint8_t> rows, std::size_t count) {
   for (std::size_t row = 0; row < count; ++row) {
     const std::uint8_t* from = rows.data() + row * columns_ * 2;
-    for (std::size_t column = 0; column < columns_; ++column) {
-      finestRow_[column] = static_cast<std::int16_t>(from[2 * column] | from[2 * column + 1] << 8);
+    if constexpr (std::endian::native == std::endian::little) {
+      std::memcpy(finestRow_.data(), from, columns_ * 2);
+    } else {
+      for (std::size_t column = 0; column < columns_; ++column) {
+        finestRow_[column] =
+            static_cast<std::int16_t>(from[2 * column] | from[2 * column + 1] << 8);
+      }
     }
-    builder_.AddRow(finestRow_);
+    builder_.AddRow(std::span<const std::int16_t>(finestRow_));
   }
 }
 

@@ -40,7 +40,7 @@ class LevelWriter {
   std::size_t columns_;
   std::array<std::unique_ptr<AtomicFileWriter>, Overviews::kLevels> files_;
   std::filesystem::path failed_;
-  std::vector<int> finestRow_;
+  std::vector<std::int16_t> finestRow_;
   std::vector<std::uint8_t> rowBytes_;
   OverviewBuilder builder_;
 };
