@@ -19,6 +19,9 @@ namespace orandu {
 class LevelWriter {
  public:
   LevelWriter(const std::filesystem::path& grid, std::size_t columns);
+  // Its builder hands rows back to it: it stays where it was made.
+  LevelWriter(const LevelWriter&) = delete;
+  LevelWriter& operator=(const LevelWriter&) = delete;
 
   // `count` rows of 16-bit little-endian heights, `columns` each.
   void AddRows(std::span<const std::uint8_t> rows, std::size_t count);
