@@ -46,7 +46,9 @@ else
   ours=("$build/orandu-import" --native "$grid" "$work/native.bil")
   ours_name="orandu-import --native"
   theirs=(gdal_translate -q -of EHdr -ot Int16 "$grid" "$work/gdal.bil")
-  outputs=("$work/native.bil" "$work/native.hdr" "$work/gdal.bil" "$work/gdal.hdr")
+  levels=()
+  for factor in 2 4 8 16 32 64; do levels+=("$work/native.z$factor.bil"); done
+  outputs=("$work/native.bil" "$work/native.hdr" "${levels[@]}" "$work/gdal.bil" "$work/gdal.hdr")
   outputs+=("$work/gdal.prj" "$work/gdal.stx" "$work/gdal.bil.aux.xml")
   out_mb=$((samples * 2 >> 20))
 fi
@@ -81,6 +83,11 @@ for round in $(seq "$rounds"); do
   # Each starts with no output of the other's waiting to be written to disk.
   rm -f "${outputs[@]}" && sync
   read -r ours_s ours_cpu ours_kb < <(run ours "${ours[@]}")
+  # The zoomed-out levels --native writes beside the grid, on disk beside the grid itself.
+  if [ "$round" = 1 ] && [ "$mode" != resampled ]; then
+    printf 'levels 1/2 … 1/64: %d MB beside the grid'"'"'s %d MB\n' \
+      $(($(stat -c %s "${levels[@]}" | paste -sd+) >> 20)) $(($(stat -c %s "$work/native.bil") >> 20))
+  fi
   rm -f "${outputs[@]}" && sync
   read -r gdal_s gdal_cpu gdal_kb < <(run gdal "${theirs[@]}")
   printf 'round %d: %s %6.2f s (CPU %6.2f s), peak RSS %4d MB | ' \

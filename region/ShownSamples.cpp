@@ -7,6 +7,7 @@
 #include "region/ZoomedPainter.h"
 #include "region/files/Errors.h"
 #include "region/files/SourceFile.h"
+#include "region/grid/LevelFiles.h"
 
 namespace orandu {
 
@@ -48,6 +49,7 @@ void ShownSamples::Opened(const GridGeometry& grid) {
 void ShownSamples::OpenedZoomed(const ZoomedPainter& painter) {
   Opened(painter.Grid());
   overviews_ = painter.LevelsPaintedFrom();
+  levelFile_ = painter.LevelFilePaintedFrom();
   std::error_code error;
   const std::uintmax_t bytes = std::filesystem::file_size(gridPath_, error);
   fileBytes_ = error ? 0 : bytes;
@@ -70,11 +72,21 @@ std::optional<HeightSample> ShownSamples::HeightUnderPixel(int x, int y) const {
   const auto sample = SampleAt(x, y);
   if (!sample) return std::nullopt;
   if (!zoom_.IsZoomedOut()) return HeightAt(*sample);
-  if (!overviews_) return std::nullopt;
-  const OverviewLevel& level = overviews_->Level(zoom_.Factor());
-  const GridSample block{sample->row / level.factor, sample->column / level.factor};
-  if (block.row >= level.rows) return std::nullopt;
-  return level.At(block.row, block.column);
+  const int k = zoom_.Factor();
+  const GridSample block{sample->row / k, sample->column / k};
+  if (block.row >= LevelRows()) return std::nullopt;
+  if (overviews_) return overviews_->Level(k).At(block.row, block.column);
+  // Read back from the level file, opened for this one read, as HeightAt reads the grid's.
+  try {
+    return LevelFileReader(gridPath_, grid_, k).HeightAt(block.row, block.column);
+  } catch (const OranduError&) {
+    return std::nullopt;
+  }
+}
+
+int ShownSamples::LevelRows() const {
+  if (overviews_) return overviews_->Level(zoom_.Factor()).rows;
+  return levelFile_ ? levelFile_->rows : 0;
 }
 
 bool ShownSamples::Painted(GridSample sample) const {
@@ -82,7 +94,7 @@ bool ShownSamples::Painted(GridSample sample) const {
     // Zoomed, the rows shown are not counted: a sample was painted when the file held it, or,
     // zoomed out, when its block was painted.
     if (zoom_.IsZoomedOut()) {
-      return overviews_ && sample.row / zoom_.Factor() < overviews_->Level(zoom_.Factor()).rows;
+      return sample.row / zoom_.Factor() < LevelRows();
     }
     return static_cast<std::uint64_t>(sample.row) * grid_.RowBytes() +
                static_cast<std::uint64_t>(sample.column) * 2 + 2 <=

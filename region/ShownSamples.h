@@ -90,6 +90,9 @@ class ShownSamples {
   ZoomLevel zoom_;
   std::uint64_t fileBytes_ = 0;                 // zoomed in: the file's size when it was painted
   std::shared_ptr<const Overviews> overviews_;  // zoomed out: the levels painted from
+  std::optional<OverviewLevel> levelFile_;      // or the level file painted from
+  // Zoomed out: the rows of blocks the level painted from holds, 0 when there was none.
+  int LevelRows() const;
 };
 
 }  // namespace orandu

@@ -127,8 +127,15 @@ ZoomedPainter::ZoomedPainter(const RegionView& view, const std::filesystem::path
   rowOrigin_ = origins.row;
   columnOrigin_ = origins.column;
   if (zoomedOut_) {
-    overviews_ = GridOverviews(gridPath);
-    level_ = &overviews_->Level(factor_);
+    if (grid_.HasHeader() && geometry.Bytes() > kLargestGridForOverviews &&
+        HasLevelFiles(gridPath, geometry)) {
+      levelFile_ = std::make_unique<LevelFileReader>(gridPath, geometry, factor_);
+      level_ = &levelFile_->Shape();
+      for (auto& row : levelRows_) row.resize(static_cast<std::size_t>(level_->columns));
+    } else {
+      overviews_ = GridOverviews(gridPath);
+      level_ = &overviews_->Level(factor_);
+    }
     gridColors_ = colors.For(SampleEncoding::kSigned16);  // the levels' heights are plain
     for (int x = 0; x < width_; ++x) {
       pixelColumns_.push_back(Wrap(columnOrigin_ + x, level_->columns));
@@ -149,6 +156,11 @@ ZoomedPainter::ZoomedPainter(const RegionView& view, const std::filesystem::path
 }
 
 ZoomedPainter::~ZoomedPainter() = default;
+
+std::optional<OverviewLevel> ZoomedPainter::LevelFilePaintedFrom() const {
+  if (!levelFile_) return std::nullopt;
+  return levelFile_->Shape();
+}
 
 void RegionView::PaintZoomed(const std::filesystem::path& gridPath, const ColorTable& colors,
                              ViewSurface& surface, ShownSamples* shown) const {
@@ -174,8 +186,7 @@ void ZoomedPainter::PaintRow(int y, std::span<std::uint8_t> row) {
 void ZoomedPainter::PaintOut(int y, std::uint8_t* pixels) {
   const int blockRow = rowOrigin_ + y;
   if (blockRow >= level_->rows) return;
-  const std::int16_t* heights = &level_->heights[static_cast<std::size_t>(blockRow) *
-                                                 static_cast<std::size_t>(level_->columns)];
+  const std::int16_t* heights = LevelRow(blockRow);
   const auto colourOf = [&](int x) {
     return gridColors_[static_cast<std::uint16_t>(
         heights[pixelColumns_[static_cast<std::size_t>(x)]])];
@@ -200,9 +211,24 @@ void ZoomedPainter::PaintOut(int y, std::uint8_t* pixels) {
            [&](int x) { return blockColors_[static_cast<std::size_t>(x)]; });
 }
 
+const std::int16_t* ZoomedPainter::LevelRow(int blockRow) {
+  if (!levelFile_) {
+    return &level_->heights[static_cast<std::size_t>(blockRow) *
+                            static_cast<std::size_t>(level_->columns)];
+  }
+  const auto slot = static_cast<std::size_t>(blockRow % 3);
+  std::vector<std::int16_t>& row = levelRows_[slot];
+  if (levelRowsHeld_[slot] != blockRow) {
+    levelRowsHeld_[slot] = -1;  // until the read succeeds
+    const int shown = std::min(width_ + 2, level_->columns);
+    levelFile_->ReadSpan(blockRow, Wrap(columnOrigin_ - 1, level_->columns), shown, row);
+    levelRowsHeld_[slot] = blockRow;
+  }
+  return row.data();
+}
+
 const std::uint8_t* ZoomedPainter::LevelRowBytes(int blockRow, std::size_t slot) {
-  const std::int16_t* heights = &level_->heights[static_cast<std::size_t>(blockRow) *
-                                                 static_cast<std::size_t>(level_->columns)];
+  const std::int16_t* heights = LevelRow(blockRow);
   if constexpr (std::endian::native == std::endian::little) {
     return reinterpret_cast<const std::uint8_t*>(heights);
   }

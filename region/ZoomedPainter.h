@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -12,6 +13,7 @@
 #include "region/ShownSamples.h"
 #include "region/ZoomLevel.h"
 #include "region/grid/HeightGrid.h"
+#include "region/grid/LevelFiles.h"
 #include "region/grid/Overviews.h"
 
 namespace orandu {
@@ -38,14 +40,17 @@ GridSample ZoomedCellUnderPixel(const GridGeometry& grid, LatticePoint center, Z
 
 // Paints the rows of a region zoomed in or out, one at a time and in any order, in the layouts
 // RegionPainter writes; at 1:1 RegionPainter paints. Zoomed out, the pixels come from the levels
-// GridOverviews builds; zoomed in, the rows of samples shown are read as they are needed, whole
+// GridOverviews builds or, for a grid with a header too large for those, from its level files
+// (HasLevelFiles), of which only the blocks shown (and one either side, for slopes) are read for
+// each row painted; zoomed in, the rows of samples shown are read as they are needed, whole
 // for an ETOPO5 file and only the columns shown (and one either side, for slopes) for a grid with
 // a header. Pixels whose samples or blocks the file does not hold keep what the row held in the
 // packed layout and are black in the 3-byte layouts.
 class ZoomedPainter {
  public:
   // Opens the grid file and, zoomed out, gets its levels. Throws OranduError when the file cannot
-  // be opened or read, or when it has no levels (kNoOverviewsMessage). Shaded, zoomed in each
+  // be opened or read, when it has no levels (kNoOverviewsMessage) or when its level files do not
+  // match it. Shaded, zoomed in each
   // sample is shaded as at 1:1, and zoomed out each block from the blocks around it, as
   // ReliefShader shades samples, by LevelGeometry.
   ZoomedPainter(const RegionView& view, const std::filesystem::path& gridPath,
@@ -55,8 +60,11 @@ class ZoomedPainter {
   int Width() const { return width_; }
   int Height() const { return height_; }
   const GridGeometry& Grid() const { return grid_.Geometry(); }
-  // The levels painted from zoomed out (nothing zoomed in).
+  // The levels painted from zoomed out, when they are held in memory (nothing zoomed in or when
+  // they are read from level files).
   std::shared_ptr<const Overviews> LevelsPaintedFrom() const { return overviews_; }
+  // The shape of the level read from its file zoomed out (nothing otherwise).
+  std::optional<OverviewLevel> LevelFilePaintedFrom() const;
 
   // Paints region row y (0 at the top) into a row of Width() pixels in the painter's layout.
   void PaintRow(int y, std::span<std::uint8_t> row);
@@ -71,6 +79,8 @@ class ZoomedPainter {
   };
 
   void PaintOut(int y, std::uint8_t* pixels);
+  // A level's row of heights, of which at least the blocks shown and one either side are valid.
+  const std::int16_t* LevelRow(int blockRow);
   // A level's row of heights in the file's byte order, which the shader reads; `slot` 0, 1 or 2
   // keeps it apart from the rows above and below where the machine's order differs.
   const std::uint8_t* LevelRowBytes(int blockRow, std::size_t slot);
@@ -91,6 +101,11 @@ class ZoomedPainter {
   int columnOrigin_;  // likewise for columns, unwrapped
   std::shared_ptr<const Overviews> overviews_;  // zoomed out
   const OverviewLevel* level_ = nullptr;
+  // Zoomed out from level files: the file, and the last three rows read from it, row r in slot
+  // r % 3 so that a row and the rows above and below it are held together.
+  std::unique_ptr<LevelFileReader> levelFile_;
+  std::array<std::vector<std::int16_t>, 3> levelRows_;
+  std::array<int, 3> levelRowsHeld_ = {-1, -1, -1};
   std::unique_ptr<ReliefShader> shader_;  // shaded
   std::vector<PackedColor> blockColors_;  // zoomed out and shaded: a row's colours, then shaded
   std::array<std::vector<std::uint8_t>, 3> levelRowBytes_;  // on a big-endian machine

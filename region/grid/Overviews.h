@@ -4,6 +4,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <vector>
 
@@ -42,6 +43,10 @@ class Overviews {
   std::array<OverviewLevel, kLevels> levels_;
 };
 
+// Where a builder hands each level's rows as they are completed, from the top: the level's factor
+// and its ceil(columns / factor) heights, valid only during the call.
+using OverviewRowSink = std::function<void(int factor, std::span<const std::int16_t> heights)>;
+
 // Builds the levels from the finest rows, handed over from the top one at a time. Each level is
 // made from the one below it, but from its exact sums rather than its rounded means, so that it
 // is the mean of the finest samples exactly; only one row of sums a level is held.
@@ -49,11 +54,17 @@ class OverviewBuilder {
  public:
   // For `rows` finest rows of `columns` samples: room for their levels is taken at once.
   OverviewBuilder(int columns, int rows);
+  // Hands each completed row of blocks to `sink` instead of keeping it, for levels larger than
+  // memory: Finish then gives levels with no heights.
+  OverviewBuilder(int columns, OverviewRowSink sink);
 
   // The next finest row's heights, `columns` of them.
   void AddRow(std::span<const int> heights);
-  // The levels of the rows added so far (a short file's rows): the last row of blocks may hold
-  // fewer rows than its factor.
+  void AddRow(std::span<const std::int16_t> heights);
+  // Completes the last rows of blocks, of the rows added so far (a short file's rows): they may
+  // hold fewer rows than their factor.
+  void Complete();
+  // The levels of the rows added so far, completed.
   Overviews Finish() &&;
 
  private:
@@ -66,6 +77,8 @@ class OverviewBuilder {
   void CompleteRow(int level);
 
   int columns_;
+  OverviewRowSink sink_;
+  std::vector<std::int16_t> completed_;  // a row of blocks being completed
   Overviews overviews_;
   std::array<Gathering, Overviews::kLevels> gathering_;
 };

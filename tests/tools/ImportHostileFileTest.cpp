@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -136,6 +137,11 @@ TEST(ImportMemoryTest, NativeOutputLargerThanTheBoundIsStreamed) {
   const LimitedRun run = RunImport({"--native", input.string(), output.string()}, scratch);
   EXPECT_EQ(run.exitStatus, kSuccess) << run.errors;
   EXPECT_EQ(std::filesystem::file_size(output), 21600u * 10800 * 2);
+  // Its levels (148 MB) are written as their rows are completed, not held.
+  for (std::uintmax_t factor = 2; factor <= 64; factor *= 2) {
+    EXPECT_EQ(std::filesystem::file_size(scratch / ("grid.z" + std::to_string(factor) + ".bil")),
+              (21600 + factor - 1) / factor * ((10800 + factor - 1) / factor) * 2);
+  }
   EXPECT_LT(run.peakKilobytes, kMemoryBoundKilobytes);
 }
 
@@ -255,6 +261,41 @@ TEST(ImportHostileFileTest, AFileSizeLimitIsReportedAndLeavesNoTemporary) {
   EXPECT_EQ(run.exitStatus, kFailed);
   EXPECT_EQ(run.errors, "orandu-import: cannot write " + output.string() + "\n");
   EXPECT_FALSE(std::filesystem::exists(output));
+  EXPECT_FALSE(HasTemporary(scratch));
+}
+
+// A native import stopped part way leaves an earlier import to the same output whole: its grid,
+// header and levels as they were, none of the new levels beside them.
+TEST(ImportHostileFileTest, AStoppedNativeImportLeavesTheEarlierGridAndItsLevels) {
+  const TempDir scratch;
+  TestGridFile earlier;
+  earlier.field = [](double latitude, double longitude) {
+    return std::optional<double>(latitude * 3 - longitude);
+  };
+  earlier.Write(scratch / "earlier.nc");
+  const auto output = scratch / "grid.bil";
+  ASSERT_EQ(RunImport({"--native", (scratch / "earlier.nc").string(), output.string()}, scratch)
+                .exitStatus,
+            kSuccess);
+  std::vector<std::string> names = {"grid.bil", "grid.hdr"};
+  for (int factor = 2; factor <= 64; factor *= 2) {
+    names.push_back("grid.z" + std::to_string(factor) + ".bil");
+  }
+  std::vector<std::vector<std::uint8_t>> before;
+  for (const std::string& name : names) before.push_back(testing::ReadFile(scratch / name));
+
+  TestGridFile larger;  // 2.5': 74 MB of zeros, beyond the limit
+  larger.latitude.values = Spaced(4320, -90 + 1.0 / 48, 1.0 / 24);
+  larger.longitude.values = Spaced(8640, 1.0 / 48, 1.0 / 24);
+  larger.writeRow = [](double) { return false; };
+  larger.Write(scratch / "larger.nc");
+  const LimitedRun run = RunImport({"--native", (scratch / "larger.nc").string(), output.string()},
+                                   scratch, RLIMIT_FSIZE, rlim_t{16} << 20);
+  EXPECT_EQ(run.exitStatus, kFailed);
+  EXPECT_EQ(run.errors, "orandu-import: cannot write " + output.string() + "\n");
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    EXPECT_EQ(testing::ReadFile(scratch / names[i]), before[i]) << names[i];
+  }
   EXPECT_FALSE(HasTemporary(scratch));
 }
 

@@ -16,6 +16,9 @@ fail() {
 
 "$build/orandu-import" --native "$input" "$scratch/etopo20.bil" >/dev/null
 [ -f "$scratch/etopo20.hdr" ] || fail "no header beside the grid"
+for factor in 2 4 8 16 32 64; do
+  [ -f "$scratch/etopo20.z$factor.bil" ] || fail "no level 1/$factor beside the grid"
+done
 
 # The coordinates as ncdump prints them: one axis's values, one a line.
 values() {
@@ -48,6 +51,7 @@ info=$(gdalinfo "$scratch/etopo20.bil")
 grep -qxF "Driver: EHdr/ESRI .hdr Labelled" <<<"$info" || fail "not opened through its header"
 grep -qxF "Size is $width, $height" <<<"$info" || fail "$(grep Size <<<"$info"), expected $width, $height"
 grep -qF "Type=Int16" <<<"$info" || fail "the samples are not signed 16-bit"
+! grep -q "Overviews" <<<"$info" || fail "the level files were taken for the raster's own overviews"
 read -r shown_x shown_y <<<"$(sed -nE 's/^Pixel Size = \(([-0-9.]+),([-0-9.]+)\)$/\1 \2/p' <<<"$info")"
 awk -v p="$shown_x" -v q="$shown_y" -v s="$step" \
   'BEGIN { exit (p - s > 1e-9 || s - p > 1e-9 || q + s > 1e-9 || -s - q > 1e-9) }' ||

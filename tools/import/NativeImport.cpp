@@ -11,6 +11,7 @@
 
 #include "region/files/AtomicFile.h"
 #include "tools/import/ImportError.h"
+#include "tools/import/LevelWriter.h"
 #include "tools/import/NativeLayout.h"
 #include "tools/import/NetcdfGrid.h"
 #include "tools/import/ReadPlan.h"
@@ -144,6 +145,7 @@ ImportSummary ImportNative(const std::filesystem::path& input, const std::filesy
   // library reads: should the watchdog end a read that never finishes, the temporary it leaves
   // is removed by the next import to the same output.
   AtomicFileWriter writer(output);
+  LevelWriter levels(output, layout.columns);
   for (std::size_t first = 0; first < layout.rows;) {
     const std::size_t count =
         std::min({plan.bandRows, layout.rows - first, grid.RowsToChunkEdge(first)});
@@ -168,18 +170,29 @@ ImportSummary ImportNative(const std::filesystem::path& input, const std::filesy
     if (!writer.Write(std::span(band).first(count * rowBytes))) {
       throw OutputError("cannot write " + output.string());
     }
+    levels.AddRows(band, count);
+    if (!levels.Ok()) throw OutputError("cannot write " + levels.Failed().string());
     first += count;
     if (options.progress)
       options.progress(static_cast<double>(first) / static_cast<double>(layout.rows));
   }
+  levels.Finish();
+  if (!levels.Ok()) throw OutputError("cannot write " + levels.Failed().string());
   AtomicFileWriter header(headerPath);
   header.Write(FormatRasterHeader(layout));
   if (!header.Ok()) throw OutputError("cannot write " + headerPath.string());
+  // Level files of an earlier import go before the grid is replaced, and the new ones come
+  // after it: a grid never lies beside levels made from another.
+  if (!levels.RemoveEarlier()) throw OutputError("cannot replace " + levels.Failed().string());
   if (!writer.Commit()) throw OutputError("cannot write " + output.string());
-  // Both are on disk in full by now, in the same folder: only the rename is left to fail.
+  // All are on disk in full by now, in the same folder: only the renames are left to fail.
   if (!header.Commit()) {
     throw OutputError("wrote " + output.string() + " but cannot write its header " +
                       headerPath.string());
+  }
+  if (!levels.Commit()) {
+    throw OutputError("wrote " + output.string() + " but cannot write its level " +
+                      levels.Failed().string());
   }
   summary.lowest = grid.Lowest();
   summary.highest = grid.Highest();

@@ -1,0 +1,232 @@
+// A grid too large for levels built in memory, zoomed out from the level files the native import
+// writes beside it: every pixel the mean of its block, worked out here from the samples.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "region/RegionView.h"
+#include "region/ReliefShading.h"
+#include "region/ShownSamples.h"
+#include "region/colorbar/ColorBar.h"
+#include "region/files/Errors.h"
+#include "region/grid/GridOverviews.h"
+#include "region/grid/HeightGrid.h"
+#include "tests/support/HeaderGrid.h"
+#include "tests/support/PixelBuffer.h"
+#include "tests/support/TempDir.h"
+#include "tools/import/LevelWriter.h"
+
+namespace orandu {
+namespace {
+
+using testing::GlobalGridShape;
+using testing::TempDir;
+
+// 2′ samples on both poles: 10800 x 5401, 117 MB, beyond the levels built in memory.
+constexpr GlobalGridShape kShape{30, 1, false};
+// Only the rows near the poles hold heights; the rest are zeros the file does not store.
+constexpr int kNorthRows = 300;
+constexpr int kSouthRows = 300;
+
+bool Stored(int row) {
+  return row < kNorthRows || row >= kShape.Rows() - kSouthRows;
+}
+
+// Heights over the whole 16-bit range with many half-metre means.
+int Height(int row, int column) {
+  if (!Stored(row)) return 0;
+  return static_cast<std::int16_t>((row * 7919 + column * 104729 + row * column * 31) % 65536 -
+                                   32768);
+}
+
+// The grid's rows near the poles written into a sparse file, its header, and its level files
+// written by the import's own writer from the same rows.
+class LevelFilesPaintTest : public ::testing::Test {
+ protected:
+  LevelFilesPaintTest() {
+    path_ = dir_ / "grid.bil";
+    dir_.Write("grid.hdr", testing::HeaderText(kShape));
+    const int file = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    const auto rowBytes = static_cast<std::size_t>(kShape.Columns()) * 2;
+    EXPECT_EQ(::ftruncate(file, static_cast<off_t>(rowBytes) * kShape.Rows()), 0);
+    LevelWriter levels(path_, static_cast<std::size_t>(kShape.Columns()));
+    std::vector<std::uint8_t> row(rowBytes);
+    for (int r = 0; r < kShape.Rows(); ++r) {
+      for (int column = 0; column < kShape.Columns(); ++column) {
+        const auto raw = static_cast<std::uint16_t>(Height(r, column));
+        row[2 * static_cast<std::size_t>(column)] = static_cast<std::uint8_t>(raw & 0xFF);
+        row[2 * static_cast<std::size_t>(column) + 1] = static_cast<std::uint8_t>(raw >> 8);
+      }
+      if (Stored(r)) {
+        EXPECT_EQ(::pwrite(file, row.data(), rowBytes, static_cast<off_t>(rowBytes) * r),
+                  static_cast<ssize_t>(rowBytes));
+      }
+      levels.AddRows(row, 1);
+    }
+    ::close(file);
+    levels.Finish();
+    EXPECT_TRUE(levels.RemoveEarlier());
+    EXPECT_TRUE(levels.Commit());
+  }
+
+  TempDir dir_;
+  std::filesystem::path path_;
+};
+
+int Round(double value) {
+  return static_cast<int>(std::nearbyint(value));  // halves to even
+}
+
+int FloorDiv(int a, int b) {
+  return static_cast<int>(std::floor(static_cast<double>(a) / b));
+}
+
+// Zoomed out by k about (lon, lat): pixel x shows block floor(c / k) + x - round(W / 2) - 1,
+// wrapped over ceil(columns / k) blocks, rows likewise from the first block row; the block's
+// height is the mean of the samples it holds, halves to even.
+std::optional<int> BlockMean(int lon, int lat, int width, int height, int k, int x, int y) {
+  const int c = lon * kShape.samplesPerDegree;
+  const int r = lat * kShape.samplesPerDegree;
+  const int blockColumns = (kShape.Columns() + k - 1) / k;
+  const int blockRows = (kShape.Rows() + k - 1) / k;
+  const int blockRow = std::max(FloorDiv(r, k) - Round(height / 2.0) - 1, 0) + y;
+  if (blockRow >= blockRows) return std::nullopt;
+  const int blockColumn =
+      ((FloorDiv(c, k) + x - Round(width / 2.0) - 1) % blockColumns + blockColumns) % blockColumns;
+  double sum = 0;
+  int count = 0;
+  for (int row = blockRow * k; row < std::min(blockRow * k + k, kShape.Rows()); ++row) {
+    for (int column = blockColumn * k; column < std::min(blockColumn * k + k, kShape.Columns());
+         ++column) {
+      sum += Height(row, column);
+      ++count;
+    }
+  }
+  return static_cast<int>(std::nearbyint(sum / count));
+}
+
+struct Area {
+  const char* name;
+  int lon, lat, width, height;
+  int factor;
+};
+
+void PrintTo(const Area& area, std::ostream* out) {
+  *out << area.name;
+}
+
+class LevelFilesAreaTest : public LevelFilesPaintTest,
+                           public ::testing::WithParamInterface<Area> {};
+
+TEST_P(LevelFilesAreaTest, EveryPixelIsTheMeanOfItsBlock) {
+  const auto [name, lon, lat, width, height, factor] = GetParam();
+  const Picture bar = DesignTimeColorBar();
+  const ColorTable colors(bar);
+  RegionView view;
+  view.SetGrid(HeightGrid(path_).Geometry());
+  view.PlaceCenter(lon, lat);
+  view.SetZoom(*ZoomLevel::Out(factor));
+  PixelBuffer surface(width, height);
+  ShownSamples shown;
+  view.PaintRegion(path_, colors, surface, shown);
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) {
+      const auto mean = BlockMean(lon, lat, width, height, factor, x, y);
+      const PackedColor expected = mean ? Pack(*BarColor(bar, *mean)) : kBlack;
+      ASSERT_EQ(surface.At(x, y), expected) << "pixel " << x << "," << y;
+      if (x % 7 == 0 && y % 5 == 0) {
+        ASSERT_EQ(shown.HeightUnderPixel(x, y), mean) << "pixel " << x << "," << y;
+      }
+    }
+  }
+}
+
+// Across the seam near the north pole, where the last block of 1/64 holds 10800 - 64 * 168 = 48
+// columns; past the south pole, whose last blocks hold 5401 - 2 * 2700 = 1 row at 1/2 and
+// 5401 - 64 * 84 = 25 at 1/64; and the whole grid in a window wider than it.
+INSTANTIATE_TEST_SUITE_P(
+    Areas, LevelFilesAreaTest,
+    ::testing::Values(Area{"HalfAcrossTheSeam", 0, 2, 120, 70, 2},
+                      Area{"HalfPastTheSouthPole", 200, 179, 90, 60, 2},
+                      Area{"EighthAcrossTheSeamInTheSouth", 359, 176, 80, 50, 8},
+                      Area{"SixtyFourthWiderThanTheGrid", 180, 90, 200, 100, 64}),
+    [](const auto& row) { return std::string(row.param.name); });
+
+// The bytes this process has read so far, by any read call.
+std::uint64_t BytesReadByThisProcess() {
+  std::ifstream io("/proc/self/io");
+  std::string key;
+  std::uint64_t value = 0;
+  while (io >> key >> value) {
+    if (key == "rchar:") return value;
+  }
+  return 0;
+}
+
+// Of each row of blocks shown, only the blocks shown and, for slopes, one either side are read:
+// a whole row of 1/2 is 10,800 bytes, so reading whole rows would read 648 kB here.
+TEST_F(LevelFilesPaintTest, APaintReadsOnlyTheBlocksItShows) {
+  constexpr int kWidth = 100, kHeight = 60;
+  const Picture bar = DesignTimeColorBar();
+  const ColorTable colors(bar);
+  for (const bool shaded : {false, true}) {
+    RegionView view;
+    view.SetGrid(HeightGrid(path_).Geometry());
+    view.PlaceCenter(90, 45);
+    view.SetZoom(*ZoomLevel::Out(2));
+    if (shaded) view.SetShading(Light{});
+    PixelBuffer surface(kWidth, kHeight);
+    const std::uint64_t before = BytesReadByThisProcess();
+    view.PaintRegion(path_, colors, surface);
+    const std::uint64_t read = BytesReadByThisProcess() - before;
+    // The rows shown and, shaded, the rows above and below them; a little more for the header.
+    const std::uint64_t rows = shaded ? kHeight + 2 : kHeight;
+    EXPECT_LT(read, rows * (kWidth + 2) * 2 + 1024) << (shaded ? "shaded" : "flat");
+    EXPECT_GE(read, std::uint64_t{kHeight} * kWidth * 2) << (shaded ? "shaded" : "flat");
+  }
+}
+
+// A level file of another size than the grid's levels is refused, naming it; so is a set with
+// one missing. Without any, the grid is refused as too large.
+TEST_F(LevelFilesPaintTest, LevelFilesThatDoNotMatchTheGridAreRefused) {
+  const Picture bar = DesignTimeColorBar();
+  const ColorTable colors(bar);
+  RegionView view;
+  view.SetGrid(HeightGrid(path_).Geometry());
+  view.PlaceCenter(10, 10);
+  view.SetZoom(*ZoomLevel::Out(4));
+  const auto paintError = [&] {
+    PixelBuffer surface(40, 30);
+    try {
+      view.PaintRegion(path_, colors, surface);
+    } catch (const OranduError& error) {
+      return std::string(error.what());
+    }
+    return std::string("painted");
+  };
+  const auto level16 = dir_ / "grid.z16.bil";
+  const auto bytes = std::filesystem::file_size(level16);
+  EXPECT_EQ(bytes, 675u * 338 * 2);
+  std::filesystem::resize_file(level16, bytes - 2);
+  EXPECT_EQ(paintError(), "縮小表示用のファイル \"" + level16.string() +
+                              "\" の大きさがグリッドと合いません (456298 バイト、456300 "
+                              "バイトのはずです)");
+  std::filesystem::remove(level16);
+  EXPECT_EQ(paintError(), "縮小表示用のファイル \"" + level16.string() + "\" がありません");
+  for (int factor = 2; factor <= 64; factor *= 2) {
+    std::filesystem::remove(dir_ / ("grid.z" + std::to_string(factor) + ".bil"));
+  }
+  EXPECT_EQ(paintError(), std::string(kNoOverviewsMessage));
+}
+
+}  // namespace
+}  // namespace orandu
