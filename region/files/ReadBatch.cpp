@@ -155,7 +155,8 @@ ReadBatchPath BestReadBatchPath() {
   return ReadBatchPath::kOneByOne;
 }
 
-bool ReadInFull(int descriptor, std::span<const ReadRequest> requests, ReadBatchPath path) {
+bool ReadInFull(int descriptor, std::span<const ReadRequest> requests,
+                [[maybe_unused]] ReadBatchPath path) {  // unused without the ring
 #ifdef ORANDU_IO_URING
   if (path == ReadBatchPath::kRing && oneByOneHolds == 0) {
     bool full = true;
