@@ -44,8 +44,9 @@ bool Stored(int row) {
 // Heights over the whole 16-bit range with many half-metre means.
 int Height(int row, int column) {
   if (!Stored(row)) return 0;
-  return static_cast<std::int16_t>((row * 7919 + column * 104729 + row * column * 31) % 65536 -
-                                   32768);
+  const std::int64_t mixed =
+      std::int64_t{row} * 7919 + std::int64_t{column} * 104729 + std::int64_t{row} * column * 31;
+  return static_cast<std::int16_t>(mixed % 65536 - 32768);
 }
 
 // The grid's rows near the poles written into a sparse file, its header, and its level files
