@@ -14,6 +14,7 @@
 #include "region/ShownSamples.h"
 #include "region/files/Errors.h"
 #include "region/files/ReadBatch.h"
+#include "tests/support/BytesRead.h"
 #include "tests/support/HeaderGrid.h"
 #include "tests/support/PixelBuffer.h"
 #include "tests/support/TempDir.h"
@@ -134,17 +135,6 @@ INSTANTIATE_TEST_SUITE_P(
         PullBack{"TwoDegrees", {1, 2, false}, 100, 31, 5, 175, 100, 148}),
     [](const auto& test) { return std::string(test.param.name); });
 
-// The bytes this process has read so far, by any read call.
-std::uint64_t BytesReadByThisProcess() {
-  std::ifstream io("/proc/self/io");
-  std::string key;
-  std::uint64_t value = 0;
-  while (io >> key >> value) {
-    if (key == "rchar:") return value;
-  }
-  return 0;
-}
-
 // A 15″ global grid of 7.46 GB that takes no room on the disk: the file is sparse, all zeros
 // except for the samples a test writes.
 class FifteenSecondGridTest : public ::testing::Test {
@@ -191,9 +181,9 @@ TEST_F(FifteenSecondGridTest, APaintReadsOnlyTheColumnsItShowsAndFindsItsSamples
     {
       // Only plain reads show in the process's count.
       const OneByOneReads countable;
-      const std::uint64_t before = BytesReadByThisProcess();
+      const std::uint64_t before = testing::BytesReadByThisProcess();
       view.PaintRegion(path_, colors, surface);
-      read = BytesReadByThisProcess() - before;
+      read = testing::BytesReadByThisProcess() - before;
     }
     // Reads handed to the system together paint the same.
     PixelBuffer batched(kWidth, kHeight);

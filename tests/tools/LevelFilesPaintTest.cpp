@@ -20,6 +20,7 @@
 #include "region/files/Errors.h"
 #include "region/grid/GridOverviews.h"
 #include "region/grid/HeightGrid.h"
+#include "tests/support/BytesRead.h"
 #include "tests/support/HeaderGrid.h"
 #include "tests/support/PixelBuffer.h"
 #include "tests/support/TempDir.h"
@@ -162,17 +163,6 @@ INSTANTIATE_TEST_SUITE_P(
                       Area{"SixtyFourthWiderThanTheGrid", 180, 90, 200, 100, 64}),
     [](const auto& row) { return std::string(row.param.name); });
 
-// The bytes this process has read so far, by any read call.
-std::uint64_t BytesReadByThisProcess() {
-  std::ifstream io("/proc/self/io");
-  std::string key;
-  std::uint64_t value = 0;
-  while (io >> key >> value) {
-    if (key == "rchar:") return value;
-  }
-  return 0;
-}
-
 // Of each row of blocks shown, only the blocks shown and, for slopes, one either side are read:
 // a whole row of 1/2 is 10,800 bytes, so reading whole rows would read 648 kB here.
 TEST_F(LevelFilesPaintTest, APaintReadsOnlyTheBlocksItShows) {
@@ -186,9 +176,9 @@ TEST_F(LevelFilesPaintTest, APaintReadsOnlyTheBlocksItShows) {
     view.SetZoom(*ZoomLevel::Out(2));
     if (shaded) view.SetShading(Light{});
     PixelBuffer surface(kWidth, kHeight);
-    const std::uint64_t before = BytesReadByThisProcess();
+    const std::uint64_t before = testing::BytesReadByThisProcess();
     view.PaintRegion(path_, colors, surface);
-    const std::uint64_t read = BytesReadByThisProcess() - before;
+    const std::uint64_t read = testing::BytesReadByThisProcess() - before;
     // The rows shown and, shaded, the rows above and below them; a little more for the header.
     const std::uint64_t rows = shaded ? kHeight + 2 : kHeight;
     EXPECT_LT(read, rows * (kWidth + 2) * 2 + 1024) << (shaded ? "shaded" : "flat");
