@@ -96,7 +96,6 @@ GridGeometry LevelGeometry(const GridGeometry& grid, const OverviewLevel& level)
   made.columns = level.columns;
   made.rows = level.rows;
   made.degreesPerSample = grid.degreesPerSample * level.factor;
-  made.latitudes = LatitudeRegistration::kCells;
   made.encoding = SampleEncoding::kSigned16;
   return made;
 }

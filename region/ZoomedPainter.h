@@ -19,9 +19,10 @@
 namespace orandu {
 
 // The geometry a level's heights are shaded by: a block's spacing, k samples, in both directions,
-// and its rows at the middles of their blocks, as the cells of a grid of that spacing lie. (A
-// block of a grid whose first row lies on the pole has its middle half a sample further north;
-// the slopes barely notice.)
+// and its rows where its blocks' first rows lie. Blocks of cells then lie at their middles; blocks
+// of a grid whose rows lie on the poles lie at their northern edges, (k - 1) / 2 samples north of
+// their middles, which the slopes barely notice, so that a block on a pole lies on the pole, and
+// keeps its colour as a pole's sample does, rather than past it.
 GridGeometry LevelGeometry(const GridGeometry& grid, const OverviewLevel& level);
 
 // What pixel (x, y) of a width x height area around a centre shows at a zoom level: zoomed in or

@@ -92,6 +92,20 @@ int FloorDiv(int a, int b) {
   return static_cast<int>(std::floor(static_cast<double>(a) / b));
 }
 
+// The mean of the samples the grid holds in the k x k block, halves to even.
+int MeanOfBlock(int k, int blockRow, int blockColumn) {
+  double sum = 0;
+  int count = 0;
+  for (int row = blockRow * k; row < std::min(blockRow * k + k, kShape.Rows()); ++row) {
+    for (int column = blockColumn * k; column < std::min(blockColumn * k + k, kShape.Columns());
+         ++column) {
+      sum += Height(row, column);
+      ++count;
+    }
+  }
+  return Round(sum / count);
+}
+
 // Zoomed out by k about (lon, lat): pixel x shows block floor(c / k) + x - round(W / 2) - 1,
 // wrapped over ceil(columns / k) blocks, rows likewise from the first block row; the block's
 // height is the mean of the samples it holds, halves to even.
@@ -104,16 +118,7 @@ std::optional<int> BlockMean(int lon, int lat, int width, int height, int k, int
   if (blockRow >= blockRows) return std::nullopt;
   const int blockColumn =
       ((FloorDiv(c, k) + x - Round(width / 2.0) - 1) % blockColumns + blockColumns) % blockColumns;
-  double sum = 0;
-  int count = 0;
-  for (int row = blockRow * k; row < std::min(blockRow * k + k, kShape.Rows()); ++row) {
-    for (int column = blockColumn * k; column < std::min(blockColumn * k + k, kShape.Columns());
-         ++column) {
-      sum += Height(row, column);
-      ++count;
-    }
-  }
-  return static_cast<int>(std::nearbyint(sum / count));
+  return MeanOfBlock(k, blockRow, blockColumn);
 }
 
 struct Area {
@@ -162,6 +167,42 @@ INSTANTIATE_TEST_SUITE_P(
                       Area{"EighthAcrossTheSeamInTheSouth", 359, 176, 80, 50, 8},
                       Area{"SixtyFourthWiderThanTheGrid", 180, 90, 200, 100, 64}),
     [](const auto& row) { return std::string(row.param.name); });
+
+// Shaded, level 1/2 painted from its file is the block means, written here as a grid of 4′ samples
+// on both poles, shaded at 1:1 about the same place: the slopes come from the neighbouring blocks
+// at the blocks' own spacing and latitude, across the seam, and each pole's blocks keep their
+// colours as a pole's samples do.
+TEST_F(LevelFilesPaintTest, ShadedLevelsAreTheShadingOfAGridOfTheBlockMeans) {
+  const auto means =
+      testing::WriteHeaderGrid(dir_, "means", {15, 1, false},
+                               [](int row, int column) { return MeanOfBlock(2, row, column); });
+  const ColorTable colors(DesignTimeColorBar());
+  for (const Area& area : {Area{"AcrossTheSeamAtTheNorthPole", 0, 3, 90, 60, 2},
+                           Area{"DownToTheSouthPole", 359, 178, 70, 40, 2}}) {
+    for (const Light& light : {Light{}, Light{.multidirectional = true}}) {
+      RegionView oneToOne;
+      oneToOne.SetGrid(HeightGrid(means).Geometry());
+      oneToOne.SetShading(light);
+      oneToOne.PlaceCenter(area.lon, area.lat);
+      PixelBuffer expected(area.width, area.height);
+      oneToOne.PaintRegion(means, colors, expected);
+      RegionView zoomed;
+      zoomed.SetGrid(HeightGrid(path_).Geometry());
+      zoomed.SetShading(light);
+      zoomed.PlaceCenter(area.lon, area.lat);
+      zoomed.SetZoom(*ZoomLevel::Out(area.factor));
+      PixelBuffer painted(area.width, area.height);
+      zoomed.PaintRegion(path_, colors, painted);
+      for (int y = 0; y < area.height; ++y) {
+        for (int x = 0; x < area.width; ++x) {
+          ASSERT_EQ(painted.At(x, y), expected.At(x, y))
+              << area.name << (light.multidirectional ? " multidirectional" : "") << " pixel " << x
+              << "," << y;
+        }
+      }
+    }
+  }
+}
 
 // Of each row of blocks shown, only the blocks shown and, for slopes, one either side are read:
 // a whole row of 1/2 is 10,800 bytes, so reading whole rows would read 648 kB here.
