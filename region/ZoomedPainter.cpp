@@ -89,6 +89,10 @@ void StoreRow(PixelLayout layout, int width, std::uint8_t* pixels, const ColourO
   }
 }
 
+// Rows of a level file read together: enough that the calls cost little beside the copying, and
+// a row above and below a band of 32 for the slopes.
+constexpr int kLevelBandRows = 34;
+
 }  // namespace
 
 GridGeometry LevelGeometry(const GridGeometry& grid, const OverviewLevel& level) {
@@ -130,7 +134,8 @@ ZoomedPainter::ZoomedPainter(const RegionView& view, const std::filesystem::path
         HasLevelFiles(gridPath, geometry)) {
       levelFile_ = std::make_unique<LevelFileReader>(gridPath, geometry, factor_);
       level_ = &levelFile_->Shape();
-      for (auto& row : levelRows_) row.resize(static_cast<std::size_t>(level_->columns));
+      levelBand_.resize(static_cast<std::size_t>(kLevelBandRows) *
+                        static_cast<std::size_t>(level_->columns));
     } else {
       overviews_ = GridOverviews(gridPath);
       level_ = &overviews_->Level(factor_);
@@ -141,8 +146,8 @@ ZoomedPainter::ZoomedPainter(const RegionView& view, const std::filesystem::path
     }
     if (view.Shading()) {
       shader_ = std::make_unique<ReliefShader>(*view.Shading(), LevelGeometry(geometry, *level_));
-      blockColors_.resize(static_cast<std::size_t>(width_));
     }
+    if (layout_ != PixelLayout::kPacked) blockColors_.resize(static_cast<std::size_t>(width_));
     return;
   }
   if (view.Shading()) shader_ = std::make_unique<ReliefShader>(*view.Shading(), geometry);
@@ -185,45 +190,66 @@ void ZoomedPainter::PaintRow(int y, std::span<std::uint8_t> row) {
 void ZoomedPainter::PaintOut(int y, std::uint8_t* pixels) {
   const int blockRow = rowOrigin_ + y;
   if (blockRow >= level_->rows) return;
-  const std::int16_t* heights = LevelRow(blockRow);
-  const auto colourOf = [&](int x) {
-    return gridColors_[static_cast<std::uint16_t>(
-        heights[pixelColumns_[static_cast<std::size_t>(x)]])];
-  };
-  if (!shader_) {
-    StoreRow(layout_, width_, pixels, colourOf);
-    return;
+  if (shader_) {
+    HoldLevelRows(std::max(blockRow - 1, 0), std::min(blockRow + 1, level_->rows - 1));
+  } else {
+    HoldLevelRows(blockRow, blockRow);
   }
-  for (int x = 0; x < width_; ++x) blockColors_[static_cast<std::size_t>(x)] = colourOf(x);
+  const std::int16_t* heights = LevelRow(blockRow);
+  // Packed pixels are coloured in place; the other layouts' go through a row of colours.
+  PackedColor* colours = layout_ == PixelLayout::kPacked ? reinterpret_cast<PackedColor*>(pixels)
+                                                         : blockColors_.data();
   // The first and last rows of blocks stand in for their missing neighbours, as at 1:1.
-  const std::uint8_t* centre = LevelRowBytes(blockRow, 1);
-  const std::uint8_t* above = blockRow > 0 ? LevelRowBytes(blockRow - 1, 0) : centre;
-  const std::uint8_t* below = blockRow + 1 < level_->rows ? LevelRowBytes(blockRow + 1, 2) : centre;
+  const std::uint8_t* centre = shader_ ? LevelRowBytes(blockRow, 1) : nullptr;
+  const std::uint8_t* above = shader_ && blockRow > 0 ? LevelRowBytes(blockRow - 1, 0) : centre;
+  const std::uint8_t* below =
+      shader_ && blockRow + 1 < level_->rows ? LevelRowBytes(blockRow + 1, 2) : centre;
+  // The blocks shown run eastwards, wrapping at the seam: a run of consecutive columns each side.
   for (int x = 0; x < width_;) {
     const int column = pixelColumns_[static_cast<std::size_t>(x)];
     const int length = std::min(width_ - x, level_->columns - column);
-    shader_->ShadeRun<4>(blockRow, above, centre, below, column, length,
-                         reinterpret_cast<std::uint8_t*>(blockColors_.data() + x));
+    if (shader_) {
+      shader_->ShadeRun<4>(blockRow, above, centre, below, column, length,
+                           reinterpret_cast<std::uint8_t*>(colours + x), gridColors_);
+    } else {
+      const std::int16_t* run = heights + column;
+      PackedColor* out = colours + x;
+      for (int i = 0; i < length; ++i) out[i] = gridColors_[static_cast<std::uint16_t>(run[i])];
+    }
     x += length;
   }
-  StoreRow(layout_, width_, pixels,
-           [&](int x) { return blockColors_[static_cast<std::size_t>(x)]; });
+  if (layout_ != PixelLayout::kPacked) {
+    StoreRow(layout_, width_, pixels,
+             [&](int x) { return blockColors_[static_cast<std::size_t>(x)]; });
+  }
 }
 
-const std::int16_t* ZoomedPainter::LevelRow(int blockRow) {
-  if (!levelFile_) {
-    return &level_->heights[static_cast<std::size_t>(blockRow) *
-                            static_cast<std::size_t>(level_->columns)];
+void ZoomedPainter::HoldLevelRows(int first, int last) {
+  if (!levelFile_ || (first >= levelBandFirst_ && last < levelBandFirst_ + levelBandRows_)) {
+    return;
   }
-  const auto slot = static_cast<std::size_t>(blockRow % 3);
-  std::vector<std::int16_t>& row = levelRows_[slot];
-  if (levelRowsHeld_[slot] != blockRow) {
-    levelRowsHeld_[slot] = -1;  // until the read succeeds
-    const int shown = std::min(width_ + 2, level_->columns);
-    levelFile_->ReadSpan(blockRow, Wrap(columnOrigin_ - 1, level_->columns), shown, row);
-    levelRowsHeld_[slot] = blockRow;
-  }
-  return row.data();
+  // The band reaches on in the way the rows are being painted (a bottom-up file paints upwards),
+  // but no further than the area's rows of blocks and, shaded, the one either side of them.
+  const int slopeRows = shader_ ? 1 : 0;
+  const int top = std::max(rowOrigin_ - slopeRows, 0);
+  const int end = std::min(rowOrigin_ + height_ + slopeRows, level_->rows);
+  // The first band reaches into the longer part of the area, upwards when it starts at the bottom.
+  const bool upwards = levelBandRows_ > 0 ? first < levelBandFirst_ : end - first < first - top;
+  const int start = upwards ? std::max(last - kLevelBandRows + 1, top) : first;
+  const int rows =
+      upwards ? last - start + 1 : std::clamp(end - start, last - start + 1, kLevelBandRows);
+  levelBandRows_ = 0;  // until the read succeeds
+  const int shown = std::min(width_ + 2, level_->columns);
+  levelFile_->ReadSpans(start, rows, Wrap(columnOrigin_ - 1, level_->columns), shown, levelBand_);
+  levelBandFirst_ = start;
+  levelBandRows_ = rows;
+}
+
+const std::int16_t* ZoomedPainter::LevelRow(int blockRow) const {
+  const std::int16_t* heights = levelFile_ ? levelBand_.data() : level_->heights.data();
+  const int first = levelFile_ ? levelBandFirst_ : 0;
+  return heights +
+         static_cast<std::size_t>(blockRow - first) * static_cast<std::size_t>(level_->columns);
 }
 
 const std::uint8_t* ZoomedPainter::LevelRowBytes(int blockRow, std::size_t slot) {

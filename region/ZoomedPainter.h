@@ -80,8 +80,12 @@ class ZoomedPainter {
   };
 
   void PaintOut(int y, std::uint8_t* pixels);
-  // A level's row of heights, of which at least the blocks shown and one either side are valid.
-  const std::int16_t* LevelRow(int blockRow);
+  // Reads a band of level rows from the level file, from `first` on, unless it holds the rows
+  // `first` ... `last` already.
+  void HoldLevelRows(int first, int last);
+  // A level's row of heights, of which at least the blocks shown and one either side are valid;
+  // from a level file, only while HoldLevelRows holds it.
+  const std::int16_t* LevelRow(int blockRow) const;
   // A level's row of heights in the file's byte order, which the shader reads; `slot` 0, 1 or 2
   // keeps it apart from the rows above and below where the machine's order differs.
   const std::uint8_t* LevelRowBytes(int blockRow, std::size_t slot);
@@ -102,13 +106,14 @@ class ZoomedPainter {
   int columnOrigin_;  // likewise for columns, unwrapped
   std::shared_ptr<const Overviews> overviews_;  // zoomed out
   const OverviewLevel* level_ = nullptr;
-  // Zoomed out from level files: the file, and the last three rows read from it, row r in slot
-  // r % 3 so that a row and the rows above and below it are held together.
+  // Zoomed out from level files: the file, and the band of whole rows read from it last, of
+  // which the blocks shown and one either side were read.
   std::unique_ptr<LevelFileReader> levelFile_;
-  std::array<std::vector<std::int16_t>, 3> levelRows_;
-  std::array<int, 3> levelRowsHeld_ = {-1, -1, -1};
+  std::vector<std::int16_t> levelBand_;
+  int levelBandFirst_ = 0;
+  int levelBandRows_ = 0;
   std::unique_ptr<ReliefShader> shader_;  // shaded
-  std::vector<PackedColor> blockColors_;  // zoomed out and shaded: a row's colours, then shaded
+  std::vector<PackedColor> blockColors_;  // zoomed out, in the 3-byte layouts: a row's colours
   std::array<std::vector<std::uint8_t>, 3> levelRowBytes_;  // on a big-endian machine
   // The rows of samples read last: the row coloured and its neighbours.
   std::array<SampleRow, 3> rows_;

@@ -1,7 +1,6 @@
 // Naming, checking and reading the level files kept beside a grid.
 #include "region/grid/LevelFiles.h"
 
-#include <fcntl.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -10,6 +9,7 @@
 #include <system_error>
 
 #include "region/files/Errors.h"
+#include "region/files/RegularFile.h"
 
 namespace orandu {
 
@@ -63,15 +63,14 @@ LevelFileReader::LevelFileReader(const std::filesystem::path& grid, const GridGe
   shape_.columns = (geometry.columns + factor - 1) / factor;
   shape_.rows = (geometry.rows + factor - 1) / factor;
   const auto path = LevelFilePath(grid, factor);
-  descriptor_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (descriptor_ < 0) throw OranduError(MissingLevelFileMessage(path));
+  const RegularFileOpening opened = OpenRegularFile(path);
+  if (opened.descriptor < 0) throw OranduError(MissingLevelFileMessage(path));
+  descriptor_ = opened.descriptor;
   const std::uint64_t expected = LevelFileBytes(static_cast<std::uint64_t>(geometry.columns),
                                                 static_cast<std::uint64_t>(geometry.rows), factor);
-  const off_t bytes = ::lseek(descriptor_, 0, SEEK_END);
-  if (bytes < 0 || static_cast<std::uint64_t>(bytes) != expected) {
+  if (opened.size != expected) {
     ::close(descriptor_);
-    throw OranduError(
-        LevelFileSizeMessage(path, bytes < 0 ? 0 : static_cast<std::uint64_t>(bytes), expected));
+    throw OranduError(LevelFileSizeMessage(path, opened.size, expected));
   }
 }
 
@@ -79,37 +78,54 @@ LevelFileReader::~LevelFileReader() {
   ::close(descriptor_);
 }
 
-void LevelFileReader::ReadSpan(int row, int first, int count,
-                               std::span<std::int16_t> heights) const {
-  const int beforeWrap = std::min(count, shape_.columns - first);
-  Read(row, first, beforeWrap, heights.data() + first);
-  if (count > beforeWrap) Read(row, 0, count - beforeWrap, heights.data());
+namespace {
+
+std::span<std::uint8_t> BytesOf(std::int16_t* heights, std::size_t count) {
+  return {reinterpret_cast<std::uint8_t*>(heights), count * 2};
 }
 
-std::int16_t LevelFileReader::HeightAt(int row, int column) const {
+}  // namespace
+
+void LevelFileReader::ReadSpans(int firstRow, int rows, int first, int count,
+                                std::span<std::int16_t> heights) {
+  const auto columns = static_cast<std::size_t>(shape_.columns);
+  const int beforeWrap = std::min(count, shape_.columns - first);
+  // `blocks` blocks from `column` on of the row `row` rows below the first.
+  const auto request = [&](int row, int column, int blocks) {
+    const std::size_t at =
+        static_cast<std::size_t>(row) * columns + static_cast<std::size_t>(column);
+    const std::uint64_t block =
+        static_cast<std::uint64_t>(firstRow + row) * columns + static_cast<std::uint64_t>(column);
+    requests_.push_back(
+        {block * 2, BytesOf(heights.data() + at, static_cast<std::size_t>(blocks))});
+  };
+  requests_.clear();
+  for (int row = 0; row < rows; ++row) {
+    request(row, first, beforeWrap);
+    if (count > beforeWrap) request(row, 0, count - beforeWrap);
+  }
+  ReadAll(requests_, BestReadBatchPath());
+}
+
+std::int16_t LevelFileReader::HeightAt(int row, int column) {
   std::int16_t height = 0;
-  Read(row, column, 1, &height);
+  const std::uint64_t block =
+      static_cast<std::uint64_t>(row) * static_cast<std::uint64_t>(shape_.columns) +
+      static_cast<std::uint64_t>(column);
+  const ReadRequest read{block * 2, BytesOf(&height, 1)};
+  ReadAll(std::span(&read, 1), ReadBatchPath::kOneByOne);
   return height;
 }
 
-void LevelFileReader::Read(int row, int first, int count, std::int16_t* to) const {
-  const std::size_t bytes = static_cast<std::size_t>(count) * 2;
-  const auto at = static_cast<off_t>(
-      (static_cast<std::uint64_t>(row) * static_cast<std::uint64_t>(shape_.columns) +
-       static_cast<std::uint64_t>(first)) *
-      2);
-  auto* into = reinterpret_cast<std::uint8_t*>(to);
-  for (std::size_t done = 0; done < bytes;) {
-    const ssize_t got =
-        ::pread(descriptor_, into + done, bytes - done, at + static_cast<off_t>(done));
-    if (got < 0 && errno == EINTR) continue;
-    if (got <= 0) throw OranduError(std::string(kStreamReadErrorMessage));
-    done += static_cast<std::size_t>(got);
+void LevelFileReader::ReadAll(std::span<const ReadRequest> requests, ReadBatchPath path) const {
+  if (!ReadInFull(descriptor_, requests, path)) {
+    throw OranduError(std::string(kStreamReadErrorMessage));
   }
   if constexpr (std::endian::native == std::endian::big) {
-    for (int i = 0; i < count; ++i) {
-      const auto raw = static_cast<std::uint16_t>(to[i]);
-      to[i] = static_cast<std::int16_t>(static_cast<std::uint16_t>(raw << 8 | raw >> 8));
+    for (const ReadRequest& read : requests) {
+      for (std::size_t at = 0; at + 1 < read.buffer.size(); at += 2) {
+        std::swap(read.buffer[at], read.buffer[at + 1]);
+      }
     }
   }
 }

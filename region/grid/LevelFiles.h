@@ -5,7 +5,9 @@
 #include <filesystem>
 #include <span>
 #include <string>
+#include <vector>
 
+#include "region/files/ReadBatch.h"
 #include "region/grid/GridGeometry.h"
 #include "region/grid/Overviews.h"
 
@@ -45,18 +47,21 @@ class LevelFileReader {
   // The level's factor, columns and rows; it holds no heights.
   const OverviewLevel& Shape() const { return shape_; }
 
-  // Reads `count` blocks (at most the level's columns) of row `row` from column `first` on,
-  // wrapping past the last column to the first, into `heights` (a whole row) at their columns.
+  // Reads `count` blocks (at most the level's columns) of each of `rows` rows from `firstRow` on,
+  // from column `first` on, wrapping past the last column to the first, into `heights`: whole rows
+  // one after another, each block at its column. The rows' reads go to the system together.
   // Throws OranduError (kStreamReadErrorMessage) when the file no longer holds them.
-  void ReadSpan(int row, int first, int count, std::span<std::int16_t> heights) const;
+  void ReadSpans(int firstRow, int rows, int first, int count, std::span<std::int16_t> heights);
   // The height of one block, likewise.
-  std::int16_t HeightAt(int row, int column) const;
+  std::int16_t HeightAt(int row, int column);
 
  private:
-  void Read(int row, int first, int count, std::int16_t* to) const;
+  // Throws as ReadSpans does; leaves the heights in the machine's byte order.
+  void ReadAll(std::span<const ReadRequest> requests, ReadBatchPath path) const;
 
   OverviewLevel shape_;
   int descriptor_ = -1;
+  std::vector<ReadRequest> requests_;
 };
 
 }  // namespace orandu

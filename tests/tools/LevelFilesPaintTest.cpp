@@ -16,8 +16,10 @@
 #include "region/RegionView.h"
 #include "region/ReliefShading.h"
 #include "region/ShownSamples.h"
+#include "region/ZoomedPainter.h"
 #include "region/colorbar/ColorBar.h"
 #include "region/files/Errors.h"
+#include "region/files/ReadBatch.h"
 #include "region/grid/GridOverviews.h"
 #include "region/grid/HeightGrid.h"
 #include "tests/support/BytesRead.h"
@@ -204,26 +206,45 @@ TEST_F(LevelFilesPaintTest, ShadedLevelsAreTheShadingOfAGridOfTheBlockMeans) {
   }
 }
 
-// Of each row of blocks shown, only the blocks shown and, for slopes, one either side are read:
-// a whole row of 1/2 is 10,800 bytes, so reading whole rows would read 648 kB here.
-TEST_F(LevelFilesPaintTest, APaintReadsOnlyTheBlocksItShows) {
+// Of each row of blocks shown, only the blocks shown and, for slopes, one either side are read,
+// each row once but for a few where bands of rows meet, whether the rows are painted downwards
+// or upwards as a bottom-up file paints them: a whole row of 1/2 is 10,800 bytes, so reading
+// whole rows would read 648 kB here, and a band read for every row upwards 30 times too much.
+TEST_F(LevelFilesPaintTest, APaintReadsOnlyTheBlocksItShowsAndEachRowOnce) {
   constexpr int kWidth = 100, kHeight = 60;
   const Picture bar = DesignTimeColorBar();
   const ColorTable colors(bar);
   for (const bool shaded : {false, true}) {
-    RegionView view;
-    view.SetGrid(HeightGrid(path_).Geometry());
-    view.PlaceCenter(90, 45);
-    view.SetZoom(*ZoomLevel::Out(2));
-    if (shaded) view.SetShading(Light{});
-    PixelBuffer surface(kWidth, kHeight);
-    const std::uint64_t before = testing::BytesReadByThisProcess();
-    view.PaintRegion(path_, colors, surface);
-    const std::uint64_t read = testing::BytesReadByThisProcess() - before;
-    // The rows shown and, shaded, the rows above and below them; a little more for the header.
-    const std::uint64_t rows = shaded ? kHeight + 2 : kHeight;
-    EXPECT_LT(read, rows * (kWidth + 2) * 2 + 1024) << (shaded ? "shaded" : "flat");
-    EXPECT_GE(read, std::uint64_t{kHeight} * kWidth * 2) << (shaded ? "shaded" : "flat");
+    for (const bool upwards : {false, true}) {
+      const std::string paint = std::string(shaded ? "shaded" : "flat") +
+                                (upwards ? ", painted upwards" : ", painted downwards");
+      RegionView view;
+      view.SetGrid(HeightGrid(path_).Geometry());
+      view.PlaceCenter(90, 45);
+      view.SetZoom(*ZoomLevel::Out(2));
+      if (shaded) view.SetShading(Light{});
+      PixelBuffer downwards(kWidth, kHeight);
+      view.PaintRegion(path_, colors, downwards);
+      PixelBuffer surface(kWidth, kHeight);
+      const OneByOneReads countedReads;  // the system counts plain reads only
+      const std::uint64_t before = testing::BytesReadByThisProcess();
+      if (upwards) {
+        ZoomedPainter painter(view, path_, colors, kWidth, kHeight, PixelLayout::kPacked);
+        for (int y = kHeight - 1; y >= 0; --y) {
+          painter.PaintRow(y, {reinterpret_cast<std::uint8_t*>(surface.Row(y)),
+                               std::size_t{kWidth} * sizeof(PackedColor)});
+        }
+      } else {
+        view.PaintRegion(path_, colors, surface);
+      }
+      const std::uint64_t read = testing::BytesReadByThisProcess() - before;
+      // The rows shown and, shaded, the rows above and below them; a little more for the header
+      // and the rows where bands meet.
+      const std::uint64_t rows = shaded ? kHeight + 2 : kHeight;
+      EXPECT_LT(read, rows * (kWidth + 2) * 2 + 1024) << paint;
+      EXPECT_GE(read, std::uint64_t{kHeight} * kWidth * 2) << paint;
+      EXPECT_EQ(surface, downwards) << paint;
+    }
   }
 }
 
