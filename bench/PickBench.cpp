@@ -10,6 +10,7 @@
 #include <QWindow>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <memory>
 #include <vector>
 
@@ -31,14 +32,18 @@ double ThreadSeconds() {
 }
 
 // An executable path in a scratch folder whose data folder is the build's: the real grid and
-// bar, and no settings file of the user's.
+// bar, and no settings file of the user's; or, given a grid, a settings file that chooses it.
 class ScratchProgram {
  public:
-  ScratchProgram() : folder_(std::filesystem::temp_directory_path() / "orandu-pick-bench") {
+  explicit ScratchProgram(const std::filesystem::path& grid = {})
+      : folder_(std::filesystem::temp_directory_path() / "orandu-pick-bench") {
     std::filesystem::create_directories(folder_);
     std::filesystem::remove(folder_ / "data");
+    std::filesystem::remove(folder_ / "orandu.ini");
     std::filesystem::create_directory_symlink(
         std::filesystem::path(ORANDU_BENCH_GRID).parent_path(), folder_ / "data");
+    if (!grid.empty())
+      std::ofstream(folder_ / "orandu.ini") << "[SYSTEM]\nETOPO5=" << grid.string() << "\n";
   }
   ~ScratchProgram() {
     windows_.reset();
@@ -214,9 +219,7 @@ BENCHMARK(BM_KeyStep)->Unit(benchmark::kMillisecond)->UseRealTime();
 // two neighbouring levels (argument: the farther level's exponent of two: 0 for 1:1 and 2:1, -1
 // for 1:2 and 1:1, 2 for 4:1 and 8:1). The grid's levels are built before the timing, as after a
 // first zoom-out.
-void BM_WheelStep(benchmark::State& state) {
-  if (!HaveGrid(state)) return;
-  ScratchProgram program;
+void WheelSteps(benchmark::State& state, ScratchProgram& program) {
   TFormOrandu_Graph& graph = ShownRegionView(program);
   graph.resize(graph.size() + QSize(1920, 1080) - PaintArea(graph)->size());
   WaitUntilExposed(graph);
@@ -236,7 +239,31 @@ void BM_WheelStep(benchmark::State& state) {
   for (auto _ : state) notch(++turn % 2 == 0 ? -120 : 120);
   state.SetLabel(SizeLabel(*area));
 }
+
+void BM_WheelStep(benchmark::State& state) {
+  if (!HaveGrid(state)) return;
+  ScratchProgram program;
+  WheelSteps(state, program);
+}
 BENCHMARK(BM_WheelStep)
+    ->Arg(0)
+    ->Arg(-1)
+    ->Arg(-3)
+    ->Arg(-6)
+    ->Arg(2)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+
+// The same on the 15" grid chosen in the settings, zoomed out from its level files (made by the
+// bench_grid_15s target).
+void BM_WheelStep15s(benchmark::State& state) {
+  if (!std::filesystem::exists(ORANDU_BENCH_GRID_15S)) {
+    return state.SkipWithError("no 15\" grid: build the bench_grid_15s target");
+  }
+  ScratchProgram program(ORANDU_BENCH_GRID_15S);
+  WheelSteps(state, program);
+}
+BENCHMARK(BM_WheelStep15s)
     ->Arg(0)
     ->Arg(-1)
     ->Arg(-3)
