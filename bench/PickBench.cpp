@@ -240,19 +240,19 @@ void WheelSteps(benchmark::State& state, ScratchProgram& program) {
   state.SetLabel(SizeLabel(*area));
 }
 
+// The farther levels' exponents of two: 1:1 and 2:1, 1:2 and 1:1, 1:8 and 1:4, 1:64 and 1:32, 4:1
+// and 8:1.
+void NeighbouringLevels(benchmark::internal::Benchmark* family) {
+  family->Arg(0)->Arg(-1)->Arg(-3)->Arg(-6)->Arg(2);
+  family->Unit(benchmark::kMillisecond)->UseRealTime();
+}
+
 void BM_WheelStep(benchmark::State& state) {
   if (!HaveGrid(state)) return;
   ScratchProgram program;
   WheelSteps(state, program);
 }
-BENCHMARK(BM_WheelStep)
-    ->Arg(0)
-    ->Arg(-1)
-    ->Arg(-3)
-    ->Arg(-6)
-    ->Arg(2)
-    ->Unit(benchmark::kMillisecond)
-    ->UseRealTime();
+BENCHMARK(BM_WheelStep)->Apply(NeighbouringLevels);
 
 // The same on the 15" grid chosen in the settings, zoomed out from its level files (made by the
 // bench_grid_15s target).
@@ -263,14 +263,7 @@ void BM_WheelStep15s(benchmark::State& state) {
   ScratchProgram program(ORANDU_BENCH_GRID_15S);
   WheelSteps(state, program);
 }
-BENCHMARK(BM_WheelStep15s)
-    ->Arg(0)
-    ->Arg(-1)
-    ->Arg(-3)
-    ->Arg(-6)
-    ->Arg(2)
-    ->Unit(benchmark::kMillisecond)
-    ->UseRealTime();
+BENCHMARK(BM_WheelStep15s)->Apply(NeighbouringLevels);
 
 }  // namespace
 

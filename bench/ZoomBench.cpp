@@ -78,44 +78,33 @@ void PaintBesideOneToOne(benchmark::State& state, const std::filesystem::path& g
   state.counters["ratio"] = zoomedSeconds / oneToOneSeconds;
 }
 
+// Every level from 1:64 to 8:1, the exponent of two as the argument.
+void EveryLevel(benchmark::internal::Benchmark* family) {
+  family->DenseRange(-6, 3)->ArgName("exponent")->UseManualTime()->Unit(benchmark::kMillisecond);
+}
+
 void BM_ZoomedPaint(benchmark::State& state) {
   PaintBesideOneToOne(state, GridPath(), std::nullopt);
 }
-BENCHMARK(BM_ZoomedPaint)
-    ->DenseRange(-6, 3)
-    ->ArgName("exponent")
-    ->UseManualTime()
-    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ZoomedPaint)->Apply(EveryLevel);
 
 // The same under the default light, beside the shaded 1:1 paint.
 void BM_ZoomedShadedPaint(benchmark::State& state) {
   PaintBesideOneToOne(state, GridPath(), orandu::Light{});
 }
-BENCHMARK(BM_ZoomedShadedPaint)
-    ->DenseRange(-6, 3)
-    ->ArgName("exponent")
-    ->UseManualTime()
-    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ZoomedShadedPaint)->Apply(EveryLevel);
 
 // Both on the 15" grid, whose 7.46 GB are zoomed out from its level files; a warm page cache holds
 // what each paint reads.
 void BM_ZoomedPaint15s(benchmark::State& state) {
   PaintBesideOneToOne(state, FifteenSecondGridPath(), std::nullopt);
 }
-BENCHMARK(BM_ZoomedPaint15s)
-    ->DenseRange(-6, 3)
-    ->ArgName("exponent")
-    ->UseManualTime()
-    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ZoomedPaint15s)->Apply(EveryLevel);
 
 void BM_ZoomedShadedPaint15s(benchmark::State& state) {
   PaintBesideOneToOne(state, FifteenSecondGridPath(), orandu::Light{});
 }
-BENCHMARK(BM_ZoomedShadedPaint15s)
-    ->DenseRange(-6, 3)
-    ->ArgName("exponent")
-    ->UseManualTime()
-    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ZoomedShadedPaint15s)->Apply(EveryLevel);
 
 // ETOPO5's levels 1/2 ... 1/64 from its file in the page cache.
 void BM_BuildEtopoFiveLevels(benchmark::State& state) {
