@@ -15,6 +15,7 @@
 #include "tests/support/HeaderGrid.h"
 #include "tests/support/PixelBuffer.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/ZoomedOutBlocks.h"
 
 namespace orandu {
 namespace {
@@ -22,18 +23,9 @@ namespace {
 using testing::GlobalGridShape;
 using testing::TempDir;
 
-// Heights over the whole 16-bit range with many half-metre means.
-int Height(int row, int column) {
-  return (row * 7919 + column * 104729 + row * column * 31) % 65536 - 32768;
-}
-
-int Round(double value) {
-  return static_cast<int>(std::nearbyint(value));  // halves to even
-}
-
-int FloorDiv(int a, int b) {
-  return static_cast<int>(std::floor(static_cast<double>(a) / b));
-}
+using testing::FloorDiv;
+using testing::MixedHeight;
+using testing::RoundHalfEven;
 
 // What a pixel shows: a height, or nothing (the surface keeps its black).
 struct Region {
@@ -43,33 +35,16 @@ struct Region {
   const char* zoom;
 };
 
-// Zoomed out by k: the centre's block is floor(c / k); pixel x shows block
-// floor(c / k) + x - round(W / 2) - 1, wrapped over ceil(columns / k) blocks; rows likewise, an
-// area reaching above the grid starting at the first block row. The block's height is the mean
-// of the samples it holds.
+// Zoomed out by k: the block ZoomedOutBlock places there, the mean of the samples it holds.
 std::optional<int> ZoomedOutHeight(const Region& region, int k, int x, int y) {
   const GlobalGridShape& shape = region.shape;
   const double n = static_cast<double>(shape.samplesPerDegree) / shape.degreesPerSample;
   const int c = static_cast<int>(std::floor(region.lon * n));
   const int r = static_cast<int>(std::floor(region.lat * n));
-  const int blockColumns = (shape.Columns() + k - 1) / k;
-  const int blockRows = (shape.Rows() + k - 1) / k;
-  const int firstRow = std::max(FloorDiv(r, k) - Round(region.height / 2.0) - 1, 0);
-  const int blockRow = firstRow + y;
-  if (blockRow >= blockRows) return std::nullopt;
-  const int blockColumn =
-      ((FloorDiv(c, k) + x - Round(region.width / 2.0) - 1) % blockColumns + blockColumns) %
-      blockColumns;
-  double sum = 0;
-  int count = 0;
-  for (int row = blockRow * k; row < std::min(blockRow * k + k, shape.Rows()); ++row) {
-    for (int column = blockColumn * k; column < std::min(blockColumn * k + k, shape.Columns());
-         ++column) {
-      sum += static_cast<std::int16_t>(Height(row, column));
-      ++count;
-    }
-  }
-  return Round(sum / count);
+  const testing::Block block =
+      testing::ZoomedOutBlock(r, c, k, shape.Columns(), region.width, region.height, x, y);
+  if (block.row >= (shape.Rows() + k - 1) / k) return std::nullopt;
+  return testing::BlockMean(k, block, shape.Rows(), shape.Columns(), MixedHeight);
 }
 
 // Zoomed in by k: pixel x shows column c + floor((x - round(W / 2) - 1) / k); an area reaching
@@ -79,13 +54,15 @@ std::optional<int> ZoomedInHeight(const Region& region, int k, int x, int y) {
   const double n = static_cast<double>(shape.samplesPerDegree) / shape.degreesPerSample;
   const int c = static_cast<int>(std::floor(region.lon * n));
   const int r = static_cast<int>(std::floor(region.lat * n));
-  const int topOffset = r * k - Round(region.height / 2.0) - 1;
-  const int row = topOffset < 0 ? y / k : r + FloorDiv(y - Round(region.height / 2.0) - 1, k);
+  const int topOffset = r * k - RoundHalfEven(region.height / 2.0) - 1;
+  const int row =
+      topOffset < 0 ? y / k : r + FloorDiv(y - RoundHalfEven(region.height / 2.0) - 1, k);
   if (row >= shape.Rows()) return std::nullopt;
   const int column =
-      ((c + FloorDiv(x - Round(region.width / 2.0) - 1, k)) % shape.Columns() + shape.Columns()) %
+      ((c + FloorDiv(x - RoundHalfEven(region.width / 2.0) - 1, k)) % shape.Columns() +
+       shape.Columns()) %
       shape.Columns();
-  return static_cast<std::int16_t>(Height(row, column));
+  return MixedHeight(row, column);
 }
 
 class ZoomedPaintTest : public ::testing::TestWithParam<Region> {};
@@ -94,7 +71,7 @@ TEST_P(ZoomedPaintTest, EveryPixelShowsTheBlockMeanOrTheSampleTheLevelPlacesTher
   const Region& region = GetParam();
   const ZoomLevel zoom = *ZoomLevel::Parse(region.zoom);
   const TempDir dir;
-  const auto grid = testing::WriteHeaderGrid(dir, "grid", region.shape, Height);
+  const auto grid = testing::WriteHeaderGrid(dir, "grid", region.shape, MixedHeight);
   const Picture bar = DesignTimeColorBar();
   const ColorTable colors(bar);
   RegionView view;
@@ -174,7 +151,7 @@ TEST(ZoomedPaintTest, ZoomedOutShadingIsTheShadingOfAGridOfTheBlockMeans) {
   const auto means = testing::WriteHeaderGrid(dir, "means", {1, 2, true}, [&](int row, int column) {
     const int sum = heightOf(2 * row, 2 * column) + heightOf(2 * row, 2 * column + 1) +
                     heightOf(2 * row + 1, 2 * column) + heightOf(2 * row + 1, 2 * column + 1);
-    return Round(sum / 4.0);
+    return RoundHalfEven(sum / 4.0);
   });
   const ColorTable colors(DesignTimeColorBar());
   for (const Light& light : {Light{}, Light{.multidirectional = true}}) {

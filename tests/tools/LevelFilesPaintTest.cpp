@@ -26,6 +26,7 @@
 #include "tests/support/HeaderGrid.h"
 #include "tests/support/PixelBuffer.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/ZoomedOutBlocks.h"
 #include "tools/import/LevelWriter.h"
 
 namespace orandu {
@@ -44,12 +45,8 @@ bool Stored(int row) {
   return row < kNorthRows || row >= kShape.Rows() - kSouthRows;
 }
 
-// Heights over the whole 16-bit range with many half-metre means.
 int Height(int row, int column) {
-  if (!Stored(row)) return 0;
-  const std::int64_t mixed =
-      std::int64_t{row} * 7919 + std::int64_t{column} * 104729 + std::int64_t{row} * column * 31;
-  return static_cast<std::int16_t>(mixed % 65536 - 32768);
+  return Stored(row) ? testing::MixedHeight(row, column) : 0;
 }
 
 // The grid's rows near the poles written into a sparse file, its header, and its level files
@@ -86,41 +83,19 @@ class LevelFilesPaintTest : public ::testing::Test {
   std::filesystem::path path_;
 };
 
-int Round(double value) {
-  return static_cast<int>(std::nearbyint(value));  // halves to even
-}
-
-int FloorDiv(int a, int b) {
-  return static_cast<int>(std::floor(static_cast<double>(a) / b));
-}
-
 // The mean of the samples the grid holds in the k x k block, halves to even.
 int MeanOfBlock(int k, int blockRow, int blockColumn) {
-  double sum = 0;
-  int count = 0;
-  for (int row = blockRow * k; row < std::min(blockRow * k + k, kShape.Rows()); ++row) {
-    for (int column = blockColumn * k; column < std::min(blockColumn * k + k, kShape.Columns());
-         ++column) {
-      sum += Height(row, column);
-      ++count;
-    }
-  }
-  return Round(sum / count);
+  return testing::BlockMean(k, {blockRow, blockColumn}, kShape.Rows(), kShape.Columns(), Height);
 }
 
-// Zoomed out by k about (lon, lat): pixel x shows block floor(c / k) + x - round(W / 2) - 1,
-// wrapped over ceil(columns / k) blocks, rows likewise from the first block row; the block's
-// height is the mean of the samples it holds, halves to even.
+// Zoomed out by k about (lon, lat): the block ZoomedOutBlock places at pixel (x, y), if the grid
+// holds it.
 std::optional<int> BlockMean(int lon, int lat, int width, int height, int k, int x, int y) {
-  const int c = lon * kShape.samplesPerDegree;
-  const int r = lat * kShape.samplesPerDegree;
-  const int blockColumns = (kShape.Columns() + k - 1) / k;
-  const int blockRows = (kShape.Rows() + k - 1) / k;
-  const int blockRow = std::max(FloorDiv(r, k) - Round(height / 2.0) - 1, 0) + y;
-  if (blockRow >= blockRows) return std::nullopt;
-  const int blockColumn =
-      ((FloorDiv(c, k) + x - Round(width / 2.0) - 1) % blockColumns + blockColumns) % blockColumns;
-  return MeanOfBlock(k, blockRow, blockColumn);
+  const testing::Block block =
+      testing::ZoomedOutBlock(lat * kShape.samplesPerDegree, lon * kShape.samplesPerDegree, k,
+                              kShape.Columns(), width, height, x, y);
+  if (block.row >= (kShape.Rows() + k - 1) / k) return std::nullopt;
+  return MeanOfBlock(k, block.row, block.column);
 }
 
 struct Area {

@@ -11,26 +11,11 @@
 #include "region/grid/HeightGrid.h"
 #include "region/picture/PictureFormats.h"
 #include "tests/support/HeaderGrid.h"
+#include "tests/support/ZoomedOutBlocks.h"
 #include "tests/tools/RunTool.h"
 
 namespace orandu::testing {
 namespace {
-
-int Height(int row, int column) {
-  return (row * 7919 + column * 104729 + row * column * 31) % 65536 - 32768;
-}
-
-int Round(double value) {
-  return static_cast<int>(std::nearbyint(value));  // halves to even
-}
-
-int FloorDiv(int a, int b) {
-  return static_cast<int>(std::floor(static_cast<double>(a) / b));
-}
-
-int Wrap(int index, int count) {
-  return (index % count + count) % count;
-}
 
 // A grid's heights, row by row.
 struct Heights {
@@ -41,23 +26,13 @@ struct Heights {
 };
 
 // The colour pixel (x, y) of a width x height picture zoomed out by k about sample (r, c) shows:
-// block floor(c / k) + x - round(W / 2) - 1, its mean rounded half to even; black below the grid.
+// the mean of the block ZoomedOutBlock places there; black below the grid.
 Rgb ZoomedOutPixel(const Heights& grid, const Picture& bar, int k, int r, int c, int width,
                    int height, int x, int y) {
-  const int blockRow = std::max(FloorDiv(r, k) - Round(height / 2.0) - 1, 0) + y;
-  if (blockRow * k >= grid.rows) return {0, 0, 0};
-  const int blockColumn =
-      Wrap(FloorDiv(c, k) + x - Round(width / 2.0) - 1, (grid.columns + k - 1) / k);
-  double sum = 0;
-  int count = 0;
-  for (int row = blockRow * k; row < std::min(blockRow * k + k, grid.rows); ++row) {
-    for (int column = blockColumn * k; column < std::min(blockColumn * k + k, grid.columns);
-         ++column) {
-      sum += grid.At(row, column);
-      ++count;
-    }
-  }
-  return *BarColor(bar, Round(sum / count));
+  const Block block = ZoomedOutBlock(r, c, k, grid.columns, width, height, x, y);
+  if (block.row * k >= grid.rows) return {0, 0, 0};
+  return *BarColor(bar, BlockMean(k, block, grid.rows, grid.columns,
+                                  [&](int row, int column) { return grid.At(row, column); }));
 }
 
 class RenderZoomTest : public ::testing::Test {
@@ -78,11 +53,11 @@ class RenderZoomTest : public ::testing::Test {
 
 TEST_F(RenderZoomTest, PaintsAGeneratedGridsBlockMeansAndItsSamplesAsBlocks) {
   const GlobalGridShape shape{1, 1, false};  // 360 x 181
-  const auto grid = WriteHeaderGrid(dir_, "grid", shape, Height);
+  const auto grid = WriteHeaderGrid(dir_, "grid", shape, MixedHeight);
   Heights heights{shape.Columns(), shape.Rows(), {}};
   for (int row = 0; row < shape.Rows(); ++row) {
     for (int column = 0; column < shape.Columns(); ++column) {
-      heights.at.push_back(Height(row, column));
+      heights.at.push_back(MixedHeight(row, column));
     }
   }
   const Picture bar = DesignTimeColorBar();
@@ -106,8 +81,8 @@ TEST_F(RenderZoomTest, PaintsAGeneratedGridsBlockMeansAndItsSamplesAsBlocks) {
   picture = DecodeBmp(ReadFile(bmp));
   for (int y = 0; y < 9; ++y) {
     for (int x = 0; x < 21; ++x) {
-      const int row = 90 + FloorDiv(y - Round(9 / 2.0) - 1, 2);
-      const int column = Wrap(359 + FloorDiv(x - Round(21 / 2.0) - 1, 2), 360);
+      const int row = 90 + FloorDiv(y - RoundHalfEven(9 / 2.0) - 1, 2);
+      const int column = WrapIndex(359 + FloorDiv(x - RoundHalfEven(21 / 2.0) - 1, 2), 360);
       ASSERT_EQ(picture.at(x, y), *BarColor(bar, heights.At(row, column))) << x << "," << y;
     }
   }
