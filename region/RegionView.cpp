@@ -39,9 +39,11 @@ std::uint32_t InFileOrder(PackedColor color, PixelLayout layout) {
 }
 
 // Paints the samples of one grid row through the colour table into pixels kStride bytes apart.
-template <int kStride, class Table>
+// The table comes by value: a reference to the painter's own pointer would be read again after
+// every pixel store, which might have changed it.
+template <int kStride>
 void PaintRuns(const std::uint8_t* samples, int columnsRead, std::span<const ColumnRun> runs,
-               const Table& colors, std::uint8_t* pixels) {
+               const PackedColor* colors, std::uint8_t* pixels) {
   for (const auto& run : runs) {
     // Copies in registers: the pixel stores may alias the run, which the compiler would
     // otherwise load again for every pixel.
