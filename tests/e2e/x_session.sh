@@ -3,10 +3,27 @@
 # The sourcing script sets `set -euo pipefail` and calls start_x, then start_program.
 
 work=$(mktemp -d)
+# Ends a process the test started and waits for it, so that the display is free again when the
+# test ends. One still running five seconds after it was asked to end is killed: a test whose
+# checks have passed must not then hang until its time runs out.
+stop_process() {
+  local pid=$1 state
+  kill "$pid" 2>/dev/null || return 0
+  for _ in $(seq 50); do
+    # One that has ended but not yet been waited for is a zombie, which kill -0 still finds.
+    state=$(ps -o stat= -p "$pid" 2>/dev/null || true)
+    [[ -z "$state" || "$state" == Z* ]] && break
+    sleep 0.1
+  done
+  if [[ -n "$state" && "$state" != Z* ]]; then
+    echo "process $pid ($(ps -o comm= -p "$pid" 2>/dev/null || true)) did not end when asked; killed" >&2
+    kill -KILL "$pid" 2>/dev/null || true
+  fi
+  wait "$pid" 2>/dev/null || true
+}
 cleanup() {
-  # Each is waited for, so that the display is free again when the test ends.
   for process in ${program:-} ${wm:-} ${xserver:-}; do
-    kill "$process" 2>/dev/null && wait "$process" 2>/dev/null || true
+    stop_process "$process"
   done
   rm -rf "$work"
 }
