@@ -7,20 +7,22 @@ work=$(mktemp -d)
 # test ends. One still running five seconds after it was asked to end is killed: a test whose
 # checks have passed must not then hang until its time runs out.
 stop_process() {
-  local pid=$1 state
-  kill "$pid" 2>/dev/null || return 0
-  for _ in $(seq 50); do
-    # One that has ended but not yet been waited for is a zombie, which kill -0 still finds.
-    state=$(ps -o stat= -p "$pid" 2>/dev/null || true)
-    [[ -z "$state" || "$state" == Z* ]] && break
-    sleep 0.1
-  done
-  if [[ -n "$state" && "$state" != Z* ]]; then
-    echo "process $pid ($(ps -o comm= -p "$pid" 2>/dev/null || true)) did not end when asked; killed" >&2
-    kill -KILL "$pid" 2>/dev/null || true
+  kill "$1" 2>/dev/null || return 0
+  if ! wait_for ended "$1"; then
+    echo "process $1 ($(ps -o comm= -p "$1" 2>/dev/null || true)) did not end when asked; killed" >&2
+    kill -KILL "$1" 2>/dev/null || true
   fi
-  wait "$pid" 2>/dev/null || true
+  wait "$1" 2>/dev/null || true
 }
+
+# ended PID: the process is gone, or has ended and not yet been waited for (a zombie, which
+# kill -0 still finds).
+ended() {
+  local state
+  state=$(ps -o stat= -p "$1" 2>/dev/null || true)
+  [[ -z "$state" || "$state" == Z* ]]
+}
+
 cleanup() {
   for process in ${program:-} ${wm:-} ${xserver:-}; do
     stop_process "$process"
